@@ -1,0 +1,75 @@
+/* The printer maker's bidirectional communication library, libtqapi.so.
+ * plotcare never links against it: it loads the library at run time and
+ * binds these twelve entry points by name. This header is the one place
+ * where their argument lists are written down.
+ *
+ * Every entry point returns 0 or a positive count for success and a
+ * negative number for failure. */
+#ifndef PLOTCARE_TQAPI_H
+#define PLOTCARE_TQAPI_H
+
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* The first argument of the calls that name a printer: printers are named by
+ * their spooler (CUPS queue) name. */
+#define TQ_PRINTER_BY_QUEUE 1
+
+/* Channel types, as listed by TQGetAvailableChannel. */
+#define TQ_CHANNEL_LOCAL 0x10010003
+#define TQ_CHANNEL_NETWORK 4
+
+/* One channel list entry: 8 bytes, type little-endian in bytes 0-3, flag
+ * byte 4 (the three lowest bits set: the channel is usable), 5-7 unused. */
+#define TQ_CHANNEL_ENTRY_SIZE 8
+#define TQ_CHANNEL_USABLE 0x07
+
+/* Results. */
+#define TQ_OK 0
+#define TQ_ERROR (-1)
+#define TQ_NOT_INITIALIZED (-2)
+#define TQ_BAD_HANDLE (-3)
+#define TQ_BUFFER_TOO_SMALL (-4)
+#define TQ_NO_PRINTER (-5)
+#define TQ_TIMEOUT (-6)
+#define TQ_CANCELLED (-7)
+
+int32_t TQInitialize(void);
+int32_t TQRelease(void);
+/* The printer's IEEE 1284 device id text, zero-terminated, into buffer;
+ * *size in: buffer size, out: bytes written. 0 = success. */
+int32_t TQGetDeviceID(int32_t by, const char* printer, char* buffer, int32_t* size);
+/* With list == NULL: returns TQ_BUFFER_TOO_SMALL and sets *size to the bytes
+ * needed. With a list: fills it and returns the number of 8-byte entries. */
+int32_t TQGetAvailableChannel(int32_t by, const char* printer, void* list, int32_t* size);
+/* Returns a channel handle > 0. */
+int32_t TQOpenChannel(int32_t by, const char* printer, int32_t channelType);
+int32_t TQCloseChannel(int32_t handle);
+/* Options are per channel; TQ_OPTION_TIMEOUT (int32_t, ms) is the default
+ * receive time-out used when TQReceive is given a negative time-out. */
+#define TQ_OPTION_TIMEOUT 1
+int32_t TQSetOption(int32_t handle, int32_t option, const void* value, int32_t size);
+int32_t TQGetOption(int32_t handle, int32_t option, void* value, int32_t* size);
+/* Makes a TQReceive waiting on the handle return TQ_CANCELLED. */
+int32_t TQReceiveCancel(int32_t handle);
+/* The status reply into buffer: a text header ending in CR LF, then the
+ * binary status record (16-bit little-endian length, then id/length/data
+ * fields). *size in: buffer size. Returns the bytes placed. */
+int32_t TQGetStatus(int32_t handle, void* buffer, int32_t* size);
+/* Sends the bytes as they are (on a network channel: a whole SNMP message).
+ * Returns the count sent (> 0). */
+int32_t TQSend(int32_t handle, const void* data, int32_t length);
+/* Receives what has come: returns bytes placed (> 0), 0 when nothing has
+ * come yet but the time-out has not run out either (callers receive again),
+ * TQ_TIMEOUT when nothing came within timeoutMs. *size in: buffer size,
+ * out: bytes placed. */
+int32_t TQReceive(int32_t handle, void* buffer, int32_t* size, int32_t timeoutMs);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif
