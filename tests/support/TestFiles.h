@@ -6,6 +6,9 @@
 #include <string>
 #include <unistd.h>
 
+// A path inside the source tree (scripts, fixtures).
+std::string SourcePath(const std::string& relative);
+
 // A temporary folder for one test, removed with everything in it afterwards.
 class TempDir {
 public:
