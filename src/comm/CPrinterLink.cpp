@@ -1,0 +1,403 @@
+#include "comm/CPrinterLink.h"
+
+#include "comm/CBidiLibrary.h"
+#include "comm/CStatusReply.h"
+#include "comm/RemotePackets.h"
+#include "maintenance/CBusyDialog.h"
+#include "platform/Clock.h"
+
+#include <QWidget>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <vector>
+
+namespace {
+
+// The receive loops call again while the library says "nothing yet"; a short
+// pause between such calls keeps a library that answers at once from turning
+// the loop into a spin.
+constexpr int kNothingYetPauseMs = 10;
+// Work buffer of a wrapped receive.
+constexpr int kWrappedWorkSize = 512;
+
+// Bytes of text in a buffer: up to the first zero byte, never past `size`.
+int TextLength(const std::uint8_t* data, int size) {
+    const void* zero = std::memchr(data, 0, static_cast<std::size_t>(size));
+    return zero ? static_cast<int>(static_cast<const std::uint8_t*>(zero) - data) : size;
+}
+
+int FindText(const std::uint8_t* data, int size, const char* needle) {
+    const int n = static_cast<int>(std::strlen(needle));
+    for (int i = 0; i + n <= size; ++i)
+        if (std::memcmp(data + i, needle, static_cast<std::size_t>(n)) == 0) return i;
+    return -1;
+}
+
+QString BusyCaption();
+
+} // namespace
+
+CPrinterLink::CPrinterLink(CBidiLibrary* library) : m_library(library) {}
+
+CPrinterLink::~CPrinterLink() = default;
+
+int CPrinterLink::SelectChannelType(const std::string& printer) {
+    if (!m_library) return -1;
+    std::int32_t size = 0;
+    int r = m_library->GetAvailableChannel(TQ_PRINTER_BY_QUEUE, printer, nullptr, &size);
+    if (r != TQ_BUFFER_TOO_SMALL) return r;
+    // The library names the size it needs; a size that makes no sense is a
+    // failure rather than an allocation of whatever it says.
+    if (size < 0 || size > (1 << 20)) return -1;
+    std::unique_ptr<std::uint8_t[]> list(new (std::nothrow) std::uint8_t[static_cast<std::size_t>(size) + 1]());
+    if (!list) return -1;
+    std::int32_t listSize = size;
+    r = m_library->GetAvailableChannel(TQ_PRINTER_BY_QUEUE, printer, list.get(), &listSize);
+    if (r <= 0) return r;
+    // Only entries that lie wholly within the list are read, whatever count
+    // the library reports.
+    const int entries = std::min(r, size / TQ_CHANNEL_ENTRY_SIZE);
+    for (std::int32_t wanted : {kChannelLocal, kChannelNetwork}) {
+        for (int i = 0; i < entries; ++i) {
+            const std::uint8_t* e = list.get() + i * TQ_CHANNEL_ENTRY_SIZE;
+            const std::uint32_t type = e[0] | (e[1] << 8) | (e[2] << 16) | (std::uint32_t(e[3]) << 24);
+            if (static_cast<std::int32_t>(type) == wanted && (e[4] & TQ_CHANNEL_USABLE) == TQ_CHANNEL_USABLE)
+                return wanted;
+        }
+    }
+    return 0;
+}
+
+int CPrinterLink::OpenChannel(const std::string& printer) {
+    if (!m_library) return -1;
+    if (!HasUsableType()) m_channelType = SelectChannelType(printer);
+    if (!HasUsableType()) return -1;
+    return m_library->OpenChannel(TQ_PRINTER_BY_QUEUE, printer, m_channelType);
+}
+
+void CPrinterLink::CloseChannel(int handle) {
+    if (m_library) m_library->CloseChannel(handle);
+}
+
+int CPrinterLink::QueryStatus(int handle, CStatusReply& reply) {
+    if (!m_library) return -1;
+    std::uint8_t buffer[kStatusBufferSize] = {};
+    std::int32_t size = kStatusBufferSize;
+    const int r = m_library->GetStatus(handle, buffer, &size);
+    if (r < 1) return r;
+    // The text header ends with CR LF; the binary record follows it.
+    const int text = TextLength(buffer, kStatusBufferSize);
+    const int crlf = FindText(buffer, text, "\r\n");
+    if (crlf < 0) return r;
+    const int start = crlf + 2;
+    if (reply.Assign(buffer + start, static_cast<std::size_t>(kStatusBufferSize - start)) == 0) return -1;
+    return r;
+}
+
+int CPrinterLink::WaitUntilReady(const std::string& printer, bool showBusyDialog, QWidget* parent) {
+    if (!m_library) return -1;
+    const int handle = OpenChannel(printer);
+    if (handle < 1) return 0;
+    CStatusReply status;
+    if (QueryStatus(handle, status) > 0 && status.IsReady()) {
+        CloseChannel(handle);
+        return 1;
+    }
+    Clock& clock = Clock::Current();
+    CBusyDialog dialog;
+    bool dialogUp = false;
+    if (showBusyDialog) {
+        dialog.Create(BusyCaption(), kReadyBusyTimeoutMs, false, parent);
+        dialogUp = true;
+        dialog.Poll();
+    }
+    int result = 0;
+    for (int attempt = 0; attempt < kReadyRetries && result == 0; ++attempt) {
+        // The waits block on the event queue, so the windows stay alive
+        // without the thread spinning.
+        if (dialogUp) {
+            clock.Wait(kReadyWaitMs);
+            dialog.Poll();
+        } else if (parent && !parent->isEnabled()) {
+            clock.Wait(kReadyWaitMs);
+        } else {
+            clock.Sleep(kReadyWaitMs);
+        }
+        if (QueryStatus(handle, status) > 0 && status.IsReady()) result = 1;
+    }
+    if (dialogUp) dialog.Close();
+    CloseChannel(handle);
+    return result;
+}
+
+int CPrinterLink::Exchange(int handle, const std::uint8_t* command, int length, std::uint8_t* reply, int replySize,
+                           int timeoutMs) {
+    if (!m_library) return -1;
+    int r;
+    switch (m_channelType) {
+    case kChannelLocal:
+        r = SendPlain(handle, command, length);
+        return r > 0 ? ReceivePlain(handle, reply, replySize, timeoutMs) : r;
+    case kChannelNetwork:
+        r = SendWrapped(handle, command, length);
+        return r > 0 ? ReceiveWrapped(handle, reply, replySize, timeoutMs) : r;
+    default:
+        return -1;
+    }
+}
+
+int CPrinterLink::SendReceive(const std::string& printer, const std::uint8_t* command, int length,
+                              std::uint8_t* reply, int replySize, int timeoutMs) {
+    if (!m_library) return -1;
+    if (!HasUsableType()) m_channelType = SelectChannelType(printer);
+    if (!HasUsableType()) return -1;
+    const int handle = m_library->OpenChannel(TQ_PRINTER_BY_QUEUE, printer, m_channelType);
+    if (handle <= 0) return -1;
+    const int r = Exchange(handle, command, length, reply, replySize, timeoutMs);
+    m_library->CloseChannel(handle);
+    return r;
+}
+
+std::string CPrinterLink::DeviceId(const std::string& printer) {
+    if (!m_library) return {};
+    // One byte more than the library is told, so the text always ends.
+    char buffer[kDeviceIdBufferSize + 1] = {};
+    std::int32_t size = kDeviceIdBufferSize;
+    if (m_library->GetDeviceID(TQ_PRINTER_BY_QUEUE, printer, buffer, &size) != 0) return {};
+    return std::string(buffer);
+}
+
+int CPrinterLink::DeviceIdMatches(const std::string& printer, const std::string& model) {
+    if (!m_library) return 0;
+    char buffer[kDeviceIdBufferSize + 1] = {};
+    std::int32_t size = kDeviceIdBufferSize;
+    if (m_library->GetDeviceID(TQ_PRINTER_BY_QUEUE, printer, buffer, &size) != 0) return 0;
+    std::string found;
+    if (!DeviceIdModel(buffer, kDeviceIdBufferSize, found)) return 0;
+    return found == model ? 1 : 0;
+}
+
+int CPrinterLink::SendPlain(int handle, const std::uint8_t* command, int length) {
+    if (!m_library) return -1;
+    return m_library->Send(handle, command, length);
+}
+
+int CPrinterLink::ReceivePlain(int handle, std::uint8_t* reply, int replySize, int timeoutMs) {
+    if (!m_library) return -1;
+    Clock& clock = Clock::Current();
+    const std::int64_t start = clock.TickMs();
+    for (;;) {
+        std::int32_t size = replySize;
+        const int r = m_library->Receive(handle, reply, &size, timeoutMs);
+        if (r != 0) return r;
+        // "Nothing yet" for longer than the time-out: the reply is not coming.
+        if (clock.TickMs() - start >= timeoutMs) return kReceiveTimedOut;
+        clock.Sleep(kNothingYetPauseMs);
+    }
+}
+
+int CPrinterLink::SendWrapped(int handle, const std::uint8_t* command, int length) {
+    if (!m_library) return -1;
+    std::uint8_t message[128];
+    const int n = BuildWrappedMessage(command, length, message, sizeof message);
+    if (n <= 0) return -1;
+    return m_library->Send(handle, message, n);
+}
+
+int CPrinterLink::ReceiveWrapped(int handle, std::uint8_t* reply, int replySize, int timeoutMs) {
+    if (!m_library) return -1;
+    Clock& clock = Clock::Current();
+    const std::int64_t start = clock.TickMs();
+    std::uint8_t work[kWrappedWorkSize];
+    // The library is told the work buffer's size, never more.
+    const std::int32_t room = std::clamp(replySize, 0, kWrappedWorkSize);
+    int r = 0;
+    int marker = -1;
+    for (;;) {
+        std::memset(work, 0, sizeof work);
+        std::int32_t size = room;
+        r = m_library->Receive(handle, work, &size, timeoutMs);
+        if (r < 0) return r;
+        if (r > 0) {
+            marker = FindReplyMarker(work, kWrappedWorkSize);
+            if (marker >= 0) break;
+        }
+        if (clock.TickMs() - start >= timeoutMs) return kReceiveTimedOut;
+        if (r == 0) clock.Sleep(kNothingYetPauseMs);
+    }
+    const int received = std::min(r, kWrappedWorkSize);
+    const int n = received - marker;
+    if (n >= 1 && n < replySize) {
+        std::memcpy(reply, work + marker, static_cast<std::size_t>(n));
+        reply[n] = 0;
+    }
+    return r;
+}
+
+std::uint32_t MakerEnterpriseNumber() { return TQ_SNMP_ENTERPRISE; }
+
+int BuildWrappedMessage(const std::uint8_t* command, int length, std::uint8_t* out, int room) {
+    if (!command || length < 0 || !out) return 0;
+    // Tail: (length + 3), 08, length big-endian, the command; each byte of 80
+    // or more escaped as 81 (byte - 80), so every byte is one sub-identifier.
+    std::vector<std::uint8_t> tail;
+    auto put = [&](int byte) {
+        const auto b = static_cast<std::uint8_t>(byte);
+        if (b < 0x80) {
+            tail.push_back(b);
+        } else {
+            tail.push_back(0x81);
+            tail.push_back(static_cast<std::uint8_t>(b - 0x80));
+        }
+    };
+    put(length + 3);
+    put(0x08);
+    put((length >> 8) & 0xFF);
+    put(length & 0xFF);
+    for (int i = 0; i < length; ++i) put(command[i]);
+    const int t = static_cast<int>(tail.size());
+    const int total = t + 46;
+    // Every length of the message is one byte: it must stay below 128.
+    if (length > 0xFF - 3 || total > 127 || total > room) return 0;
+
+    const std::uint32_t e = MakerEnterpriseNumber();
+    int i = 0;
+    auto w = [&](std::initializer_list<int> bytes) {
+        for (int b : bytes) out[i++] = static_cast<std::uint8_t>(b);
+    };
+    w({0x30, t + 44});
+    w({0x02, 0x01, 0x00});
+    w({0x04, 0x06});
+    for (const char* c = CPrinterLink::kCommunity; *c; ++c) out[i++] = static_cast<std::uint8_t>(*c);
+    w({0xA0, t + 31});
+    w({0x02, 0x01, 0x01});
+    w({0x02, 0x01, 0x00});
+    w({0x02, 0x01, 0x00});
+    w({0x30, t + 20});
+    w({0x30, t + 18});
+    w({0x06, t + 14});
+    w({0x2B, 0x06, 0x01, 0x04, 0x01});
+    w({static_cast<int>(0x80 | ((e >> 7) & 0x7F)), static_cast<int>(e & 0x7F)});
+    w({0x01, 0x02, 0x02, 0x28, 0x01, 0x01, 0x02});
+    for (std::uint8_t b : tail) out[i++] = b;
+    w({0x05, 0x00});
+    return i;
+}
+
+int FindReplyMarker(const std::uint8_t* data, int size) {
+    // The marker counts at the first 503 positions of the 512-byte buffer.
+    const int positions = std::min(size - CPrinterLink::kReplyMarkerLength + 1, 503);
+    for (int i = 0; i < positions; ++i)
+        if (std::memcmp(data + i, CPrinterLink::kReplyMarker, CPrinterLink::kReplyMarkerLength) == 0) return i;
+    return -1;
+}
+
+bool DeviceIdModel(const char* deviceId, int size, std::string& model) {
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(deviceId);
+    const int text = TextLength(bytes, size);
+    const int des = FindText(bytes, text, "DES:");
+    if (des < 0) return false;
+    const int from = des + 4;
+    const void* semi = std::memchr(deviceId + from, ';', static_cast<std::size_t>(text - from));
+    if (!semi) return false;
+    const int to = static_cast<int>(static_cast<const char*>(semi) - deviceId);
+    if (to == from) return false;
+    model.assign(deviceId + from, deviceId + to);
+    return true;
+}
+
+bool ReplyValue(const std::uint8_t* reply, int size, const char* prefix, std::string& value) {
+    if (!reply || size <= 0) return false;
+    // The reply's text ends at its first ';' (or zero byte).
+    int text = TextLength(reply, size);
+    if (const void* semi = std::memchr(reply, ';', static_cast<std::size_t>(text)))
+        text = static_cast<int>(static_cast<const std::uint8_t*>(semi) - reply);
+    const int at = FindText(reply, text, prefix);
+    if (at < 0) return false;
+    const int from = at + static_cast<int>(std::strlen(prefix));
+    value.assign(reinterpret_cast<const char*>(reply) + from, static_cast<std::size_t>(text - from));
+    return true;
+}
+
+namespace {
+
+// atoi's reading: optional blanks and sign, then digits; no number gives 0.
+// Saturates instead of overflowing.
+long long LeadingDecimal(const std::string& s) {
+    std::size_t i = 0;
+    while (i < s.size() && (s[i] == ' ' || s[i] == '\t' || s[i] == '\n' || s[i] == '\r' || s[i] == '\v' || s[i] == '\f'))
+        ++i;
+    bool negative = false;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
+    long long v = 0;
+    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) v = std::min<long long>(v * 10 + (s[i] - '0'), 1LL << 40);
+    return negative ? -v : v;
+}
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+} // namespace
+
+int SN01LevelFromReply(int result, const std::uint8_t* reply, int size) {
+    long long v = 0;
+    std::string value;
+    if (result > 0 && ReplyValue(reply, size, kReplyPrefixSN, value)) {
+        v = LeadingDecimal(value);
+        if (v < 0 || v > 3) return -1;
+    }
+    static constexpr int kLevels[] = {2, 1, 3, 4};
+    return kLevels[v];
+}
+
+int EX1BLevelFromReply(int result, const std::uint8_t* reply, int size) {
+    std::string value;
+    if (result < 1 || !ReplyValue(reply, size, kReplyPrefixEXRead, value)) return -1;
+    // Two hex digits, 38 characters after the prefix; unreadable gives 0.
+    int v = 0;
+    if (value.size() > 38) {
+        const int hi = HexDigit(value[38]);
+        if (hi >= 0) {
+            v = hi;
+            if (value.size() > 39) {
+                const int lo = HexDigit(value[39]);
+                if (lo >= 0) v = hi * 16 + lo;
+            }
+        }
+    }
+    if (v < 0 || v > 4) return -1;
+    static constexpr int kLevels[] = {0, 4, 3, 2, 1};
+    return kLevels[v];
+}
+
+int QuerySN01Level(CPrinterLink& link, const std::string& printer) {
+    std::uint8_t command[16];
+    const int length = BuildQuerySN(command, sizeof command);
+    std::uint8_t reply[CPrinterLink::kReplySize] = {};
+    const int r = link.SendReceive(printer, command, length, reply, sizeof reply, CPrinterLink::kReplyTimeoutMs);
+    return SN01LevelFromReply(r, reply, sizeof reply);
+}
+
+int QueryEX1BLevel(CPrinterLink& link, const std::string& printer, std::uint8_t slot) {
+    std::uint8_t command[16];
+    const int length = BuildQueryEXRead(command, sizeof command, slot);
+    std::uint8_t reply[CPrinterLink::kReplySize] = {};
+    const int r = link.SendReceive(printer, command, length, reply, sizeof reply, CPrinterLink::kReplyTimeoutMs);
+    return EX1BLevelFromReply(r, reply, sizeof reply);
+}
+
+namespace {
+
+QString BusyCaption() {
+    // The application title.
+    return QStringLiteral("plotcare");
+}
+
+} // namespace

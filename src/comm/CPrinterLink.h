@@ -1,0 +1,93 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "tqapi.h"
+
+class CBidiLibrary;
+class CStatusReply;
+class QWidget;
+
+// One page action's conversation with the printer over the bidirectional
+// library: picks the channel kind, opens and closes channels, reads the
+// status record, waits for readiness, and exchanges a command and its reply
+// (plain on the local channel, wrapped in an SNMP GetRequest on the network).
+class CPrinterLink {
+public:
+    static constexpr std::int32_t kChannelLocal = 0x10010003;
+    static constexpr std::int32_t kChannelNetwork = 4;
+    static constexpr std::int32_t kChannelNone = -1;
+    static constexpr int kStatusBufferSize = 256;
+    static constexpr int kDeviceIdBufferSize = 256;
+    static constexpr int kReplySize = 512;
+    static constexpr int kReplyTimeoutMs = 10000;
+    static constexpr int kReadyWaitMs = 5000;
+    static constexpr int kReadyRetries = 2;
+    static constexpr int kReadyBusyTimeoutMs = 15000;
+    // The marker in front of a wrapped reply's text.
+    static constexpr char kReplyMarker[] = "@BDC PS\r\n";
+    static constexpr int kReplyMarkerLength = 9;
+    // Community name and object of the wrapped command.
+    static constexpr char kCommunity[] = "gravel";
+    // Returned when a receive loop gave up: the library kept answering
+    // "nothing yet" (or no marker) beyond the time-out.
+    static constexpr int kReceiveTimedOut = TQ_TIMEOUT;
+
+    explicit CPrinterLink(CBidiLibrary* library);
+    virtual ~CPrinterLink();
+    CPrinterLink(const CPrinterLink&) = delete;
+    CPrinterLink& operator=(const CPrinterLink&) = delete;
+
+    std::int32_t ChannelType() const { return m_channelType; }
+
+    int SelectChannelType(const std::string& printer);
+    int OpenChannel(const std::string& printer);
+    void CloseChannel(int handle);
+    int QueryStatus(int handle, CStatusReply& reply);
+    int WaitUntilReady(const std::string& printer, bool showBusyDialog, QWidget* parent);
+    int Exchange(int handle, const std::uint8_t* command, int length, std::uint8_t* reply, int replySize,
+                 int timeoutMs);
+    int SendReceive(const std::string& printer, const std::uint8_t* command, int length, std::uint8_t* reply,
+                    int replySize, int timeoutMs);
+    int DeviceIdMatches(const std::string& printer, const std::string& model);
+
+    int SendPlain(int handle, const std::uint8_t* command, int length);
+    int ReceivePlain(int handle, std::uint8_t* reply, int replySize, int timeoutMs);
+    int SendWrapped(int handle, const std::uint8_t* command, int length);
+    int ReceiveWrapped(int handle, std::uint8_t* reply, int replySize, int timeoutMs);
+
+    // Reads the device id text ("" when the library gives none).
+    std::string DeviceId(const std::string& printer);
+
+private:
+    bool HasUsableType() const { return m_channelType == kChannelLocal || m_channelType == kChannelNetwork; }
+
+    CBidiLibrary* m_library;
+    std::int32_t m_channelType = kChannelNone;
+};
+
+// The private enterprise number in the object identifier of wrapped
+// commands, and the message built around a command (empty when the command
+// is too long for single-byte lengths). Exposed for the virtual printer's
+// tests and the fuzz targets.
+std::uint32_t MakerEnterpriseNumber();
+int BuildWrappedMessage(const std::uint8_t* command, int length, std::uint8_t* out, int room);
+
+// Position of the reply marker within the first bytes of a received buffer
+// (-1 when absent).
+int FindReplyMarker(const std::uint8_t* data, int size);
+
+// The model text of a device id ("DES:" up to ";"); false when absent.
+bool DeviceIdModel(const char* deviceId, int size, std::string& model);
+
+// Query helpers of the alignment pages. Both parse the reply text with the
+// reply convention (text up to the first ';').
+int QuerySN01Level(CPrinterLink& link, const std::string& printer);
+int QueryEX1BLevel(CPrinterLink& link, const std::string& printer, std::uint8_t slot);
+// The parsing halves, for tests and fuzzing: `result` is the exchange result.
+int SN01LevelFromReply(int result, const std::uint8_t* reply, int size);
+int EX1BLevelFromReply(int result, const std::uint8_t* reply, int size);
+// The text of a reply after the query's prefix, up to the first ';' (false
+// without the prefix).
+bool ReplyValue(const std::uint8_t* reply, int size, const char* prefix, std::string& value);
