@@ -27,6 +27,13 @@ extern "C" {
 #define TQ_CHANNEL_ENTRY_SIZE 8
 #define TQ_CHANNEL_USABLE 0x07
 
+/* The printer maker's private enterprise number: network commands ride in
+ * the object identifier 1.3.6.1.4.1.TQ_SNMP_ENTERPRISE.1.2.2.40.1.1.2 followed
+ * by the escaped command. It encodes in two bytes (B0 0D). */
+#define TQ_SNMP_ENTERPRISE 6157
+/* The community name of the maker's SNMP agent. */
+#define TQ_SNMP_COMMUNITY "gravel"
+
 /* Results. */
 #define TQ_OK 0
 #define TQ_ERROR (-1)
