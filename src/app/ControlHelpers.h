@@ -1,0 +1,53 @@
+#pragma once
+
+#include <string>
+
+#include <QString>
+
+class CPlotcareApp;
+class QWidget;
+
+// Pages place, label and style their controls from tables indexed by
+// numeric control ids. A control carries its id as a property; the helpers
+// find controls among the dialog's descendants and skip ids that no
+// control has.
+
+// A control's rectangle in pixels of its page: left, top, right, bottom.
+struct ControlRect {
+    int left;
+    int top;
+    int right;
+    int bottom;
+};
+
+void SetControlId(QWidget* control, int id);
+// The control's id; -1 when it has none.
+int ControlId(const QWidget* control);
+// The dialog's control with that id (its direct children first, then
+// deeper descendants); null when there is none.
+QWidget* FindControl(QWidget* dialog, int id);
+
+// The visible text of a control of any kind: a label's or button's text, a
+// group box's title, a text box's contents, otherwise the window title.
+void SetControlText(QWidget* control, const QString& text);
+QString ControlText(const QWidget* control);
+
+// Moves each control to its rectangle and repaints it.
+void ApplyLayout(QWidget* dialog, const int* ids, const ControlRect* rects, int count);
+// Sets each control's text to GetText(text id); a text id of -1 leaves the
+// control's text alone.
+void ApplyTexts(CPlotcareApp& app, QWidget* dialog, const int* ids, const int* textIds, int count);
+// Gives each control GetFont(font id) and redraws it; -1 gives the base font.
+void ApplyFonts(CPlotcareApp& app, QWidget* dialog, const int* ids, const int* fontIds, int count);
+// The same through the current application object; nothing without one.
+void ApplyTexts(QWidget* dialog, const int* ids, const int* textIds, int count);
+void ApplyFonts(QWidget* dialog, const int* ids, const int* fontIds, int count);
+
+// Cleans a number typed into an edit field, in place: minus signs anywhere
+// make the number negative when their count is odd; digits stay; every other
+// character goes (a multi-byte character whole). An empty result becomes
+// "-" (negative, minimum below 0) or empty, and "0" is appended unless empty
+// is allowed; otherwise the value is written clamped to minimum..maximum,
+// with "-0" kept for a negative zero when the minimum is below 0.
+void NormalizeNumberText(std::string& text, int minimum, int maximum, bool emptyAllowed);
+QString NormalizeNumberText(const QString& text, int minimum, int maximum, bool emptyAllowed);
