@@ -2,6 +2,7 @@
 
 #include "app/CKeyFileReader.h"
 #include "app/TextScan.h"
+#include "platform/DocumentProperties.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -86,6 +87,11 @@ void CPlotcareApp::SetSelectedPrinter(const QString& printerName, const QString&
     m_printerName = printerName;
     m_driverName = driverName;
     m_portName = portName;
+}
+
+void CPlotcareApp::RefreshDriverSettings() {
+    m_driverSettings.reset();
+    m_driverSettings = DocumentProperties::CurrentSettings(m_printerName.toStdString());
 }
 
 QString CPlotcareApp::GetProgramFolder() const {

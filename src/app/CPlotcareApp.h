@@ -59,6 +59,10 @@ public:
     // The selected printer's driver settings block; null until one is set.
     const QByteArray* GetDriverSettings() const { return m_driverSettings ? &*m_driverSettings : nullptr; }
     void SetDriverSettings(std::optional<QByteArray> block) { m_driverSettings = std::move(block); }
+    // Replaces the copy with the selected printer's current settings (the
+    // spooler's document properties); none when the printer cannot be
+    // opened.
+    void RefreshDriverSettings();
 
     // --- configuration files --------------------------------------------
     // The program's folder, without a trailing "/".
