@@ -170,7 +170,12 @@ void CFolderGranter::WalkSubfolder(int parentFd, const std::string& name) {
     const int fd = openat(parentFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) {
         // Gone since the folder was read, or replaced by a link: nothing to do.
-        if (errno != ENOENT && errno != ELOOP) ReportFailure("cannot open the folder", errno);
+        const int error = errno;
+        struct stat now {};
+        const bool gone = error == ENOENT ||
+                          (fstatat(parentFd, name.c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0 &&
+                           S_ISLNK(now.st_mode));
+        if (!gone) ReportFailure("cannot open the folder", error);
         LeavePath(parentLength);
         return;
     }

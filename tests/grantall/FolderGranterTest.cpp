@@ -93,6 +93,17 @@ TEST_F(FolderGranter, KeepsNamedEntriesAndWidensTheMask) {
     EXPECT_EQ(AclText(folder, ACL_TYPE_DEFAULT), "u::rwx,u:4321:r-x,g::r-x,m::rwx,o::rwx");
 }
 
+TEST_F(FolderGranter, ReadsLongListsWhole) {
+    // More named entries than the first read has room for.
+    std::string named;
+    for (int uid = 20000; uid < 20040; ++uid) named += "u:" + std::to_string(uid) + ":r--,";
+    const std::string file = tree.File("crowded", 0600);
+    SetAcl(file, "u::rw-," + named + "g::---,m::r--,o::---");
+
+    ASSERT_TRUE(Walk(tree.Root())) << errors.str();
+    EXPECT_EQ(AclText(file), "u::rw-," + named + "g::---,m::rw-,o::rw-");
+}
+
 TEST_F(FolderGranter, NeverFollowsSymbolicLinks) {
     GrantTestTree outside;
     const std::string secret = outside.File("secret", 0600);
