@@ -1,6 +1,8 @@
 #include "comm/CBidiLibrary.h"
 
+#include "platform/DriverDescription.h"
 #include "platform/LibraryLoader.h"
+#include "platform/PrivateProfile.h"
 
 namespace {
 
@@ -11,7 +13,7 @@ void BindOne(void* module, const char* name, Fn& out) {
 
 } // namespace
 
-CBidiLibrary::CBidiLibrary() = default;
+CBidiLibrary::CBidiLibrary() : m_pathFinder(FindDriverFolderLibrary) {}
 
 CBidiLibrary::~CBidiLibrary() {
     // Normally unloaded at program end already; never leave the module behind.
@@ -123,4 +125,12 @@ std::string DriverFolderLibraryPath(const std::string& driverPath, const std::st
     const auto slash = driverPath.rfind('/');
     const std::string folder = slash == std::string::npos ? std::string() : driverPath.substr(0, slash + 1);
     return folder + libraryName;
+}
+
+std::string FindDriverFolderLibrary(const std::string& printer) {
+    const std::optional<DriverDescription> d = GetDriverDescription(printer);
+    if (!d) return {};
+    const std::string value = ReadPrivateProfileString(d->dataFile, CBidiLibrary::kDriverInfoSection,
+                                                       CBidiLibrary::kDriverInfoKey, std::string());
+    return DriverFolderLibraryPath(d->driverPath, value);
 }

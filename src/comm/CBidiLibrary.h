@@ -79,3 +79,8 @@ private:
 // last '/', followed by the data file's library name; "" when the name is
 // empty.
 std::string DriverFolderLibraryPath(const std::string& driverPath, const std::string& libraryName);
+
+// The library named by the printer's driver: the driver description's data
+// file names it ("TQAPII" in "User Mode Printer Driver Information"), and it
+// lies in the driver's folder. "" when any of that is missing.
+std::string FindDriverFolderLibrary(const std::string& printer);

@@ -1,5 +1,6 @@
 #include "comm/CPrinterLink.h"
 
+#include "app/CPlotcareApp.h"
 #include "comm/CBidiLibrary.h"
 #include "comm/CStatusReply.h"
 #include "comm/RemotePackets.h"
@@ -397,7 +398,8 @@ namespace {
 
 QString BusyCaption() {
     // The application title.
-    return QStringLiteral("plotcare");
+    const CPlotcareApp* app = CPlotcareApp::Current();
+    return app ? app->GetText(0) : QString();
 }
 
 } // namespace

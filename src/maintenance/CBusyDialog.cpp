@@ -1,5 +1,6 @@
 #include "maintenance/CBusyDialog.h"
 
+#include "app/CPlotcareApp.h"
 #include "platform/Clock.h"
 
 #include <QApplication>
@@ -25,6 +26,10 @@ const QColor kTransparent(255, 0, 255);
 QString LookupText(int id) {
     // The application's localized texts; the template's own wording when the
     // settings do not name one.
+    if (const CPlotcareApp* app = CPlotcareApp::Current()) {
+        const QString text = app->GetText(id);
+        if (!text.isEmpty()) return text;
+    }
     switch (id) {
     case CBusyDialog::kTextLine: return QStringLiteral("Please wait...");
     case CBusyDialog::kTextCancel: return QStringLiteral("Cancel");
@@ -81,6 +86,12 @@ public:
         m_cancel->setGeometry(kCancelRect);
         m_cancel->setDefault(true);
         QObject::connect(m_cancel, &QPushButton::clicked, this, [this] { reject(); });
+        // The fonts of the common page set-up: each control's font id is its
+        // text id.
+        if (CPlotcareApp* app = CPlotcareApp::Current()) {
+            m_text->setFont(app->GetFont(kTextLine));
+            m_cancel->setFont(app->GetFont(kTextCancel));
+        }
     }
 
     QPushButton* CancelButton() const { return m_cancel; }

@@ -1,0 +1,355 @@
+#include "cli/CliCommands.h"
+
+#include "app/CPlotcareApp.h"
+#include "comm/CBidiLibrary.h"
+#include "comm/CPrinterLink.h"
+#include "comm/CStatusReply.h"
+#include "comm/RemotePackets.h"
+#include "platform/Spooler.h"
+
+#include <QString>
+
+#include <cstdio>
+#include <functional>
+#include <optional>
+#include <ostream>
+#include <sstream>
+
+namespace cli {
+
+namespace {
+
+struct Context {
+    Options options;
+    std::vector<std::string> args; // the command's own arguments
+    std::ostream& out;
+    std::ostream& err;
+};
+
+using Handler = int (*)(Context&);
+
+struct Command {
+    const char* name;
+    const char* usage;
+    const char* help;
+    int arguments; // exactly this many
+    Handler run;
+};
+
+int Printers(Context& c);
+int DeviceId(Context& c);
+int Status(Context& c);
+int Version(Context& c);
+int WaitReady(Context& c);
+
+const Command kCommands[] = {
+    {"printers", "printers [--all]", "installed printers plotcare supports, with driver and port", 0, Printers},
+    {"device-id", "device-id PRINTER", "the printer's IEEE 1284 device id and whether it matches its driver", 1,
+     DeviceId},
+    {"status", "status PRINTER [--json]", "the printer's status record: state, ink levels, field 0D", 1, Status},
+    {"version", "version PRINTER", "the printer's firmware version", 1, Version},
+    {"wait-ready", "wait-ready PRINTER", "waits up to 10 s for the printer to report ready", 1, WaitReady},
+};
+
+void Usage(std::ostream& s) {
+    s << "usage: plotcare-cli [options] COMMAND [ARGS]\n\ncommands:\n";
+    for (const Command& c : kCommands) {
+        char line[160];
+        std::snprintf(line, sizeof line, "  %-26s %s\n", c.usage, c.help);
+        s << line;
+    }
+    s << "\noptions:\n"
+         "  --json          machine-readable output (status)\n"
+         "  --all           do not require a supported driver\n"
+         "  --library PATH  load the bidirectional library from PATH\n"
+         "  --settings DIR  the folder that holds \"Settings\" (default: the program's)\n"
+         "  -h, --help      this text\n"
+         "\nexit codes: 0 success, 1 usage, 2 printer not supported, 3 printer not ready, 4 no answer\n";
+}
+
+std::string JsonString(const std::string& s) {
+    std::string o = "\"";
+    for (unsigned char ch : s) {
+        switch (ch) {
+        case '"': o += "\\\""; break;
+        case '\\': o += "\\\\"; break;
+        case '\n': o += "\\n"; break;
+        case '\r': o += "\\r"; break;
+        case '\t': o += "\\t"; break;
+        default:
+            if (ch < 0x20) {
+                char buf[8];
+                std::snprintf(buf, sizeof buf, "\\u%04x", ch);
+                o += buf;
+            } else {
+                o += static_cast<char>(ch);
+            }
+        }
+    }
+    return o + "\"";
+}
+
+// Text of a reply with no control bytes (a wrapped reply starts with its
+// marker line).
+std::string Printable(const std::string& s) {
+    std::string o;
+    for (unsigned char ch : s) o += (ch < 0x20 || ch == 0x7F) ? '?' : static_cast<char>(ch);
+    return o;
+}
+
+CPlotcareApp& App(const Options& o) {
+    static std::optional<CPlotcareApp> app;
+    if (!app) {
+        app.emplace(QString(), QString::fromStdString(o.settingsDir));
+        CPlotcareApp::SetCurrent(&*app);
+    }
+    return *app;
+}
+
+std::vector<SpoolerPrinter> SupportedPrinters(const Options& o, bool& asked) {
+    std::vector<SpoolerPrinter> all, out;
+    asked = Spooler::Current().EnumPrinters(all);
+    for (auto& p : all)
+        if (o.anyDriver || App(o).IsListedPrinter(QString::fromStdString(p.driver))) out.push_back(std::move(p));
+    return out;
+}
+
+// The printer named on the command line among the supported ones; a
+// message and kExitNotSupported otherwise.
+int FindPrinter(Context& c, SpoolerPrinter& found) {
+    std::vector<SpoolerPrinter> all;
+    if (!Spooler::Current().EnumPrinters(all)) {
+        c.err << "plotcare-cli: the print spooler cannot be asked for its printers\n";
+        return kExitNotSupported;
+    }
+    for (auto& p : all) {
+        if (p.name != c.args[0]) continue;
+        if (!c.options.anyDriver && !App(c.options).IsListedPrinter(QString::fromStdString(p.driver))) {
+            c.err << "plotcare-cli: printer \"" << p.name << "\" has the driver \"" << p.driver
+                  << "\", which plotcare does not support (--all to try anyway)\n";
+            return kExitNotSupported;
+        }
+        found = p;
+        return kExitOk;
+    }
+    c.err << "plotcare-cli: no printer named \"" << c.args[0] << "\" is installed\n";
+    return kExitNotSupported;
+}
+
+// Loads the bidirectional library for the printer the way a printer
+// selection does: by plain name first, then from the driver folder when no
+// channel opens with the first.
+int LoadLibraryFor(Context& c, CBidiLibrary& lib, const std::string& printer) {
+    if (!c.options.library.empty()) lib.SetLibraryName(c.options.library);
+    lib.Unload();
+    if (lib.Load(printer, 1) == 1) {
+        CPrinterLink probe(&lib);
+        const int handle = probe.OpenChannel(printer);
+        if (handle >= 1) {
+            probe.CloseChannel(handle);
+            return kExitOk;
+        }
+    }
+    lib.Unload();
+    if (lib.Load(printer, 0) == 1) return kExitOk;
+    // Loaded by plain name but no channel opened, and no driver-folder copy:
+    // the first load still serves (the commands report the missing channel).
+    lib.Unload();
+    if (lib.Load(printer, 1) == 1) return kExitOk;
+    c.err << "plotcare-cli: the bidirectional library " << CBidiLibrary::kLibraryName
+          << " cannot be loaded for \"" << printer << "\"\n";
+    return kExitNotSupported;
+}
+
+struct Session {
+    SpoolerPrinter printer;
+    CBidiLibrary lib;
+};
+
+int Open(Context& c, Session& s) {
+    if (int r = FindPrinter(c, s.printer)) return r;
+    return LoadLibraryFor(c, s.lib, s.printer.name);
+}
+
+const char* ChannelName(int type) {
+    return type == CPrinterLink::kChannelLocal ? "local" : type == CPrinterLink::kChannelNetwork ? "network" : "none";
+}
+
+int Printers(Context& c) {
+    bool asked = false;
+    const auto printers = SupportedPrinters(c.options, asked);
+    if (!asked) {
+        c.err << "plotcare-cli: the print spooler cannot be asked for its printers\n";
+        return kExitNoAnswer;
+    }
+    if (c.options.json) {
+        c.out << "[";
+        for (std::size_t i = 0; i < printers.size(); ++i)
+            c.out << (i ? "," : "") << "{\"name\":" << JsonString(printers[i].name)
+                  << ",\"driver\":" << JsonString(printers[i].driver) << ",\"port\":" << JsonString(printers[i].port)
+                  << "}";
+        c.out << "]\n";
+    } else {
+        for (const auto& p : printers) c.out << p.name << "\t" << p.driver << "\t" << p.port << "\n";
+        if (printers.empty()) c.err << "plotcare-cli: no supported printer is installed\n";
+    }
+    return kExitOk;
+}
+
+int DeviceId(Context& c) {
+    Session s;
+    if (int r = Open(c, s)) return r;
+    CPrinterLink link(&s.lib);
+    const std::string id = link.DeviceId(s.printer.name);
+    if (id.empty()) {
+        c.err << "plotcare-cli: \"" << s.printer.name << "\" gave no device id\n";
+        return kExitNoAnswer;
+    }
+    const bool matches = link.DeviceIdMatches(s.printer.name, s.printer.driver) == 1;
+    if (c.options.json) {
+        c.out << "{\"printer\":" << JsonString(s.printer.name) << ",\"deviceId\":" << JsonString(id)
+              << ",\"driver\":" << JsonString(s.printer.driver) << ",\"matches\":" << (matches ? "true" : "false")
+              << "}\n";
+    } else {
+        c.out << id << "\n";
+        c.out << (matches ? "matches" : "does not match") << " the driver \"" << s.printer.driver << "\"\n";
+    }
+    return kExitOk;
+}
+
+int Status(Context& c) {
+    Session s;
+    if (int r = Open(c, s)) return r;
+    CPrinterLink link(&s.lib);
+    const int handle = link.OpenChannel(s.printer.name);
+    if (handle < 1) {
+        c.err << "plotcare-cli: no channel to \"" << s.printer.name << "\" opens\n";
+        return kExitNoAnswer;
+    }
+    CStatusReply status;
+    const int n = link.QueryStatus(handle, status);
+    link.CloseChannel(handle);
+    if (n < 1 || !status.HasRecord()) {
+        c.err << "plotcare-cli: \"" << s.printer.name << "\" gave no status record\n";
+        return kExitNoAnswer;
+    }
+    struct Ink {
+        int code, level;
+    };
+    std::vector<Ink> inks;
+    const CStatusReply::Field inkField = status.FindField(CStatusReply::kFieldInk);
+    const int entrySize = inkField.At(0);
+    if (entrySize > 0)
+        for (int i = 0; i < inkField.declaredSize / entrySize; ++i) {
+            const int base = 1 + i * entrySize;
+            const int level = inkField.At(base + 2);
+            if (level < 0) break;
+            inks.push_back({inkField.At(base + 1), level});
+        }
+    const int state = status.StateCode();
+    const int field0D = status.FindField(CStatusReply::kField0D).At(0);
+    if (c.options.json) {
+        c.out << "{\"printer\":" << JsonString(s.printer.name) << ",\"channel\":\"" << ChannelName(link.ChannelType())
+              << "\",\"state\":" << state << ",\"ready\":" << (status.IsReady() ? "true" : "false")
+              << ",\"field0D\":" << field0D << ",\"field0DBelow13\":" << (status.HasField0DBelow13() ? "true" : "false")
+              << ",\"inkSlots\":" << status.InkSlotCount() << ",\"inkLow\":" << (status.IsInkLow() ? "true" : "false")
+              << ",\"inks\":[";
+        for (std::size_t i = 0; i < inks.size(); ++i)
+            c.out << (i ? "," : "") << "{\"code\":" << inks[i].code << ",\"level\":" << inks[i].level << "}";
+        c.out << "]}\n";
+    } else {
+        c.out << "printer:  " << s.printer.name << "\n"
+              << "channel:  " << ChannelName(link.ChannelType()) << "\n"
+              << "state:    " << state << (status.IsReady() ? " (ready)" : " (not ready)") << "\n"
+              << "field 0D: " << field0D << (status.HasField0DBelow13() ? " (below 13: no head cleaning)" : "") << "\n"
+              << "inks:     " << status.InkSlotCount() << " slots" << (status.IsInkLow() ? ", ink low" : "") << "\n";
+        for (std::size_t i = 0; i < inks.size(); ++i)
+            c.out << "  ink " << (i + 1) << " (code " << inks[i].code << "): " << inks[i].level << " %\n";
+    }
+    return kExitOk;
+}
+
+int Version(Context& c) {
+    Session s;
+    if (int r = Open(c, s)) return r;
+    CPrinterLink link(&s.lib);
+    std::uint8_t query[16];
+    const int length = BuildQueryVI(query, sizeof query);
+    std::uint8_t reply[CPrinterLink::kReplySize] = {};
+    const int r = link.SendReceive(s.printer.name, query, length, reply, sizeof reply, CPrinterLink::kReplyTimeoutMs);
+    std::string version;
+    if (r < 1 || !ReplyValue(reply, sizeof reply, kReplyPrefixVI, version)) {
+        c.err << "plotcare-cli: \"" << s.printer.name << "\" did not answer the version query\n";
+        return kExitNoAnswer;
+    }
+    if (c.options.json)
+        c.out << "{\"printer\":" << JsonString(s.printer.name) << ",\"version\":" << JsonString(version) << "}\n";
+    else
+        c.out << Printable(version) << "\n";
+    return kExitOk;
+}
+
+int WaitReady(Context& c) {
+    Session s;
+    if (int r = Open(c, s)) return r;
+    CPrinterLink link(&s.lib);
+    const int r = link.WaitUntilReady(s.printer.name, false, nullptr);
+    if (r == 1) {
+        c.out << "ready\n";
+        return kExitOk;
+    }
+    if (r == 0) {
+        c.err << "plotcare-cli: \"" << s.printer.name << "\" is not ready\n";
+        return kExitNotReady;
+    }
+    c.err << "plotcare-cli: \"" << s.printer.name << "\" does not answer\n";
+    return kExitNoAnswer;
+}
+
+} // namespace
+
+int Run(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err) {
+    Options options;
+    std::vector<std::string> words;
+    for (std::size_t i = 0; i < argv.size(); ++i) {
+        const std::string& a = argv[i];
+        if (a == "-h" || a == "--help") {
+            Usage(out);
+            return kExitOk;
+        } else if (a == "--json") {
+            options.json = true;
+        } else if (a == "--all") {
+            options.anyDriver = true;
+        } else if (a == "--library" || a == "--settings") {
+            if (i + 1 >= argv.size()) {
+                err << "plotcare-cli: " << a << " needs a value\n";
+                return kExitUsage;
+            }
+            (a == "--library" ? options.library : options.settingsDir) = argv[++i];
+        } else if (a.size() > 1 && a[0] == '-') {
+            err << "plotcare-cli: unknown option " << a << "\n";
+            Usage(err);
+            return kExitUsage;
+        } else {
+            words.push_back(a);
+        }
+    }
+    if (words.empty()) {
+        Usage(err);
+        return kExitUsage;
+    }
+    for (const Command& command : kCommands) {
+        if (words[0] != command.name) continue;
+        if (static_cast<int>(words.size()) - 1 != command.arguments) {
+            err << "usage: plotcare-cli " << command.usage << "\n";
+            return kExitUsage;
+        }
+        Context c{options, std::vector<std::string>(words.begin() + 1, words.end()), out, err};
+        return command.run(c);
+    }
+    err << "plotcare-cli: unknown command \"" << words[0] << "\"\n";
+    Usage(err);
+    return kExitUsage;
+}
+
+} // namespace cli

@@ -1,0 +1,377 @@
+#include "comm/CBidiLibrary.h"
+#include "comm/CPrinterLink.h"
+#include "comm/CStatusReply.h"
+#include "comm/RemotePackets.h"
+#include "maintenance/CBusyDialog.h"
+#include "platform/Clock.h"
+
+#include "FakeBidi.h"
+#include "LinkTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QWidget>
+
+#include <cstring>
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// A loaded binding on the fake library, with a fake clock installed.
+class LinkFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        lib.SetLibraryName(fake.Path());
+        ASSERT_EQ(lib.Load("qz", 1), 1);
+    }
+
+    void UseChannels(std::initializer_list<std::pair<std::uint32_t, std::uint8_t>> entries) {
+        Bytes list;
+        for (const auto& [type, flags] : entries) FakeBidi::AddChannel(list, type, flags);
+        fake.SetChannels(list);
+    }
+
+    FakeBidi fake;
+    CBidiLibrary lib;
+    FakeClock clock{0};
+    FakeClock::Scope scope{clock};
+    CPrinterLink link{&lib};
+};
+
+std::string Text(const std::uint8_t* p) { return reinterpret_cast<const char*>(p); }
+
+const std::uint32_t kLocal = CPrinterLink::kChannelLocal;
+const std::uint32_t kNetwork = CPrinterLink::kChannelNetwork;
+
+} // namespace
+
+TEST_F(LinkFixture, ChannelSelection) {
+    struct Case {
+        const char* name;
+        std::vector<std::pair<std::uint32_t, std::uint8_t>> entries;
+        int expected;
+    } cases[] = {
+        {"network 07 beats local 03", {{kNetwork, 0x07}, {kLocal, 0x03}}, CPrinterLink::kChannelNetwork},
+        {"local first when both usable", {{kNetwork, 0x07}, {kLocal, 0x07}}, CPrinterLink::kChannelLocal},
+        {"higher flag bits do not matter", {{kLocal, 0xFF}}, CPrinterLink::kChannelLocal},
+        {"unknown types and partial flags", {{0x55, 0x07}, {kNetwork, 0x06}}, 0},
+        {"empty list", {}, 0},
+    };
+    for (const auto& c : cases) {
+        Bytes list;
+        for (const auto& [type, flags] : c.entries) FakeBidi::AddChannel(list, type, flags);
+        fake.SetChannels(list);
+        CPrinterLink fresh(&lib);
+        EXPECT_EQ(fresh.SelectChannelType("qz"), c.expected) << c.name;
+    }
+    // Library results other than the size request pass through unchanged.
+    fake.SetChannels({}, -5);
+    EXPECT_EQ(link.SelectChannelType("qz"), -5);
+    Bytes one;
+    FakeBidi::AddChannel(one, kLocal, 7);
+    fake.SetChannels(one, -4, 0);
+    EXPECT_EQ(link.SelectChannelType("qz"), 0);
+    // A count beyond the list is read only as far as the list goes.
+    fake.SetChannels(one, -4, 50);
+    EXPECT_EQ(link.SelectChannelType("qz"), CPrinterLink::kChannelLocal);
+}
+
+TEST_F(LinkFixture, OpenChannelChoosesOnceAndRefusesWithoutAUsableType) {
+    UseChannels({{kNetwork, 0x07}});
+    EXPECT_EQ(link.OpenChannel("qz"), 7);
+    EXPECT_EQ(fake.LastOpenType(), CPrinterLink::kChannelNetwork);
+    EXPECT_EQ(fake.LastPrinter(), "qz");
+    UseChannels({{kLocal, 0x07}});
+    link.OpenChannel("qz"); // the type chosen first stays
+    EXPECT_EQ(fake.LastOpenType(), CPrinterLink::kChannelNetwork);
+    EXPECT_EQ(fake.Calls("TQGetAvailableChannel"), 2);
+
+    CPrinterLink none(&lib);
+    UseChannels({{kLocal, 0x03}});
+    EXPECT_EQ(none.OpenChannel("qz"), -1);
+    EXPECT_EQ(none.SendReceive("qz", nullptr, 0, nullptr, 0, 100), -1);
+}
+
+TEST_F(LinkFixture, QueryStatus) {
+    CStatusReply reply;
+    fake.PushStatus(StatusReplyBytes(StateField(4)));
+    const int n = link.QueryStatus(7, reply);
+    EXPECT_EQ(n, static_cast<int>(StatusReplyBytes(StateField(4)).size()));
+    EXPECT_TRUE(reply.IsReady());
+
+    // No CR LF: the count comes back and the record stays as it was.
+    fake.Reset();
+    const std::string noBreak = "@BDC ST2 busy";
+    fake.PushStatus(Bytes(noBreak.begin(), noBreak.end()));
+    EXPECT_EQ(link.QueryStatus(7, reply), static_cast<int>(noBreak.size()));
+    EXPECT_TRUE(reply.IsReady());
+    CStatusReply fresh;
+    fake.PushStatus(Bytes(noBreak.begin(), noBreak.end()));
+    link.QueryStatus(7, fresh);
+    EXPECT_FALSE(fresh.HasRecord());
+    EXPECT_FALSE(fresh.IsReady());
+
+    // Length 0 after the header: -1. A library failure passes through.
+    fake.Reset();
+    fake.PushStatus(StatusReplyBytes({}, 0));
+    EXPECT_EQ(link.QueryStatus(7, reply), -1);
+    fake.Reset();
+    fake.PushStatus({}, -3);
+    EXPECT_EQ(link.QueryStatus(7, reply), -3);
+}
+
+TEST_F(LinkFixture, StatusWithAnOverlongLengthIsCopiedWithinTheBuffer) {
+    // The record claims 65535 bytes and the library fills all 256 bytes.
+    Bytes fields = StateField(4);
+    fields.resize(300, 0x0D);
+    Bytes bytes = StatusReplyBytes(fields, 0xFFFF);
+    fake.PushStatus(bytes);
+    CStatusReply reply;
+    EXPECT_EQ(link.QueryStatus(7, reply), CPrinterLink::kStatusBufferSize);
+    EXPECT_TRUE(reply.IsReady());
+    EXPECT_EQ(reply.Bytes().size(), CPrinterLink::kStatusBufferSize - std::strlen("@BDC ST2\r\n"));
+}
+
+TEST_F(LinkFixture, SendWrappedOfTheVersionQueryIsByteExact) {
+    UseChannels({{kNetwork, 7}});
+    ASSERT_EQ(link.OpenChannel("qz"), 7);
+    std::uint8_t query[8];
+    ASSERT_EQ(BuildQueryVI(query, sizeof query), 6);
+    EXPECT_EQ(link.SendWrapped(7, query, 6), 56);
+    const Bytes expected = {
+        0x30, 0x36, 0x02, 0x01, 0x00, 0x04, 0x06, 'g',  'r',  'a',  'v',  'e',  'l',  0xA0,
+        0x29, 0x02, 0x01, 0x01, 0x02, 0x01, 0x00, 0x02, 0x01, 0x00, 0x30, 0x1E, 0x30, 0x1C,
+        0x06, 0x18, 0x2B, 0x06, 0x01, 0x04, 0x01, 0xB0, 0x0D, 0x01, 0x02, 0x02, 0x28, 0x01,
+        0x01, 0x02, 0x09, 0x08, 0x00, 0x06, 'V',  'I',  0x02, 0x00, 0x01, 0x00, 0x05, 0x00,
+    };
+    EXPECT_EQ(fake.LastSent(), expected);
+    EXPECT_EQ(MakerEnterpriseNumber(), 6157u); // encodes as B0 0D
+}
+
+TEST_F(LinkFixture, SendWrappedEscapesHighBytesAndRefusesOverlongCommands) {
+    const std::uint8_t command[] = {'E', 'X', 0x07, 0x00, 0x01, 0x00, 0x00, 0x00, 0x1B, 0x9C, 0x00};
+    EXPECT_EQ(link.SendWrapped(7, command, sizeof command), 46 + 16);
+    const Bytes sent = fake.LastSent();
+    ASSERT_EQ(sent.size(), 62u);
+    EXPECT_EQ(sent[1], 16 + 44);
+    // ... 1B, then 9C escaped as 81 1C, then 00, then the null value.
+    EXPECT_EQ(Bytes(sent.end() - 6, sent.end()), (Bytes{0x1B, 0x81, 0x1C, 0x00, 0x05, 0x00}));
+
+    const Bytes tooLong(90, 'A');
+    const int sends = fake.Calls("TQSend");
+    EXPECT_EQ(link.SendWrapped(7, tooLong.data(), static_cast<int>(tooLong.size())), -1);
+    EXPECT_EQ(fake.Calls("TQSend"), sends);
+}
+
+TEST_F(LinkFixture, ReceiveWrapped) {
+    const std::string reply = "@BDC PS\r\nVI:00V1.20;";
+    struct Case {
+        const char* name;
+        std::vector<std::pair<std::string, int>> receives; // bytes, result
+        int replySize;
+        int expectedResult;
+        std::string expectedText;
+    } cases[] = {
+        {"marker at once", {{reply, -1000}}, 512, static_cast<int>(reply.size()), reply},
+        {"marker after a header", {{"\x30\x2a junk" + reply, -1000}}, 512, 7 + static_cast<int>(reply.size()), reply},
+        {"nothing yet, then garbage, then the reply", {{"", 0}, {"garbage", -1000}, {reply, -1000}}, 512,
+         static_cast<int>(reply.size()), reply},
+        {"longer than the reply size: counted, not copied", {{reply, -1000}}, 10, static_cast<int>(reply.size()), ""},
+        {"error passes through", {{"", 0}, {"", -6}}, 512, -6, ""},
+    };
+    for (const auto& c : cases) {
+        fake.Reset();
+        for (const auto& [bytes, result] : c.receives) fake.PushReceive(bytes, result);
+        std::uint8_t out[600] = {};
+        EXPECT_EQ(link.ReceiveWrapped(7, out, c.replySize, 10000), c.expectedResult) << c.name;
+        EXPECT_EQ(Text(out), c.expectedText) << c.name;
+    }
+}
+
+TEST_F(LinkFixture, ReceiveLoopsEndAtTheTimeOutWhenTheLibraryNeverAnswers) {
+    fake.SetReceiveDefault(0); // "nothing yet", forever
+    std::uint8_t out[512] = {};
+    const auto t0 = clock.TickMs();
+    EXPECT_EQ(link.ReceivePlain(7, out, 512, 10000), CPrinterLink::kReceiveTimedOut);
+    EXPECT_GE(clock.TickMs() - t0, 10000);
+    EXPECT_EQ(link.ReceiveWrapped(7, out, 512, 10000), CPrinterLink::kReceiveTimedOut);
+
+    fake.Reset();
+    fake.PushReceive("", 0);
+    fake.PushReceive("VI:00V1;");
+    EXPECT_EQ(link.ReceivePlain(7, out, 512, 10000), 8);
+    EXPECT_EQ(Text(out), "VI:00V1;");
+}
+
+TEST_F(LinkFixture, WrappedReceiveNeverOffersTheLibraryMoreThanItsWorkBuffer) {
+    fake.PushReceive("@BDC PS\r\nok;");
+    std::uint8_t out[2048] = {};
+    link.ReceiveWrapped(7, out, sizeof out, 1000);
+    EXPECT_EQ(fake.LastReceiveSize(), 512);
+}
+
+TEST_F(LinkFixture, SendReceiveOnEachChannelKindClosesItsChannel) {
+    for (std::uint32_t type : {kLocal, kNetwork}) {
+        fake.Reset();
+        UseChannels({{type, 7}});
+        fake.PushReceive(type == kNetwork ? "@BDC PS\r\nSN:012;" : "SN:012;");
+        CPrinterLink fresh(&lib);
+        EXPECT_EQ(QuerySN01Level(fresh, "qz"), 3);
+        EXPECT_EQ(fake.OpenChannels(), 0);
+        std::uint8_t query[8];
+        BuildQuerySN(query, sizeof query);
+        const Bytes sent = fake.LastSent();
+        if (type == kLocal)
+            EXPECT_EQ(sent, Bytes(query, query + 6));
+        else
+            EXPECT_EQ(sent.size(), 56u);
+    }
+    fake.SetOpenResult(0);
+    std::uint8_t out[512];
+    EXPECT_EQ(link.SendReceive("qz", out, 1, out, 512, 10), -1);
+    // Exchange on a link without a type.
+    CPrinterLink untyped(&lib);
+    EXPECT_EQ(untyped.Exchange(7, out, 1, out, 512, 10), -1);
+}
+
+TEST(ReplyParsing, SN01Level) {
+    struct Case {
+        int result;
+        const char* reply;
+        int expected;
+    } cases[] = {
+        {10, "@BDC PS\r\nSN:010;", 2}, {10, "SN:011;", 1},  {10, "SN:012;", 3}, {10, "SN:013;", 4},
+        {10, "SN:014;", -1},           {10, "SN:01-1;", -1}, {10, "SN:01;", 2},  {10, "XX:011;", 2},
+        {-6, "SN:013;", 2},            {10, "SN:01x3", 2},   {10, "SN:0199999999999999999999;", -1},
+        {10, "VI:00;SN:013", 2}, // the text ends at the first ';'
+    };
+    for (const auto& c : cases) {
+        const auto* p = reinterpret_cast<const std::uint8_t*>(c.reply);
+        EXPECT_EQ(SN01LevelFromReply(c.result, p, static_cast<int>(std::strlen(c.reply))), c.expected) << c.reply;
+    }
+}
+
+TEST(ReplyParsing, EX1BLevel) {
+    const std::string pad(38, '0');
+    struct Case {
+        int result;
+        std::string reply;
+        int expected;
+    } cases[] = {
+        {10, "EX:0000001B" + pad + "00;", 0}, {10, "EX:0000001B" + pad + "01", 4},
+        {10, "EX:0000001B" + pad + "02", 3},  {10, "EX:0000001B" + pad + "03", 2},
+        {10, "EX:0000001B" + pad + "04", 1},  {10, "EX:0000001B" + pad + "05", -1},
+        {10, "EX:0000001B" + pad + "FF", -1}, {10, "EX:0000001B" + pad + "zz", 0},
+        {10, "EX:0000001B" + pad + "3", 2},   {10, "EX:0000001B00;" + pad + "04", 0},
+        {10, "EX:0000001D" + pad + "01", -1}, {0, "EX:0000001B" + pad + "01", -1},
+    };
+    for (const auto& c : cases) {
+        const auto* p = reinterpret_cast<const std::uint8_t*>(c.reply.data());
+        EXPECT_EQ(EX1BLevelFromReply(c.result, p, static_cast<int>(c.reply.size())), c.expected) << c.reply;
+    }
+}
+
+TEST_F(LinkFixture, DeviceIdMatches) {
+    struct Case {
+        std::string id;
+        int result;
+        int expected;
+    } cases[] = {
+        {"MFG:ORVEX;MDL:QZ;DES:ORVEX QZ-7100;", 0, 1},
+        {"DES:ORVEX QZ-7100;CLS:PRINTER;", 0, 1},
+        {"MFG:ORVEX;DES:ORVEX QZ-7100X;", 0, 0},
+        {"MFG:ORVEX;DES:ORVEX Corvan Max 7100;", 0, 0},
+        {"MFG:ORVEX;DES:;", 0, 0},
+        {"MFG:ORVEX;DES:ORVEX QZ-7100", 0, 0},
+        {"MFG:ORVEX;MDL:QZ-7100;", 0, 0},
+        {"MFG:ORVEX;DES:ORVEX QZ-7100;", -1, 0},
+        // Fills the whole buffer, no end byte: read no further than it.
+        {std::string(250, 'x') + "DES:ORVEX QZ-7100;", 0, 0},
+    };
+    for (const auto& c : cases) {
+        fake.SetDeviceId(c.id, c.result);
+        EXPECT_EQ(link.DeviceIdMatches("qz", "ORVEX QZ-7100"), c.expected) << c.id;
+    }
+}
+
+TEST(NullLibrary, EveryOperationFailsWithoutCalling) {
+    CPrinterLink link(nullptr);
+    CStatusReply reply;
+    std::uint8_t buf[16] = {};
+    EXPECT_EQ(link.SelectChannelType("qz"), -1);
+    EXPECT_EQ(link.OpenChannel("qz"), -1);
+    EXPECT_EQ(link.QueryStatus(1, reply), -1);
+    EXPECT_EQ(link.WaitUntilReady("qz", true, nullptr), -1);
+    EXPECT_EQ(link.Exchange(1, buf, 1, buf, 16, 10), -1);
+    EXPECT_EQ(link.SendReceive("qz", buf, 1, buf, 16, 10), -1);
+    EXPECT_EQ(link.DeviceIdMatches("qz", "x"), 0);
+    link.CloseChannel(1);
+    // An unloaded binding: every wrapper answers -100, the link passes it on.
+    CBidiLibrary empty;
+    CPrinterLink unloaded(&empty);
+    EXPECT_EQ(unloaded.SelectChannelType("qz"), CBidiLibrary::kNotBound);
+    EXPECT_EQ(unloaded.OpenChannel("qz"), -1);
+    EXPECT_EQ(unloaded.WaitUntilReady("qz", false, nullptr), 0);
+    EXPECT_EQ(QuerySN01Level(unloaded, "qz"), 2);
+    EXPECT_EQ(QueryEX1BLevel(unloaded, "qz", 3), -1);
+}
+
+TEST_F(LinkFixture, WaitUntilReadyAtOnceNeedsNoWaitAndNoDialog) {
+    EnsureApp();
+    UseChannels({{kLocal, 7}});
+    fake.PushStatus(StatusReplyBytes(StateField(4)));
+    QWidget parent;
+    EXPECT_EQ(link.WaitUntilReady("qz", true, &parent), 1);
+    EXPECT_TRUE(clock.Waits().empty());
+    EXPECT_TRUE(clock.Sleeps().empty());
+    EXPECT_EQ(clock.ActiveTimers(), 0); // no busy dialog was made
+    EXPECT_EQ(fake.Calls("TQGetStatus"), 1);
+    EXPECT_EQ(fake.OpenChannels(), 0);
+}
+
+TEST_F(LinkFixture, WaitUntilReadyOnAPrinterThatNeverIsReady) {
+    EnsureApp();
+    UseChannels({{kLocal, 7}});
+    fake.PushStatus(StatusReplyBytes(StateField(2)));
+    QWidget parent;
+    parent.show();
+    bool parentDisabledDuringWait = false;
+    clock.SetOnAdvance([&](std::int64_t) { parentDisabledDuringWait |= !parent.isEnabled(); });
+    const auto t0 = clock.TickMs();
+    EXPECT_EQ(link.WaitUntilReady("qz", true, &parent), 0);
+    EXPECT_EQ(fake.Calls("TQGetStatus"), 3);
+    EXPECT_EQ(clock.Waits(), (std::vector<int>{5000, 5000}));
+    EXPECT_EQ(clock.TickMs() - t0, 10000);
+    EXPECT_TRUE(parentDisabledDuringWait);
+    EXPECT_TRUE(parent.isEnabled());
+    EXPECT_EQ(clock.ActiveTimers(), 0);
+    EXPECT_EQ(fake.OpenChannels(), 0);
+}
+
+TEST_F(LinkFixture, WaitUntilReadyWaitModes) {
+    EnsureApp();
+    UseChannels({{kLocal, 7}});
+    // No dialog, no parent: plain sleeps; ready on the second read.
+    fake.PushStatus(StatusReplyBytes(StateField(2)));
+    fake.PushStatus(StatusReplyBytes(StateField(4)));
+    EXPECT_EQ(link.WaitUntilReady("qz", false, nullptr), 1);
+    EXPECT_EQ(clock.Sleeps(), std::vector<int>{5000});
+    EXPECT_TRUE(clock.Waits().empty());
+
+    // No dialog, a disabled parent: waits that dispatch messages.
+    fake.Reset();
+    UseChannels({{kLocal, 7}});
+    fake.PushStatus(StatusReplyBytes(StateField(2)));
+    QWidget parent;
+    parent.setEnabled(false);
+    CPrinterLink other(&lib);
+    EXPECT_EQ(other.WaitUntilReady("qz", false, &parent), 0);
+    EXPECT_EQ(clock.Waits(), (std::vector<int>{5000, 5000}));
+
+    // No channel: 0 at once.
+    fake.SetOpenResult(-1);
+    CPrinterLink third(&lib);
+    EXPECT_EQ(third.WaitUntilReady("qz", true, nullptr), 0);
+    EXPECT_EQ(clock.Waits().size(), 2u);
+}
