@@ -55,12 +55,15 @@ std::string ReadFile(const std::filesystem::path& path) {
 
 }  // namespace
 
-PrivateCups::PrivateCups() : m_dir(std::make_unique<TempDir>()) {
+PrivateCups::PrivateCups() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "plotcare-cups-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) throw std::runtime_error("private CUPS server: no temporary folder");
+    m_dir = pattern;
     // The owner pid makes the daemon stop by itself should this process die
     // without running the destructor.
     std::string output;
     const int status = Capture("CUPS_PRIVATE_OWNER_PID=" + std::to_string(getpid()) + " " + Script() + " start " +
-                                   ShellQuote(m_dir->path().string()),
+                                   ShellQuote(m_dir.string()),
                                output);
     // The server value is the last line of the output.
     std::string last;
@@ -69,6 +72,8 @@ PrivateCups::PrivateCups() : m_dir(std::make_unique<TempDir>()) {
         if (!line.empty()) last = line;
     }
     if (status != 0 || last.rfind("127.0.0.1:", 0) != 0) {
+        std::error_code ec;
+        std::filesystem::remove_all(m_dir, ec);
         throw std::runtime_error("private CUPS server did not start:\n" + output);
     }
     m_server = last;
@@ -76,8 +81,13 @@ PrivateCups::PrivateCups() : m_dir(std::make_unique<TempDir>()) {
 }
 
 PrivateCups::~PrivateCups() {
-    std::string output;
-    Capture(Script() + " stop " + ShellQuote(m_dir->path().string()), output);
+    const std::string command = "setsid sh -c '\"$0\" stop \"$1\"; rm -rf \"$1\"' " + Script() + " " +
+                                ShellQuote(m_dir.string()) + " </dev/null >/dev/null 2>&1 &";
+    if (std::system(command.c_str()) != 0) {
+        // Not even the shell ran: stop the daemon here and now.
+        std::string output;
+        Capture(Script() + " stop " + ShellQuote(m_dir.string()), output);
+    }
 }
 
 PrivateCups& PrivateCups::Shared() {
@@ -85,10 +95,10 @@ PrivateCups& PrivateCups::Shared() {
     return instance;
 }
 
-const std::filesystem::path& PrivateCups::Dir() const { return m_dir->path(); }
+const std::filesystem::path& PrivateCups::Dir() const { return m_dir; }
 
 void PrivateCups::Activate() const {
-    const auto dir = m_dir->path();
+    const auto dir = m_dir;
     setenv("CUPS_SERVER", m_server.c_str(), 1);
     setenv("CUPS_SERVERROOT", (dir / "client").c_str(), 1);
     setenv("CUPS_STATEDIR", (dir / "run").c_str(), 1);
@@ -98,7 +108,7 @@ void PrivateCups::Activate() const {
 
 void PrivateCups::AddQueue(const std::string& name, const std::string& deviceUri, const std::string& ppdPath) {
     std::string command =
-        Script() + " add-queue " + ShellQuote(m_dir->path().string()) + " " + ShellQuote(name) + " " + ShellQuote(deviceUri);
+        Script() + " add-queue " + ShellQuote(m_dir.string()) + " " + ShellQuote(name) + " " + ShellQuote(deviceUri);
     if (!ppdPath.empty()) command += " " + ShellQuote(ppdPath);
     std::string output;
     if (Capture(command, output) != 0) {
@@ -110,10 +120,10 @@ void PrivateCups::RemoveQueue(const std::string& name) {
     Run("lpadmin -h \"$CUPS_SERVER\" -x " + ShellQuote(name) + " >/dev/null 2>&1");
 }
 
-std::string PrivateCups::ErrorLog() const { return ReadFile(m_dir->path() / "log" / "error_log"); }
+std::string PrivateCups::ErrorLog() const { return ReadFile(m_dir / "log" / "error_log"); }
 
 int PrivateCups::Run(const std::string& command) const {
-    const auto dir = m_dir->path();
+    const auto dir = m_dir;
     const std::string env = "export PATH=\"$PATH:/usr/sbin:/sbin\" CUPS_SERVER=" + ShellQuote(m_server) +
                             " CUPS_SERVERROOT=" + ShellQuote((dir / "client").string()) +
                             " CUPS_STATEDIR=" + ShellQuote((dir / "run").string()) +

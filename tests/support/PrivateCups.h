@@ -28,19 +28,18 @@
 #include <condition_variable>
 #include <cstdint>
 #include <filesystem>
-#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
-
-class TempDir;
 
 class PrivateCups {
 public:
     // Starts a server in a new temporary folder. Throws std::runtime_error
     // (with the daemon's log) when it cannot start.
     PrivateCups();
+    // Stops the server and removes its folder; both happen in the background
+    // (cupsd takes a second or two to shut down), so a test does not wait.
     ~PrivateCups();
     PrivateCups(const PrivateCups&) = delete;
     PrivateCups& operator=(const PrivateCups&) = delete;
@@ -73,7 +72,7 @@ public:
     int Run(const std::string& command) const;
 
 private:
-    std::unique_ptr<TempDir> m_dir;
+    std::filesystem::path m_dir;
     std::string m_server;
 };
 
