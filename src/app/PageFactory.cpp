@@ -1,0 +1,22 @@
+#include "app/PageFactory.h"
+
+#include "app/CMainMenuPage.h"
+#include "app/CMainWindow.h"
+#include "app/CPlaceholderPage.h"
+
+CPage* CreatePage(int index, CMainWindow* owner) {
+    const bool customFilePage = owner ? owner->HasCustomFilePage() : true;
+    switch (index) {
+    case 0: return new CMainMenuPage(owner, customFilePage);
+    case 1:
+    case 2:
+    case 3:
+    case 4:
+    case 5:
+    case 6:
+    case 7:
+    case 8:
+    case 9: return new CPlaceholderPage(index, owner, customFilePage ? 393 : 332);
+    default: return nullptr;
+    }
+}

@@ -1,0 +1,39 @@
+// plotcare: the printer maintenance utility. Built once per printer model;
+// the model's name and whether it has the custom file page come from the
+// build (PLOTCARE_MODEL_NAME, PLOTCARE_CUSTOM_FILE_PAGE).
+#include "app/CPlotcareApp.h"
+#include "app/CPlotcareStartup.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+
+int main(int argc, char** argv) {
+    QApplication qapp(argc, argv);
+    QApplication::setApplicationName(QStringLiteral(PLOTCARE_PROGRAM_NAME));
+    QApplication::setApplicationVersion(QStringLiteral(PLOTCARE_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral(PLOTCARE_PROGRAM_NAME));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Maintenance utility for the ORVEX %1 printer: head alignment, nozzle "
+                       "check and cleaning, custom paper, sample prints, status and firmware.\n"
+                       "Texts, fonts and supported drivers are read from the Settings folder "
+                       "beside the program.")
+            .arg(QStringLiteral(PLOTCARE_MODEL_NAME)));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.process(qapp);
+
+    CPlotcareApp app(QStringLiteral(PLOTCARE_MODEL_NAME));
+    CPlotcareApp::SetCurrent(&app);
+    CPlotcareStartup startup(app, PLOTCARE_CUSTOM_FILE_PAGE != 0);
+    const CPlotcareStartup::Outcome outcome = startup.Run();
+    CPlotcareApp::SetCurrent(nullptr);
+    // A refused start is reported to the operator in a message box already;
+    // the exit status tells scripts.
+    switch (outcome) {
+    case CPlotcareStartup::Outcome::Closed:
+    case CPlotcareStartup::Outcome::AlreadyRunning: return 0;
+    default: return 1;
+    }
+}
