@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <regex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -342,6 +343,23 @@ TEST(SettingsManuals, EveryManualEntryNamesAnExistingFile) {
         EXPECT_TRUE(fs::is_regular_file(FromProgramFolder(value))) << line;
     }
     EXPECT_GE(entries, 16);
+}
+
+TEST(SettingsManuals, ManualPagesLinkOnlyToShippedFiles) {
+    const std::regex link(R"re((?:href|src)="([^"#:]+)")re");
+    int pages = 0;
+    for (const auto& entry : fs::directory_iterator(SettingsDir() / "manual")) {
+        if (entry.path().extension() != ".html") continue;
+        ++pages;
+        std::ifstream in(entry.path());
+        const std::string html((std::istreambuf_iterator<char>(in)), {});
+        for (std::sregex_iterator it(html.begin(), html.end(), link), end; it != end; ++it) {
+            const std::string target = (*it)[1];
+            EXPECT_TRUE(fs::is_regular_file(entry.path().parent_path() / target))
+                << entry.path().filename() << " links to " << target;
+        }
+    }
+    EXPECT_GE(pages, 16);
 }
 
 // ---- the standard sample image ----------------------------------------------------------
