@@ -20,7 +20,7 @@ namespace {
 
 std::string DriverDir() {
     const char* out = std::getenv("PLOTCARE_OUTPUT_DIR");
-    return std::string(out ? out : "out") + "/driver";
+    return std::string(out && *out ? out : PLOTCARE_TEST_OUTPUT_DIR) + "/driver";
 }
 
 struct Model {
