@@ -5,6 +5,8 @@
 #include "app/CSharedObjects.h"
 #include "app/CSingleInstance.h"
 #include "comm/CBidiLibrary.h"
+#include "comm/CDriverMediaList.h"
+#include "comm/CDriverSettingsLibrary.h"
 #include "custompaper/CMediaTable.h"
 #include "platform/MessagePresenter.h"
 
@@ -47,6 +49,7 @@ CPlotcareStartup::Outcome CPlotcareStartup::Run() {
     Outcome outcome = Outcome::Closed;
     try {
         shared.inkChips = std::make_unique<CInkChipImages>();
+        shared.driverSettingsLibrary = std::make_unique<CDriverSettingsLibrary>();
         shared.bidiLibrary = std::make_unique<CBidiLibrary>();
     } catch (const std::bad_alloc&) {
         outcome = Outcome::SharedObjectFailed;
@@ -62,9 +65,11 @@ CPlotcareStartup::Outcome CPlotcareStartup::Run() {
         }
     }
 
-    // 7. The main window, modally.
+    // 7. The main window, modally, with the driver media cache held open
+    // for the whole run.
     if (outcome == Outcome::Closed) {
         CSharedObjects::SetCurrent(&shared);
+        CDriverMediaList mediaCache(nullptr, std::string(), std::string());
         if (window->Initialize()) {
             if (m_beforeRun) m_beforeRun(*window);
             window->exec();
@@ -78,6 +83,7 @@ CPlotcareStartup::Outcome CPlotcareStartup::Run() {
     shared.mediaTable.reset();
     if (shared.bidiLibrary) shared.bidiLibrary->Unload();
     shared.bidiLibrary.reset();
+    shared.driverSettingsLibrary.reset();
     shared.inkChips.reset();
     instance.Release();
     window.reset();

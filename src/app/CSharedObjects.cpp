@@ -2,6 +2,7 @@
 
 #include "app/CInkChipImages.h"
 #include "comm/CBidiLibrary.h"
+#include "comm/CDriverSettingsLibrary.h"
 #include "custompaper/CMediaTable.h"
 
 namespace {

@@ -3,6 +3,7 @@
 #include <memory>
 
 class CBidiLibrary;
+class CDriverSettingsLibrary;
 class CInkChipImages;
 class CMediaTable;
 
@@ -11,6 +12,7 @@ class CMediaTable;
 // its fixed order; pages reach them through Current().
 struct CSharedObjects {
     std::unique_ptr<CInkChipImages> inkChips;
+    std::unique_ptr<CDriverSettingsLibrary> driverSettingsLibrary;
     std::unique_ptr<CBidiLibrary> bidiLibrary;
     std::unique_ptr<CMediaTable> mediaTable;
 

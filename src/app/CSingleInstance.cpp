@@ -82,9 +82,9 @@ void CSingleInstance::OnConnection() {
             if (!socket->canReadLine()) return;
             const QByteArray line = socket->readLine(64);
             if (line == kRequest) {
+                emit ActivationRequested();
                 socket->write(kReply);
                 socket->flush();
-                emit ActivationRequested();
             }
             socket->disconnectFromServer();
         });

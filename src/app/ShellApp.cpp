@@ -1,7 +1,12 @@
 #include "app/ShellApp.h"
 
 #include "app/CPlotcareApp.h"
+#include "app/CDriverSettingsDialog.h"
 #include "app/CSharedObjects.h"
+#include "comm/CDriverSettingsLibrary.h"
+#include "platform/DocumentProperties.h"
+#include "platform/MessagePresenter.h"
+#include "platform/Spooler.h"
 
 #include <QApplication>
 
@@ -63,7 +68,11 @@ void SetPrinterSource(std::function<std::vector<PrinterRecord>()> source) {
 
 std::vector<PrinterRecord> EnumeratePrinters() {
     if (PrinterSource()) return PrinterSource()();
-    return {};
+    std::vector<SpoolerPrinter> printers;
+    std::vector<PrinterRecord> records;
+    if (!Spooler::Current().EnumPrinters(printers)) return records;
+    for (const SpoolerPrinter& p : printers) records.push_back({p.name, p.port, p.driver});
+    return records;
 }
 
 void SelectPrinter(const PrinterRecord& record) {
@@ -71,6 +80,7 @@ void SelectPrinter(const PrinterRecord& record) {
     if (!app) return;
     app->SetSelectedPrinter(QString::fromStdString(record.printer), QString::fromStdString(record.driver),
                             QString::fromStdString(record.port));
+    app->RefreshDriverSettings();
 }
 
 std::string SelectedPrinter() {
@@ -88,16 +98,38 @@ CBidiLibrary* BidiLibrary() {
     return shared ? shared->bidiLibrary.get() : nullptr;
 }
 
-void UnloadDriverSettingsLibrary() {}
-void LoadDriverSettingsLibrary() {}
+void UnloadDriverSettingsLibrary() {
+    CSharedObjects* shared = CSharedObjects::Current();
+    if (shared && shared->driverSettingsLibrary) shared->driverSettingsLibrary->Unload();
+}
+
+void LoadDriverSettingsLibrary() {
+    CSharedObjects* shared = CSharedObjects::Current();
+    if (shared && shared->driverSettingsLibrary) shared->driverSettingsLibrary->Load(SelectedPrinter());
+}
 
 bool HasDriverSettings() {
     CPlotcareApp* app = CPlotcareApp::Current();
     return app && app->GetDriverSettings();
 }
 
-bool EditDriverSettings(QWidget*) {
-    return false;
+bool EditDriverSettings(QWidget* owner) {
+    CPlotcareApp* app = CPlotcareApp::Current();
+    if (!app || !app->GetDriverSettings()) return false;
+    const std::string printer = SelectedPrinter();
+    CDriverSettingsDialog dialog(printer, app->GetDriverSettings(), owner);
+    if (!dialog.IsUsable()) {
+        ShowMessage(Text(903), MessageIcon::Warning, MessageButtons::Ok, owner);
+        return false;
+    }
+    if (dialog.exec() != QDialog::Accepted) return false;
+    const auto block = DocumentProperties::Apply(printer, app->GetDriverSettings(), dialog.Changes());
+    if (!block) {
+        ShowMessage(Text(903), MessageIcon::Warning, MessageButtons::Ok, owner);
+        return false;
+    }
+    app->SetDriverSettings(*block);
+    return true;
 }
 
 } // namespace ShellApp

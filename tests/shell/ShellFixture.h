@@ -42,7 +42,8 @@ protected:
         fs::create_directories(dir.path() / "program" / "Settings");
         for (const auto& entry : fs::directory_iterator(SourcePath("settings"))) {
             if (entry.path().extension() == ".ini")
-                fs::copy_file(entry.path(), dir.path() / "program" / "Settings" / entry.path().filename());
+                fs::copy_file(entry.path(), dir.path() / "program" / "Settings" / entry.path().filename(),
+                              fs::copy_options::overwrite_existing);
         }
         fs::create_directories(dir.path() / "runtime");
         fs::permissions(dir.path() / "runtime", fs::perms::owner_all, fs::perm_options::replace);

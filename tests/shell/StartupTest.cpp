@@ -1,0 +1,154 @@
+#include "ShellFixture.h"
+
+#include "app/CPlotcareStartup.h"
+#include "app/CSingleInstance.h"
+
+#include <QDialog>
+#include <QSysInfo>
+#include <QThread>
+#include <QTimer>
+
+#include <atomic>
+#include <future>
+
+namespace {
+
+class StartupTest : public ShellTest {
+protected:
+    CPlotcareStartup::Outcome Run(bool closeWhenShown = true) {
+        CSharedObjects::SetCurrent(nullptr); // the start-up makes its own
+        CPlotcareStartup startup(*app, true);
+        startup.SetPageFactory(RecordingFactory(log));
+        startup.SetBeforeRun([&](CMainWindow& w) {
+            ranWindow = true;
+            if (closeWhenShown) QTimer::singleShot(0, &w, [&w] { w.close(); });
+        });
+        return startup.Run();
+    }
+    void PumpUntil(const std::function<bool()>& done) {
+        for (int i = 0; i < 500 && !done(); ++i) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            QThread::msleep(2);
+        }
+    }
+    NoteLog log;
+    bool ranWindow = false;
+};
+
+TEST_F(StartupTest, RefusesWithoutItsFiles) {
+    using O = CPlotcareStartup::Outcome;
+    struct Case {
+        const char* name;
+        const char* file;
+        const char* text;
+        O outcome;
+    };
+    for (const Case& c : {Case{"Printer.ini missing", "Printer.ini", "", O::MissingFiles},
+                          Case{"Media.ini missing", "Media.ini", "", O::MissingFiles},
+                          Case{"Media.ini incomplete", "Media.ini", "MEDIA_NUM=3\nMEDIA01=1,2\n",
+                               O::MediaTableIncomplete}}) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        SetUp();
+        WriteSettingsFile(c.file, c.text);
+        messages.Clear();
+        EXPECT_EQ(Run(), c.outcome);
+        ASSERT_EQ(messages.Texts(), QStringList{CPlotcareStartup::kNecessaryFileText});
+        EXPECT_EQ(messages.Entries()[0].icon, MessageIcon::Error);
+        EXPECT_EQ(messages.Entries()[0].caption, "plotcare");
+        EXPECT_FALSE(ranWindow);
+    }
+}
+
+TEST_F(StartupTest, NoSupportedPrinterEndsTheProgram) {
+    SetPrinters({{"Foreign", "socket://b", "Other Maker X1"}});
+    EXPECT_EQ(Run(), CPlotcareStartup::Outcome::WindowRefused);
+    EXPECT_EQ(messages.Texts(), QStringList{app->GetText(904)});
+    EXPECT_FALSE(ranWindow);
+}
+
+TEST_F(StartupTest, RunsTheWindowAndTearsDownAfterClosing) {
+    EXPECT_EQ(Run(), CPlotcareStartup::Outcome::Closed);
+    EXPECT_TRUE(ranWindow);
+    EXPECT_EQ(messages.Texts(), QStringList{app->GetText(900)});
+    // Everything is released: a new copy can start.
+    CSingleInstance next(CPlotcareStartup::kInstanceName);
+    EXPECT_TRUE(next.Acquire());
+    EXPECT_EQ(CSharedObjects::Current(), nullptr);
+}
+
+TEST_F(StartupTest, ReviewModeStartsWithoutLocalizedTextsOrPrinters) {
+    dir.write("program/Settings/Setting_Launch.ini", "Ope=U\n");
+    WriteSettingsFile("Localize.ini", "");
+    SetPrinters({});
+    EXPECT_EQ(Run(), CPlotcareStartup::Outcome::Closed);
+    EXPECT_EQ(app->GetMode(), CPlotcareApp::kModeReview);
+    EXPECT_TRUE(ranWindow);
+    // The main menu's seven review messages, then the close question.
+    EXPECT_EQ(messages.Texts().size(), 8);
+}
+
+// The first copy, in a thread of its own so that it can answer while the
+// second copy waits for it.
+class FirstCopy : public QThread {
+public:
+    std::atomic<bool> held{false};
+    std::atomic<int> requests{0};
+    void run() override {
+        CSingleInstance instance(CPlotcareStartup::kInstanceName);
+        held = instance.Acquire();
+        QObject::connect(&instance, &CSingleInstance::ActivationRequested, &instance, [this] { ++requests; },
+                         Qt::DirectConnection);
+        exec();
+    }
+};
+
+TEST_F(StartupTest, ASecondCopyActivatesTheFirstAndEnds) {
+    FirstCopy first;
+    first.start();
+    PumpUntil([&] { return first.held.load(); });
+    ASSERT_TRUE(first.held);
+    EXPECT_EQ(Run(), CPlotcareStartup::Outcome::AlreadyRunning);
+    EXPECT_EQ(first.requests, 1);
+    EXPECT_TRUE(messages.Entries().empty());
+    EXPECT_FALSE(ranWindow);
+    first.quit();
+    first.wait();
+}
+
+TEST_F(StartupTest, TheFirstCopyRaisesItsModalDialog) {
+    CSingleInstance instance(CPlotcareStartup::kInstanceName);
+    ASSERT_TRUE(instance.Acquire());
+    QObject::connect(&instance, &CSingleInstance::ActivationRequested,
+                     [] { CSingleInstance::BringMarkedWindowsToFront(CMainWindow::kInstanceProperty); });
+    QWidget window;
+    window.setProperty(CMainWindow::kInstanceProperty, 1);
+    window.show();
+    QDialog modal(&window);
+    modal.setModal(true);
+    modal.show();
+    QWidget other;
+    other.show();
+    QApplication::setActiveWindow(&other);
+    window.showMinimized();
+
+    auto second = std::async(std::launch::async, [] {
+        CSingleInstance copy(CPlotcareStartup::kInstanceName);
+        return !copy.Acquire() && copy.ActivateRunning();
+    });
+    PumpUntil([&] { return second.wait_for(std::chrono::seconds(0)) == std::future_status::ready; });
+    ASSERT_TRUE(second.get());
+    PumpUntil([&] { return QApplication::activeWindow() == &modal; });
+    EXPECT_FALSE(window.isMinimized());
+    EXPECT_EQ(QApplication::activeWindow(), &modal);
+}
+
+TEST_F(StartupTest, ALockLeftByADeadCopyIsTakenOver) {
+    // A lock file naming a process that no longer exists.
+    CSingleInstance probe(CPlotcareStartup::kInstanceName);
+    dir.write("runtime/Servulo2.lock",
+              "999999\nplotcare\n" + QSysInfo::machineHostName().toStdString() + "\n");
+    EXPECT_TRUE(probe.Acquire());
+}
+
+} // namespace
