@@ -5,6 +5,10 @@
 // accept.
 
 #include "app/CKeyFileReader.h"
+#include "app/CPlotcareApp.h"
+
+#include <QFont>
+#include <QGuiApplication>
 
 #include <gtest/gtest.h>
 
@@ -38,18 +42,20 @@ fs::path SourceDir() {
     return (dir && *dir) ? fs::path(dir) : fs::path(PLOTCARE_BUILD_SOURCE_DIR);
 }
 
-// The installed form in the build output; the source folder when the
-// output has not been made.
-fs::path SettingsDir() {
-    const fs::path out = OutputDir() / "Settings";
-    return fs::is_directory(out) ? out : SourceDir() / "settings";
-}
+// The folder as the program finds it beside itself in the build output.
+fs::path SettingsDir() { return OutputDir() / "Settings"; }
 
-// A path written relative to the program's folder ("Settings/manual/x.html").
-fs::path FromProgramFolder(const std::string& relative) {
-    const std::string prefix = "Settings/";
-    if (relative.rfind(prefix, 0) == 0) return SettingsDir() / relative.substr(prefix.size());
-    return SettingsDir().parent_path() / relative;
+// The application object of a program in the build output: texts, fonts and
+// manual links are looked up exactly as the program does.
+CPlotcareApp& App() {
+    static int argc = 1;
+    static char name[] = "test_settings";
+    static char* argv[] = {name, nullptr};
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QGuiApplication qt(argc, argv); // fonts need it
+    static CPlotcareApp app{"Corvan Max 7100", QString::fromStdString(OutputDir().string())};
+    app.SetFontDpi(96);
+    return app;
 }
 
 std::string Lookup(const char* file, const std::string& key) {
@@ -62,16 +68,7 @@ std::string TextKey(int id) {
     return key;
 }
 
-// The program's text lookup: "L_Refer.ini" may redirect the key, then
-// "Localize.ini", falling back to "L_Const.ini".
-std::string Text(int id) {
-    std::string key = TextKey(id);
-    const std::string redirected = Lookup("L_Refer.ini", key);
-    if (!redirected.empty()) key = redirected;
-    std::string text = Lookup("Localize.ini", key);
-    if (text.empty()) text = Lookup("L_Const.ini", key);
-    return text;
-}
+std::string Text(int id) { return App().GetText(id).toStdString(); }
 
 std::vector<std::string> Lines(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
@@ -267,8 +264,8 @@ TEST(SettingsFiles, BothModelsAreListedPrinters) {
 
 // ---- fonts -------------------------------------------------------------------------
 
-// "size, bold, italic, underline" with spaces ignored; the size above 0 and
-// the three flags 0 or 1.
+// "size, bold, italic, underline" with spaces ignored: exactly four numbers,
+// the size above 0 and the three flags 0 or 1.
 bool ParseFont(std::string value, std::array<int, 4>& out) {
     std::erase(value, ' ');
     const char* p = value.data();
@@ -289,7 +286,7 @@ bool ParseFont(std::string value, std::array<int, 4>& out) {
     return true;
 }
 
-TEST(SettingsFonts, ParserRejectsWhatTheProgramWouldRefuse) {
+TEST(SettingsFonts, WellFormedCheckRejectsMalformedEntries) {
     std::array<int, 4> f{};
     EXPECT_TRUE(ParseFont("12 , 1, 0 ,1", f));
     EXPECT_EQ(f, (std::array<int, 4>{12, 1, 0, 1}));
@@ -299,16 +296,18 @@ TEST(SettingsFonts, ParserRejectsWhatTheProgramWouldRefuse) {
 }
 
 TEST(SettingsFonts, EveryFontIdHasAValidFont) {
-    std::array<int, 4> font{};
-    EXPECT_TRUE(ParseFont(Lookup("L_Font.ini", TextKey(999999)), font)) << "base font";
+    QFont font;
+    EXPECT_TRUE(App().FontFromIni(font, 999999)) << "base font";
     for (const auto& [where, id] : AllUsedTextIds()) {
         if (IsMessage(id)) continue;
-        const std::string value = Lookup("L_Font.ini", TextKey(id));
-        EXPECT_TRUE(ParseFont(value, font)) << where << ": font id " << id << " = '" << value << "'";
+        EXPECT_TRUE(App().FontFromIni(font, id))
+            << where << ": font id " << id << " = '" << Lookup("L_Font.ini", TextKey(id)) << "'";
     }
 }
 
-TEST(SettingsFonts, EveryFontEntryParses) {
+// Stricter than the program, which reads what it can: an entry it would
+// half understand is a typo in the file.
+TEST(SettingsFonts, EveryFontEntryIsWellFormed) {
     for (const std::string& line : Lines(SettingsDir() / "L_Font.ini")) {
         if (IsComment(line)) continue;
         std::array<int, 4> font{};
@@ -327,9 +326,9 @@ TEST(SettingsManuals, EveryPageAndTopicOpensAnExistingFile) {
     for (const auto& [page, topic] : opened) {
         char key[32];
         std::snprintf(key, sizeof key, "MANUAL_%02d%02d", page, topic);
-        const std::string value = Lookup("Manual.ini", key);
-        ASSERT_FALSE(value.empty()) << key;
-        EXPECT_TRUE(fs::is_regular_file(FromProgramFolder(value))) << key << " = " << value;
+        const std::string path = App().GetManualPath(page, topic).toStdString();
+        ASSERT_FALSE(path.empty()) << key;
+        EXPECT_TRUE(fs::is_regular_file(path)) << key << ": " << path;
     }
 }
 
@@ -340,7 +339,7 @@ TEST(SettingsManuals, EveryManualEntryNamesAnExistingFile) {
         ++entries;
         const std::string value = line.substr(line.find('=') + 1);
         EXPECT_EQ(value.find('\\'), std::string::npos) << line;
-        EXPECT_TRUE(fs::is_regular_file(FromProgramFolder(value))) << line;
+        EXPECT_TRUE(fs::is_regular_file(OutputDir() / value)) << line;
     }
     EXPECT_GE(entries, 16);
 }
