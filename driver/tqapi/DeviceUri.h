@@ -2,7 +2,9 @@
 
 // Which channels a printer offers, read from its queue's device URI.
 //
-//   socket://HOST[:PORT][?OPTIONS]    (also lpd://, ipp://, ipps://, http://)
+//   socket://HOST[:PORT]/?OPTIONS    (also lpd://, ipp://, ipps://, http://)
+// (CUPS takes options only after a "/"; its socket backend ignores the
+// names below.)
 //
 // A network printer answers SNMP on HOST, UDP port 161, so the network
 // channel is offered. Options (the CUPS socket backend ignores names it does

@@ -90,8 +90,13 @@ bool Decode(const std::uint8_t* data, std::size_t length, Message& out) {
     size_t rem = copy.size();
     u_char type = 0;
 
+    // The readers leave the content length of a constructed value in `rem`;
+    // each one must end where its parent ends, and the message where the
+    // datagram ends.
     p = asn_parse_sequence(p, &rem, &type, ASN_SEQUENCE | ASN_CONSTRUCTOR, "message");
     if (!p) return false;
+    const u_char* const messageEnd = p + rem;
+    if (messageEnd != copy.data() + copy.size()) return false;
     long version = -1;
     p = asn_parse_int(p, &rem, &type, &version, sizeof(version));
     if (!p || type != ASN_INTEGER || version != 0) return false;
@@ -105,7 +110,8 @@ bool Decode(const std::uint8_t* data, std::size_t length, Message& out) {
     const u_char pduType = *p;
     if (pduType < 0xA0 || pduType > 0xA3) return false;
     p = asn_parse_header(p, &rem, &type);
-    if (!p) return false;
+    if (!p || p + rem != messageEnd) return false;
+    const u_char* const pduEnd = p + rem;
 
     long requestId = 0, errorStatus = 0, errorIndex = 0;
     p = asn_parse_int(p, &rem, &type, &requestId, sizeof(requestId));
@@ -116,9 +122,9 @@ bool Decode(const std::uint8_t* data, std::size_t length, Message& out) {
     if (!p || type != ASN_INTEGER) return false;
 
     p = asn_parse_sequence(p, &rem, &type, ASN_SEQUENCE | ASN_CONSTRUCTOR, "varbind list");
-    if (!p) return false;
+    if (!p || p + rem != pduEnd) return false;
     p = asn_parse_sequence(p, &rem, &type, ASN_SEQUENCE | ASN_CONSTRUCTOR, "varbind");
-    if (!p) return false;
+    if (!p || p + rem != pduEnd) return false;
 
     oid name[MAX_OID_LEN];
     size_t nameLength = MAX_OID_LEN;
@@ -141,7 +147,7 @@ bool Decode(const std::uint8_t* data, std::size_t length, Message& out) {
         return false;
     }
     // Exactly one binding: nothing may follow it.
-    if (rem != 0) return false;
+    if (rem != 0 || p != pduEnd) return false;
 
     out.version = version;
     out.community.assign(reinterpret_cast<const char*>(community), communityLength);
@@ -192,16 +198,12 @@ bool UnwrapCommand(const std::vector<std::uint32_t>& oid, std::vector<std::uint8
     if (oid.size() <= prefix.size()) return false;
     for (std::size_t i = 0; i < prefix.size(); ++i)
         if (oid[i] != prefix[i]) return false;
+    // An escaped pair 81 xx on the wire is the encoded sub-identifier
+    // 80 + xx, so every sub-identifier of the tail is one byte.
     std::vector<std::uint8_t> tail;
     for (std::size_t i = prefix.size(); i < oid.size(); ++i) {
-        const std::uint32_t sub = oid[i];
-        if (sub < 0x80) {
-            tail.push_back(static_cast<std::uint8_t>(sub));
-        } else if (sub == 0x81 && i + 1 < oid.size() && oid[i + 1] < 0x80) {
-            tail.push_back(static_cast<std::uint8_t>(oid[++i] + 0x80));
-        } else {
-            return false;
-        }
+        if (oid[i] > 0xFF) return false;
+        tail.push_back(static_cast<std::uint8_t>(oid[i]));
     }
     if (tail.size() < 4 || tail[1] != 0x08) return false;
     const std::size_t length = (static_cast<std::size_t>(tail[2]) << 8) | tail[3];
@@ -216,14 +218,7 @@ std::vector<std::uint32_t> WrapCommand(const std::uint8_t* command, std::size_t 
                                       static_cast<std::uint8_t>((length >> 8) & 0xFF),
                                       static_cast<std::uint8_t>(length & 0xFF)};
     tail.insert(tail.end(), command, command + length);
-    for (std::uint8_t b : tail) {
-        if (b < 0x80) {
-            oid.push_back(b);
-        } else {
-            oid.push_back(0x81);
-            oid.push_back(static_cast<std::uint32_t>(b - 0x80));
-        }
-    }
+    for (std::uint8_t b : tail) oid.push_back(b); // encodes as 81 (b - 80) for b >= 80
     return oid;
 }
 

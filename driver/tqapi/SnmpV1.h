@@ -56,9 +56,10 @@ bool Decode(const std::uint8_t* data, std::size_t length, Message& out);
 std::vector<std::uint8_t> Encode(const Message& message);
 
 // The command carried in the tail of a command object identifier: the tail
-// is (length + 3), 08, length (2 bytes, high first), the command, each byte
-// of 80 or more escaped as 81, byte - 80. False when `oid` is not a command
-// object or its tail is malformed.
+// is (length + 3), 08, length (2 bytes, high first), the command, one
+// sub-identifier per byte (a byte of 80 or more is sent as 81, byte - 80,
+// which is that sub-identifier's encoded form). False when `oid` is not a
+// command object or its tail is malformed.
 bool UnwrapCommand(const std::vector<std::uint32_t>& oid, std::vector<std::uint8_t>& command);
 // The reverse: the command object identifier that carries `command`.
 std::vector<std::uint32_t> WrapCommand(const std::uint8_t* command, std::size_t length);

@@ -97,10 +97,10 @@ void CVPrinterProcess::Stop() {
 }
 
 std::string CVPrinterProcess::NetworkUri() const {
-    return "socket://127.0.0.1:" + std::to_string(m_ports.raw) + "?tqsnmp=" + std::to_string(m_ports.snmp);
+    return "socket://127.0.0.1:" + std::to_string(m_ports.raw) + "/?tqsnmp=" + std::to_string(m_ports.snmp);
 }
 
 std::string CVPrinterProcess::LocalUri() const {
-    return "socket://127.0.0.1:" + std::to_string(m_ports.raw) + "?tqlocal=" + std::to_string(m_ports.local) +
+    return "socket://127.0.0.1:" + std::to_string(m_ports.raw) + "/?tqlocal=" + std::to_string(m_ports.local) +
            "&tqsnmp=off";
 }

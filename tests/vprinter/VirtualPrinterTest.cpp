@@ -1,0 +1,249 @@
+#include "CVirtualPrinter.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "FirmwareImage.h"
+#include "JobBytes.h"
+#include "TestFiles.h"
+
+using namespace vprinter;
+
+namespace {
+
+class VirtualPrinter : public ::testing::Test {
+protected:
+    TempDir dir;
+    std::int64_t now = 1000;
+
+    std::unique_ptr<CVirtualPrinter> Make(double scale = 1.0) {
+        CVirtualPrinter::Options options;
+        options.stateDir = dir.path().string();
+        options.timeScale = scale;
+        return std::make_unique<CVirtualPrinter>(options, [this] { return now; });
+    }
+    static void Run(CVirtualPrinter& p, const Bytes& job) { p.ExecuteJob(job.data(), job.size()); }
+    static std::string Query(CVirtualPrinter& p, const Bytes& packet) {
+        std::string name(packet.begin(), packet.begin() + 2);
+        return p.QueryReply(name, Bytes(packet.begin() + 4, packet.end()));
+    }
+    std::vector<std::string> OutputFiles() const {
+        std::vector<std::string> names;
+        for (const auto& e : std::filesystem::directory_iterator(dir.path() / "output"))
+            names.push_back(e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+};
+
+Bytes CleaningJob() { return RemoteJob({Packet([](auto o, auto r) { return BuildCmdCH(o, r, 0x10); })}, false); }
+
+// A slot's settings with a name, as the registration writes them.
+SlotData Settings(int slot, const char* name, std::uint8_t platen) {
+    SlotData d = DefaultSlotData(slot);
+    d[19] = platen;
+    std::memset(d.data() + 68, ' ', 30);
+    std::memcpy(d.data() + 68, name, std::strlen(name));
+    return d;
+}
+
+TEST_F(VirtualPrinter, CleaningKeepsItBusyForItsDurationAndUsesInk) {
+    auto p = Make();
+    EXPECT_EQ(p->StateCode(), kStateReady);
+    Run(*p, CleaningJob());
+    EXPECT_EQ(p->StateCode(), kStateBusy);
+    now += 59999;
+    EXPECT_EQ(p->StateCode(), kStateBusy);
+    now += 1;
+    EXPECT_EQ(p->StateCode(), kStateReady);
+    EXPECT_EQ(p->State().inkLevels[0], 99);
+    EXPECT_EQ(p->State().maintenanceCapacity, 78);
+}
+
+TEST_F(VirtualPrinter, TimeScaleShortensEveryDuration) {
+    auto p = Make(0.001);
+    Run(*p, RemoteJob({Packet([](auto o, auto r) { return BuildCmdDTClear(o, r, 1); })}));
+    EXPECT_EQ(p->StateCode(), kStateBusy);
+    now += 900; // the full bidirectional adjustment: 900 s
+    EXPECT_EQ(p->StateCode(), kStateReady);
+}
+
+TEST_F(VirtualPrinter, SlotWriteIsKeptOnlyAfterSave) {
+    const SlotData saved = Settings(3, "Canvas", 4);
+    const SlotData unsaved = Settings(5, "Draft", 1);
+    {
+        auto p = Make();
+        Run(*p, RemoteJob({SlotWritePacket(saved.data()), Packet(BuildCmdSV)}, false));
+        Run(*p, RemoteJob({SlotWritePacket(unsaved.data())}, false));
+        // Until the printer loads its saved settings, it answers with what it was sent.
+        EXPECT_NE(Query(*p, Packet([](auto o, auto r) { return BuildQueryEXRead(o, r, 0x84); }))
+                      .find(ToHex(unsaved.data(), unsaved.size())),
+                  std::string::npos);
+    }
+    auto p = Make(); // switched off and on
+    const std::string reply = Query(*p, Packet([](auto o, auto r) { return BuildQueryEXRead(o, r, 0x82); }));
+    EXPECT_EQ(reply, "EX:0000001B" + ToHex(saved.data(), saved.size()) + ";");
+    EXPECT_FALSE(p->State().slots[4].registered);
+    const std::string names = Query(*p, Packet([](auto o, auto r) { return BuildQueryEXList(o, r, 1); }));
+    EXPECT_EQ(names.substr(11 + 2 * 68, 2), "01"); // slot 3 registered
+}
+
+TEST_F(VirtualPrinter, LoadDropsUnsavedAlignmentValues) {
+    auto p = Make();
+    const int values[8] = {1, 2, 3, 4, 6, 7, 8, 9};
+    Run(*p, RemoteJob({Packet([&](auto o, auto r) { return BuildCmdDA(o, r, 1, 0, values, 8); }),
+                       Packet(BuildCmdSV)},
+                      false));
+    const int other[8] = {9, 9, 9, 9, 9, 9, 9, 9};
+    Run(*p, RemoteJob({Packet([&](auto o, auto r) { return BuildCmdDA(o, r, 1, 0, other, 8); })}));
+    EXPECT_EQ(p->State().alignment.at("bi.07"), 9);
+    Run(*p, RemoteJob({Packet(BuildCmdLD)}, false));
+    EXPECT_EQ(p->State().alignment.at("bi.07"), 9 - 0); // LD restores the saved run
+    EXPECT_EQ(p->State().alignment.at("bi.00"), 1);
+}
+
+TEST_F(VirtualPrinter, CallSlotMakesItActive) {
+    auto p = Make();
+    Run(*p, RemoteJob({Packet([](auto o, auto r) { return BuildCmdEXWrite(o, r, 7); }), Packet(BuildCmdSV)}, false));
+    EXPECT_EQ(p->State().activeSetting, 7);
+    Run(*p, RemoteJob({Packet([](auto o, auto r) { return BuildCmdEXWrite(o, r, 0); }), Packet(BuildCmdSV)}, false));
+    EXPECT_EQ(p->State().activeSetting, 0);
+}
+
+TEST_F(VirtualPrinter, PrintsIntoTheOutputFolderAndRecordsJobs) {
+    auto p = Make();
+    Run(*p, RemoteJob({Packet([](auto o, auto r) { return BuildCmdNC(o, r, 0); }), Packet(BuildCmdVI)}));
+    const Bytes ss = {'S', 'S', 0x02, 0x00, 0x00, 0x07};
+    Run(*p, RemoteJob({ss}));
+    const std::string pdf = "%PDF-1.4\n<< /Title (Sample Media) >>\n<< /Type /Page /MediaBox [0 0 595 842] >>\n%%EOF\n";
+    Run(*p, Text(pdf));
+    EXPECT_EQ(OutputFiles(), (std::vector<std::string>{"0001-nozzle-check.txt", "0002-status-sheet.txt",
+                                                       "0003-job-information.txt",
+                                                       "0004-custom-paper-configuration.txt", "0005-sheet.pdf"}));
+    std::ifstream in(dir.path() / "output" / "0005-sheet.pdf", std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), pdf);
+    ASSERT_EQ(p->State().jobs.size(), 3u);
+    const JobRecord& last = p->State().jobs.back();
+    EXPECT_EQ(last.name, "Sample Media");
+    EXPECT_EQ(last.lengthMm, 297);
+    // The newest job answers JI 0.
+    const std::string ji = Query(*p, {'J', 'I', 0x02, 0x00, 0x01, 0x00});
+    EXPECT_NE(ji.find(ToHex(reinterpret_cast<const std::uint8_t*>("Sample Media"), 12)), std::string::npos);
+    EXPECT_EQ(Query(*p, {'J', 'I', 0x02, 0x00, 0x01, 0x09}), "JI;");
+}
+
+TEST_F(VirtualPrinter, FirmwareUpdateRestartsWithTheNewVersion) {
+    auto p = Make();
+    Run(*p, FirmwareJob(UpgImage("I03000", 5000)));
+    EXPECT_TRUE(p->IsOffline());
+    EXPECT_FALSE(p->AnswerLocal("VI", {0x01, 0x00}).send);
+    now += 90000;
+    EXPECT_FALSE(p->IsOffline());
+    EXPECT_EQ(p->StateCode(), kStateReady);
+    EXPECT_EQ(Query(*p, Packet(BuildQueryVI)), "VI:00I03000;");
+    // Without the fill block (a printer at I00000 gets none) it is taken too.
+    Run(*p, FirmwareJob(UpgImage("I03001", 10), false));
+    now += 90000;
+    EXPECT_EQ(p->State().firmware, "I03001");
+    EXPECT_EQ(Make()->State().firmware, "I03001");
+}
+
+TEST_F(VirtualPrinter, BadFirmwareImagesAreRejected) {
+    auto p = Make();
+    Bytes badSum = UpgImage("I03000", 100);
+    badSum[12] ^= 1;
+    Bytes badMark = UpgImage("X03000", 100);
+    Bytes cut = FirmwareJob(UpgImage("I03000", 100));
+    cut.pop_back();
+    Run(*p, FirmwareJob(badSum));
+    Run(*p, FirmwareJob(badMark));
+    Run(*p, cut);
+    EXPECT_FALSE(p->IsOffline());
+    EXPECT_EQ(p->State().firmware, "I02010");
+}
+
+TEST(FirmwareImage, ChecksInTheLoadersOrder) {
+    std::string version;
+    const Bytes good = UpgImage("i12345", 64);
+    EXPECT_EQ(CheckFirmwareImage(good.data(), good.size(), version), 0);
+    EXPECT_EQ(version, "i12345");
+    Bytes wrongLength = good;
+    wrongLength[8] = 63;
+    Bytes wrongSum = good;
+    wrongSum[40] ^= 0x80;
+    Bytes badMarkAndSum = UpgImage("IX2345", 64);
+    badMarkAndSum[13] ^= 1;
+    const Bytes badMark = UpgImage("IX2345", 64);
+    EXPECT_EQ(CheckFirmwareImage(good.data(), 31, version), -2);
+    EXPECT_EQ(CheckFirmwareImage(wrongLength.data(), wrongLength.size(), version), -2);
+    EXPECT_EQ(CheckFirmwareImage(wrongSum.data(), wrongSum.size(), version), -2);
+    EXPECT_EQ(CheckFirmwareImage(badMarkAndSum.data(), badMarkAndSum.size(), version), -2);
+    EXPECT_EQ(CheckFirmwareImage(badMark.data(), badMark.size(), version), -3);
+}
+
+TEST_F(VirtualPrinter, FaultsChangeWhatItAnswers) {
+    auto p = Make();
+    const Bytes vi = Packet(BuildQueryVI);
+    auto status = [&] {
+        const auto reply = p->StatusReply();
+        const std::string text(reply.begin(), reply.end());
+        return Bytes(reply.begin() + static_cast<long>(text.find("\r\n") + 2), reply.end());
+    };
+    ASSERT_EQ(p->Control("FAULT no-reply"), std::vector<std::string>{"OK"});
+    EXPECT_FALSE(p->AnswerLocal("VI", {0x01, 0x00}).send);
+    EXPECT_TRUE(p->AnswerLocal("ST", {0x01, 0x01}).send); // status still comes
+    p->Control("FAULT clear no-reply");
+
+    p->Control("FAULT late-reply 1500");
+    EXPECT_EQ(p->AnswerLocal("VI", {0x01, 0x00}).delayMs, 1500);
+    p->Control("FAULT garbled-reply");
+    const auto garbled = p->AnswerLocal("VI", {0x01, 0x00});
+    EXPECT_EQ(std::string(garbled.bytes.begin(), garbled.bytes.end()).find("VI:00"), std::string::npos);
+    p->Control("FAULT clear");
+
+    p->Control("FAULT truncated-status");
+    const Bytes cut = status();
+    EXPECT_LT(cut.size(), 2u + (cut[0] | (cut[1] << 8)));
+    p->Control("FAULT clear");
+
+    const struct {
+        const char* fault;
+        std::size_t at; // byte of the record, its length included
+        int value;
+    } fields[] = {{"never-ready", 4, kStateBusy}, {"error-state", 4, kStateError}, {"field0d-low", 10, 10},
+                  {"ink-low 2", 13 + 1 + 3 * 2 + 2, 20}};
+    for (const auto& f : fields) {
+        SCOPED_TRACE(f.fault);
+        ASSERT_EQ(p->Control(std::string("FAULT ") + f.fault)[0], "OK");
+        EXPECT_EQ(status()[f.at], f.value);
+        p->Control("FAULT clear");
+    }
+    EXPECT_EQ(status()[4], kStateReady);
+
+    p->Control("FAULT wrong-device-id");
+    EXPECT_EQ(p->DeviceId().find("DES:ORVEX Corvan Max 7100;"), std::string::npos);
+    p->Control("FAULT offline");
+    EXPECT_FALSE(p->AnswerLocal("ST", {0x01, 0x01}).send);
+    const Bytes wrapped = WrappedRequest(vi);
+    EXPECT_FALSE(p->AnswerSnmp(wrapped.data(), wrapped.size()).send);
+    EXPECT_EQ(p->Control("FAULT sideways")[0].rfind("ERR", 0), 0u);
+}
+
+TEST_F(VirtualPrinter, ControlReadsAndChangesState) {
+    auto p = Make();
+    EXPECT_EQ(p->Control("GET firmware"), std::vector<std::string>{"OK I02010"});
+    EXPECT_EQ(p->Control("SET model qz")[0], "OK");
+    EXPECT_NE(p->DeviceId().find("DES:ORVEX QZ-7100;"), std::string::npos);
+    EXPECT_EQ(p->Control("SET sn 1")[0], "OK");
+    EXPECT_EQ(Query(*p, Packet(BuildQuerySN)), "SN:011;");
+    EXPECT_EQ(p->Control("SET media-platen.12 3")[0], "OK");
+    EXPECT_EQ(Query(*p, Packet([](auto o, auto r) { return BuildQueryEXRead(o, r, 12); })).substr(11 + 38, 2), "03");
+    EXPECT_EQ(p->Control("SET inks 5")[0].rfind("ERR", 0), 0u);
+    EXPECT_EQ(p->Control("GET nothing")[0].rfind("ERR", 0), 0u);
+    EXPECT_EQ(Make()->State().model, Model::QZ7100); // kept in the state folder
+}
+
+} // namespace
