@@ -181,13 +181,16 @@ start() {
 }
 
 # With CUPS_PRIVATE_OWNER_PID set, the server does not outlive that process
-# (a test executable killed by a time-out leaves no daemon behind).
+# (a test executable killed by a time-out leaves no daemon behind); with
+# CUPS_PRIVATE_REMOVE_DIR=1 as well, DIR is removed after it.
 start_watcher() {
-  local dir=$1 pid=$2 owner=${CUPS_PRIVATE_OWNER_PID:-}
+  local dir=$1 pid=$2 owner=${CUPS_PRIVATE_OWNER_PID:-} remove=${CUPS_PRIVATE_REMOVE_DIR:-0}
   [ -n "$owner" ] || return 0
   setsid sh -c 'while kill -0 "$1" 2>/dev/null && kill -0 "$2" 2>/dev/null; do sleep 1; done
-                kill -0 "$2" 2>/dev/null && exec "$3" stop "$4"' \
-    sh "$owner" "$pid" "$0" "$dir" </dev/null >/dev/null 2>&1 &
+                kill -0 "$1" 2>/dev/null && exit 0
+                kill -0 "$2" 2>/dev/null && "$3" stop "$4"
+                [ "$5" = 1 ] && rm -rf "$4"' \
+    sh "$owner" "$pid" "$0" "$dir" "$remove" </dev/null >/dev/null 2>&1 &
 }
 
 is_our_cupsd() {

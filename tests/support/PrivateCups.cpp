@@ -59,10 +59,11 @@ PrivateCups::PrivateCups() {
     std::string pattern = (std::filesystem::temp_directory_path() / "plotcare-cups-XXXXXX").string();
     if (!mkdtemp(pattern.data())) throw std::runtime_error("private CUPS server: no temporary folder");
     m_dir = pattern;
-    // The owner pid makes the daemon stop by itself should this process die
-    // without running the destructor.
+    // The owner pid makes the daemon stop (and its folder go) by itself
+    // should this process die without running the destructor.
     std::string output;
-    const int status = Capture("CUPS_PRIVATE_OWNER_PID=" + std::to_string(getpid()) + " " + Script() + " start " +
+    const int status = Capture("CUPS_PRIVATE_OWNER_PID=" + std::to_string(getpid()) + " CUPS_PRIVATE_REMOVE_DIR=1 " +
+                                   Script() + " start " +
                                    ShellQuote(m_dir.string()),
                                output);
     // The server value is the last line of the output.
