@@ -47,6 +47,8 @@ protected:
         delete s_dir;
     }
     void SetUp() override {
+        // A failed suite set-up would only skip the tests.
+        ASSERT_TRUE(s_printer && s_printer->Running()) << "vprinter did not start";
         PrivateCups::Shared().Activate();
         ASSERT_TRUE(Control().Ok("FAULT clear"));
         ASSERT_TRUE(Control().Ok("FINISH"));

@@ -15,7 +15,7 @@ bool CVPrinterProcess::Start(const Config& config, std::string& error, int timeo
     std::string program = config.program;
     if (program.empty()) {
         const char* out = std::getenv("PLOTCARE_OUTPUT_DIR");
-        program = std::string(out ? out : ".") + "/vprinter";
+        program = out && *out ? std::string(out) + "/vprinter" : std::string(VPRINTER_PROGRAM);
     }
     const std::string portsFile = config.stateDir + "/ports";
     ::unlink(portsFile.c_str());

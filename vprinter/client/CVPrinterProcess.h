@@ -17,7 +17,7 @@ struct VPrinterPorts {
 class CVPrinterProcess {
 public:
     struct Config {
-        std::string program;       // empty: $PLOTCARE_OUTPUT_DIR/vprinter
+        std::string program;       // empty: $PLOTCARE_OUTPUT_DIR/vprinter, else the one built with this client
         std::string stateDir;      // required
         std::string model = "corvan";
         double timeScale = 0.001;  // a one-minute cleaning takes 60 ms
