@@ -58,11 +58,14 @@ TEST_F(DriverSettingsTest, OptionsShowTheChoicesInEffect) {
     mode.options = {{"MediaType", "ClearFilm"}, {"OVPrintQuality", "Mode3"}};
     const auto bytes = DeviceModeBlock::Encode(mode);
     const QByteArray block(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
-    EXPECT_EQ(Find(*DocumentProperties::ReadOptions(q, &block), "MediaType")->current, "ClearFilm");
+    const auto withBlock = DocumentProperties::ReadOptions(q, &block);
+    ASSERT_TRUE(withBlock);
+    EXPECT_EQ(Find(*withBlock, "MediaType")->current, "ClearFilm");
     // ... and what the user saved through the driver wins over it.
     ASSERT_EQ(m_library.Load(q), 1);
     ASSERT_EQ(CDriverSettingsAccess(&m_library, q, "", nullptr, &Table()).SetMediaValue(601, 2), 0);
     const auto now = DocumentProperties::ReadOptions(q, &block);
+    ASSERT_TRUE(now);
     EXPECT_EQ(Find(*now, "MediaType")->current, "CanvasSatin");
     EXPECT_EQ(Find(*now, "OVPrintQuality")->current, "Mode2");
     EXPECT_FALSE(DocumentProperties::ReadOptions("no_such_queue", nullptr));
