@@ -19,10 +19,12 @@
 #
 # Clients of this server need two variables:
 #   CUPS_SERVER=127.0.0.1:PORT      which server to talk to
-#   CUPS_SERVERROOT=DIR/client      where libcups reads client.conf and reads
-#                                   and, for root, WRITES lpoptions; without
-#                                   it a root client would write
-#                                   /etc/cups/lpoptions.
+#   CUPS_SERVERROOT=DIR/client      where libcups reads client.conf and the
+#                                   machine-wide lpoptions instead of
+#                                   /etc/cups (and where a root client that
+#                                   saves machine-wide options writes them).
+#                                   Per-user options stay in ~/.cups/lpoptions,
+#                                   which nothing here writes.
 # DIR/client/client.conf names the server too, so CUPS_SERVERROOT alone is
 # enough for libcups programs.
 set -euo pipefail

@@ -14,8 +14,8 @@
 //
 // Starting a server sets, for the whole process, CUPS_SERVER (also through
 // cupsSetServer for the calling thread), CUPS_SERVERROOT (libcups reads
-// client.conf there and, for root, writes lpoptions there instead of
-// /etc/cups), CUPS_STATEDIR and CUPS_CACHEDIR. The system's CUPS is never
+// client.conf and the machine-wide lpoptions there instead of /etc/cups),
+// CUPS_STATEDIR and CUPS_CACHEDIR. The system's CUPS is never
 // used. A PrivateCups of your own (instead of Shared()) gives a fresh server
 // with no queues; it is stopped by its destructor and Activate() switches the
 // process back to it when several exist. The daemon does not outlive the
