@@ -21,10 +21,9 @@
 #   CUPS_SERVER=127.0.0.1:PORT      which server to talk to
 #   CUPS_SERVERROOT=DIR/client      where libcups reads client.conf and the
 #                                   machine-wide lpoptions instead of
-#                                   /etc/cups (and where a root client that
-#                                   saves machine-wide options writes them).
-#                                   Per-user options stay in ~/.cups/lpoptions,
-#                                   which nothing here writes.
+#                                   /etc/cups. Per-user options stay in
+#                                   ~/.cups/lpoptions (also for root), which
+#                                   nothing here writes.
 # DIR/client/client.conf names the server too, so CUPS_SERVERROOT alone is
 # enough for libcups programs.
 set -euo pipefail
