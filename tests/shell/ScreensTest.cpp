@@ -1,0 +1,73 @@
+#include "TestFiles.h"
+
+#include <QImage>
+#include <QProcess>
+#include <QSet>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace {
+
+// Renders every window with plotcare-screens and checks each picture: it
+// exists, has its window's size, and is not blank.
+class Screens : public ::testing::TestWithParam<bool> {};
+
+int DistinctColours(const QImage& image) {
+    QSet<QRgb> colours;
+    for (int y = 0; y < image.height(); y += 3)
+        for (int x = 0; x < image.width(); x += 3) colours.insert(image.pixel(x, y));
+    return colours.size();
+}
+
+TEST_P(Screens, EveryWindowRendersAtItsSize) {
+    const bool qz = GetParam();
+    TempDir out;
+    QProcess tool;
+    QStringList args{"--out", QString::fromStdString(out.path().string())};
+    if (qz) args << "--qz";
+    tool.start(QString::fromLocal8Bit(std::getenv("PLOTCARE_OUTPUT_DIR")) + "/plotcare-screens", args);
+    ASSERT_TRUE(tool.waitForFinished(60000));
+    ASSERT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+
+    const auto load = [&](const char* name) { return QImage(QString::fromStdString(out.file(name))); };
+    const QImage main = load("page0.png");
+    ASSERT_FALSE(main.isNull());
+    // The header (66) and the main menu page (393, or 332 in the QZ build)
+    // below a menu bar.
+    const int pageHeight = qz ? 332 : 393;
+    EXPECT_EQ(main.width(), 600);
+    const int menuBar = main.height() - 66 - pageHeight;
+    EXPECT_GT(menuBar, 12);
+    EXPECT_LT(menuBar, 40);
+    EXPECT_GT(DistinctColours(main), 50);
+
+    for (int k = 1; k <= 9; ++k) {
+        SCOPED_TRACE(k);
+        const QImage page = load(QStringLiteral("page%1.png").arg(k).toLatin1().constData());
+        if (qz && k == 5) {
+            EXPECT_TRUE(page.isNull()); // no custom file page in this build
+            continue;
+        }
+        ASSERT_FALSE(page.isNull());
+        EXPECT_EQ(page.width(), 600);
+        EXPECT_GT(page.height(), 66 + menuBar);
+        EXPECT_GT(DistinctColours(page), 20);
+    }
+    for (const char* name : {"splash.png", "about.png"}) {
+        SCOPED_TRACE(name);
+        const QImage picture = load(name);
+        EXPECT_EQ(picture.size(), QSize(485, 250));
+        EXPECT_GT(DistinctColours(picture), 50);
+    }
+    const QImage text = load("textdisplay.png");
+    EXPECT_FALSE(text.isNull());
+    EXPECT_GE(text.width(), 300);
+    EXPECT_GE(text.height(), 200);
+}
+
+INSTANTIATE_TEST_SUITE_P(Builds, Screens, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "QZ7100" : "CorvanMax7100"; });
+
+} // namespace
