@@ -1,8 +1,8 @@
 #include "app/ControlHelpers.h"
 #include "app/CPlotcareApp.h"
+#include "EnsureQtApp.h"
 #include "TestFiles.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -13,14 +13,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-void EnsureQtApp() {
-    if (QCoreApplication::instance()) return;
-    static int argc = 1;
-    static char name[] = "test_app";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-}
 
 struct NormalizeCase {
     const char* name;

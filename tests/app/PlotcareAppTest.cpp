@@ -1,7 +1,7 @@
 #include "app/CPlotcareApp.h"
+#include "EnsureQtApp.h"
 #include "TestFiles.h"
 
-#include <QApplication>
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QUrl>
@@ -9,14 +9,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-void EnsureQtApp() {
-    if (QCoreApplication::instance()) return;
-    static int argc = 1;
-    static char name[] = "test_app";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-}
 
 // A program folder with a Settings folder of key files.
 class PlotcareApp : public ::testing::Test {
