@@ -1,4 +1,5 @@
 #include "custompaper/CMediaTable.h"
+#include "custompaper/MediaTypeList.h"
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -185,5 +186,37 @@ INSTANTIATE_TEST_SUITE_P(
         RowCase{"signOnly", "-,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20,21", false, 0, 0},
         RowCase{"empty", "", false, 0, 0}),
     [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+
+namespace {
+
+TEST(MediaTypeList, LeavesOutUnusableMediaAndMarksKind2Exclusions) {
+    TempDir dir;
+    CMediaTable table(dir.write("Media.ini", kFixture));
+    // 201 has file id -1; 999 has no row (FileId -1 as well); 101's
+    // variant-1 row excludes it under kind 2.
+    const MediaTypeList::DriverMedia driver = {
+        {104, "Matte"}, {201, "Banner"}, {101, "Plain"}, {999, "Unknown"}, {202, "Film"}};
+
+    const auto kind1 = MediaTypeList::Build(table, driver, 1);
+    ASSERT_EQ(kind1.size(), 3u);
+    EXPECT_EQ(kind1[0].name, "Matte");
+    EXPECT_EQ(kind1[0].data, 104u);
+    EXPECT_EQ(kind1[1].name, "Plain");
+    EXPECT_EQ(kind1[1].data, 101u);
+    EXPECT_EQ(kind1[2].data, 202u);
+
+    const auto kind2 = MediaTypeList::Build(table, driver, 2);
+    ASSERT_EQ(kind2.size(), 3u);
+    EXPECT_EQ(kind2[0].data, 104u);
+    EXPECT_EQ(kind2[1].data, 101u | MediaTypeList::kUnavailable);
+    EXPECT_EQ(kind2[2].data, 202u);
+
+    // When the driver settings change the marks follow the new kind.
+    EXPECT_EQ(MediaTypeList::Remark(table, kind2[1].data, 3), 101u);
+    EXPECT_EQ(MediaTypeList::Remark(table, 101u, 2), 101u | MediaTypeList::kUnavailable);
+    EXPECT_TRUE(MediaTypeList::Build(CMediaTable(), driver, 1).empty());
+}
 
 }  // namespace
