@@ -84,7 +84,8 @@ public:
     // --- localized texts, fonts, manuals ----------------------------------
     // The text of an id: "L_Refer.ini" may redirect its key, then
     // "Localize.ini", else "L_Const.ini"; "\n" written as two characters
-    // becomes a line break. Empty when nothing is found.
+    // becomes a line break. Empty when nothing is found. Each id is read
+    // once and kept: the key files do not change while the program runs.
     QString GetText(int textId) const;
 
     // The font of an id from "L_Font.ini", made from the base font; the base
