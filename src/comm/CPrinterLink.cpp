@@ -13,6 +13,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -89,13 +90,16 @@ int CPrinterLink::QueryStatus(int handle, CStatusReply& reply) {
     std::int32_t size = kStatusBufferSize;
     const int r = m_library->GetStatus(handle, buffer, &size);
     if (r < 1) return r;
+    return AssignStatusBuffer(buffer, kStatusBufferSize, reply) < 0 ? -1 : r;
+}
+
+int AssignStatusBuffer(const std::uint8_t* buffer, int size, CStatusReply& reply) {
     // The text header ends with CR LF; the binary record follows it.
-    const int text = TextLength(buffer, kStatusBufferSize);
+    const int text = TextLength(buffer, size);
     const int crlf = FindText(buffer, text, "\r\n");
-    if (crlf < 0) return r;
+    if (crlf < 0) return 0;
     const int start = crlf + 2;
-    if (reply.Assign(buffer + start, static_cast<std::size_t>(kStatusBufferSize - start)) == 0) return -1;
-    return r;
+    return reply.Assign(buffer + start, static_cast<std::size_t>(size - start)) == 0 ? -1 : 1;
 }
 
 int CPrinterLink::WaitUntilReady(const std::string& printer, bool showBusyDialog, QWidget* parent) {
@@ -108,20 +112,19 @@ int CPrinterLink::WaitUntilReady(const std::string& printer, bool showBusyDialog
         return 1;
     }
     Clock& clock = Clock::Current();
-    CBusyDialog dialog;
-    bool dialogUp = false;
+    std::optional<CBusyDialog> dialog;
     if (showBusyDialog) {
-        dialog.Create(BusyCaption(), kReadyBusyTimeoutMs, false, parent);
-        dialogUp = true;
-        dialog.Poll();
+        dialog.emplace();
+        dialog->Create(BusyCaption(), kReadyBusyTimeoutMs, false, parent);
+        dialog->Poll();
     }
     int result = 0;
     for (int attempt = 0; attempt < kReadyRetries && result == 0; ++attempt) {
         // The waits block on the event queue, so the windows stay alive
         // without the thread spinning.
-        if (dialogUp) {
+        if (dialog) {
             clock.Wait(kReadyWaitMs);
-            dialog.Poll();
+            dialog->Poll();
         } else if (parent && !parent->isEnabled()) {
             clock.Wait(kReadyWaitMs);
         } else {
@@ -129,7 +132,7 @@ int CPrinterLink::WaitUntilReady(const std::string& printer, bool showBusyDialog
         }
         if (QueryStatus(handle, status) > 0 && status.IsReady()) result = 1;
     }
-    if (dialogUp) dialog.Close();
+    if (dialog) dialog->Close();
     CloseChannel(handle);
     return result;
 }

@@ -81,6 +81,12 @@ int FindReplyMarker(const std::uint8_t* data, int size);
 // The model text of a device id ("DES:" up to ";"); false when absent.
 bool DeviceIdModel(const char* deviceId, int size, std::string& model);
 
+// Takes the status record out of a status buffer (text header, CR LF, then
+// the record; the record is kept within the buffer's `size` bytes). 1 when a
+// record was assigned, 0 when there is no CR LF (the reply is left as it
+// was), -1 when the record's length is 0.
+int AssignStatusBuffer(const std::uint8_t* buffer, int size, CStatusReply& reply);
+
 // Query helpers of the alignment pages. Both parse the reply text with the
 // reply convention (text up to the first ';').
 int QuerySN01Level(CPrinterLink& link, const std::string& printer);

@@ -107,7 +107,18 @@ protected:
     void paintEvent(QPaintEvent* e) override {
         QDialog::paintEvent(e);
         QPainter p(this);
-        p.drawPixmap(m_area->geometry().topLeft(), m_owner.m_pictures[m_owner.m_frame & 1]);
+        p.drawPixmap(m_area->geometry().topLeft(), m_pictures[m_owner.m_frame & 1]);
+    }
+
+public:
+    // The animation pictures live with the window and go with it.
+    void LoadPictures() {
+        const QImage strip = AnimationStrip();
+        for (int i = 0; i < 2; ++i) {
+            const QImage frame = strip.copy(i * 32, 0, 32, 32);
+            m_pictures[i] = QPixmap::fromImage(frame);
+            m_pictures[i].setMask(QBitmap::fromImage(frame.createMaskFromColor(kTransparent.rgb())));
+        }
     }
 
 private:
@@ -115,6 +126,7 @@ private:
     QFrame* m_area = nullptr;
     QLabel* m_text = nullptr;
     QPushButton* m_cancel = nullptr;
+    QPixmap m_pictures[2];
 };
 
 CBusyDialog::CBusyDialog() = default;
@@ -148,12 +160,7 @@ bool CBusyDialog::Create(const QString& caption, int timeoutMs, bool showCancel,
     m_window->setAttribute(Qt::WA_DeleteOnClose, false);
     QObject::connect(m_window, &QObject::destroyed, [this] { OnWindowGone(); });
 
-    const QImage strip = AnimationStrip();
-    for (int i = 0; i < 2; ++i) {
-        QPixmap frame = QPixmap::fromImage(strip.copy(i * 32, 0, 32, 32));
-        frame.setMask(QBitmap::fromImage(strip.copy(i * 32, 0, 32, 32).createMaskFromColor(kTransparent.rgb())));
-        m_pictures[i] = frame;
-    }
+    m_window->LoadPictures();
     m_window->setWindowTitle(caption);
     m_frame = 0;
 
@@ -212,6 +219,4 @@ void CBusyDialog::Close() {
         delete w;
     }
     Clock::Current().DispatchPending();
-    m_pictures[0] = QPixmap();
-    m_pictures[1] = QPixmap();
 }

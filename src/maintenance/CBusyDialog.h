@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QImage>
-#include <QPixmap>
 #include <QPointer>
 #include <QString>
 
@@ -70,5 +69,4 @@ private:
     Clock* m_clock = nullptr;
     int m_animationTimer = 0;
     int m_timeoutTimer = 0;
-    QPixmap m_pictures[2];
 };
