@@ -211,7 +211,10 @@ TEST_F(DriverSettingsAccessTest, OpensWithTheApplicationsBlockButKeepsWhatWasSav
     ASSERT_TRUE(decoded);
     EXPECT_EQ(decoded->Option("MediaType"), "CanvasSatin");
 
-    const QByteArray broken("ODM1\x40\0\0\0", 8);
+    // A block whose entries do not fill the size it states.
+    QByteArray broken(64, '\0');
+    broken.replace(0, 6, QByteArray("ODM1\x40\0", 6));
+    broken[8] = 5;
     EXPECT_FALSE(Access(q, broken.constData())->HasHandle());
 }
 
