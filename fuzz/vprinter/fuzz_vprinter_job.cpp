@@ -9,16 +9,23 @@
 
 namespace {
 
+char g_folder[256];
+
 vprinter::CVirtualPrinter& Printer() {
-    static std::string folder = [] {
-        std::string pattern = (std::filesystem::temp_directory_path() / "fuzz-vprinter-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) std::abort();
-        return pattern;
+    static vprinter::CVirtualPrinter* printer = [] {
+        const std::string pattern = (std::filesystem::temp_directory_path() / "fuzz-vprinter-XXXXXX").string();
+        if (pattern.size() >= sizeof g_folder) std::abort();
+        pattern.copy(g_folder, pattern.size());
+        if (!mkdtemp(g_folder)) std::abort();
+        std::atexit([] {
+            std::error_code ec;
+            std::filesystem::remove_all(g_folder, ec);
+        });
+        // Nothing is written to disk: the state stays in memory.
+        return new vprinter::CVirtualPrinter({g_folder, {}, 0.0, false, vprinter::Model::CorvanMax7100, false},
+                                             [] { return std::int64_t{0}; });
     }();
-    static vprinter::CVirtualPrinter printer({folder, {}, 0.0, false, vprinter::Model::CorvanMax7100}, [] {
-        return std::int64_t{0};
-    });
-    return printer;
+    return *printer;
 }
 
 } // namespace
@@ -28,15 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const vprinter::JobItem& item : parsed.items)
         if (item.offset + item.length > size) std::abort();
 
-    // What prints goes to files; keep the folder from growing without end.
-    static int runs = 0;
     vprinter::CVirtualPrinter& printer = Printer();
-    if (++runs % 500 == 0) {
-        const std::string output = printer.Control("GET output")[0].substr(3);
-        std::error_code ec;
-        std::filesystem::remove_all(output, ec);
-        std::filesystem::create_directories(output, ec);
-    }
     printer.ExecuteJob(data, size);
 
     std::vector<std::uint8_t> stream(data, data + size);

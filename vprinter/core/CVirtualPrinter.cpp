@@ -136,6 +136,7 @@ void CVirtualPrinter::AddLog(const std::string& line) {
 }
 
 void CVirtualPrinter::Persist() {
+    if (!m_options.writeFiles) return;
     PrinterState disk = m_state;
     disk.slots = m_saved.slots;
     disk.alignment = m_saved.alignment;
@@ -293,6 +294,7 @@ std::string CVirtualPrinter::PrintFile(const std::string& kind, const std::strin
     std::snprintf(name, sizeof name, "%04d-%s.%s", m_state.sheetsPrinted, kind.c_str(), extension.c_str());
     const std::string path = m_options.outputDir + "/" + name;
     const std::string temp = path + ".part";
+    if (!m_options.writeFiles) return name;
     {
         std::ofstream out(temp, std::ios::binary | std::ios::trunc);
         out << content;

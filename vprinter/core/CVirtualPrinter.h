@@ -40,6 +40,8 @@ public:
         double timeScale = 1.0;
         bool setModel = false;
         Model model = Model::CorvanMax7100;
+        // Off: neither the state file nor printed sheets are written (fuzzing).
+        bool writeFiles = true;
     };
 
     // Bytes to send back, and how long to hold them first (real ms).
