@@ -195,23 +195,26 @@ std::string CupsSpooler::PpdPath(const std::string& printer) {
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
     // Keep one local copy per printer and fetch it again only when the
-    // server's file changed.
+    // server's file changed. libcups truncates a file it is handed before it
+    // asks the server, so a "not modified" answer would leave the cached copy
+    // empty: the request always goes to a new temporary file instead.
     CachedPpd& cached = m_ppds[printer];
     char buffer[1024] = "";
-    if (!cached.path.empty() && cached.path.size() < sizeof buffer) {
-        cached.path.copy(buffer, cached.path.size());
-        buffer[cached.path.size()] = '\0';
-    }
-    time_t modified = cached.modified;
+    time_t modified = cached.path.empty() ? 0 : cached.modified;
     const http_status_t status = cupsGetPPD3(http, printer.c_str(), &modified, buffer, sizeof buffer);
 #pragma GCC diagnostic pop
     httpClose(http);
-    if (status == HTTP_STATUS_OK || status == HTTP_STATUS_NOT_MODIFIED) {
+    if (status == HTTP_STATUS_NOT_MODIFIED && !cached.path.empty()) {
+        if (buffer[0] && cached.path != buffer) unlink(buffer);
+        return cached.path;
+    }
+    if (status == HTTP_STATUS_OK) {
         if (!cached.path.empty() && cached.path != buffer) unlink(cached.path.c_str());
         cached.path = buffer;
         cached.modified = modified;
         return cached.path;
     }
+    if (buffer[0]) unlink(buffer);
     if (!cached.path.empty()) unlink(cached.path.c_str());
     m_ppds.erase(printer);
     return {};

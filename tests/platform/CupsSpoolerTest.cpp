@@ -145,7 +145,9 @@ TEST_F(CupsSpoolerTest, PpdPathGivesTheDriverQueuesPpd) {
     const std::string path = spooler.PpdPath("SpoolDriver");
     ASSERT_FALSE(path.empty());
     EXPECT_NE(ReadAll(path).find("*OVSpoolTestKeyword: \"driver-data\""), std::string::npos);
-    EXPECT_EQ(spooler.PpdPath("SpoolDriver"), path);  // unchanged file, same copy
+    // An unchanged file keeps the same copy, and the copy keeps its content.
+    EXPECT_EQ(spooler.PpdPath("SpoolDriver"), path);
+    EXPECT_NE(ReadAll(path).find("*OVSpoolTestKeyword: \"driver-data\""), std::string::npos);
 
     EXPECT_EQ(spooler.PpdPath("SpoolRaw"), "");
     EXPECT_EQ(spooler.PpdPath("NoSuchQueue"), "");
