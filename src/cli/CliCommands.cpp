@@ -59,7 +59,7 @@ void Usage(std::ostream& s) {
         s << line;
     }
     s << "\noptions:\n"
-         "  --json          machine-readable output (status)\n"
+         "  --json          machine-readable output\n"
          "  --all           do not require a supported driver\n"
          "  --library PATH  load the bidirectional library from PATH\n"
          "  --settings DIR  the folder that holds \"Settings\" (default: the program's)\n"
@@ -97,14 +97,10 @@ std::string Printable(const std::string& s) {
     return o;
 }
 
-CPlotcareApp& App(const Options& o) {
-    static std::optional<CPlotcareApp> app;
-    if (!app) {
-        app.emplace(QString(), QString::fromStdString(o.settingsDir));
-        CPlotcareApp::SetCurrent(&*app);
-    }
-    return *app;
-}
+// The application object of this run (reads "Printer.ini" and the texts).
+CPlotcareApp* g_app = nullptr;
+
+CPlotcareApp& App(const Options&) { return *g_app; }
 
 std::vector<SpoolerPrinter> SupportedPrinters(const Options& o, bool& asked) {
     std::vector<SpoolerPrinter> all, out;
@@ -344,8 +340,15 @@ int Run(const std::vector<std::string>& argv, std::ostream& out, std::ostream& e
             err << "usage: plotcare-cli " << command.usage << "\n";
             return kExitUsage;
         }
+        CPlotcareApp app(QString(), QString::fromStdString(options.settingsDir));
+        CPlotcareApp* previous = CPlotcareApp::Current();
+        CPlotcareApp::SetCurrent(&app);
+        g_app = &app;
         Context c{options, std::vector<std::string>(words.begin() + 1, words.end()), out, err};
-        return command.run(c);
+        const int result = command.run(c);
+        g_app = nullptr;
+        CPlotcareApp::SetCurrent(previous);
+        return result;
     }
     err << "plotcare-cli: unknown command \"" << words[0] << "\"\n";
     Usage(err);

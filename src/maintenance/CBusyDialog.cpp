@@ -139,7 +139,11 @@ QDialog* CBusyDialog::Window() const { return m_window.data(); }
 
 void CBusyDialog::SetDefaultOwner(QWidget* owner) { g_defaultOwner = owner; }
 
-QWidget* CBusyDialog::DefaultOwner() { return g_defaultOwner.data(); }
+QWidget* CBusyDialog::DefaultOwner() {
+    if (g_defaultOwner) return g_defaultOwner.data();
+    // No main window has named itself: the window the operator is using.
+    return QApplication::activeWindow();
+}
 
 QImage CBusyDialog::AnimationStrip() {
     QImage strip(64, 32, QImage::Format_RGB32);

@@ -46,7 +46,8 @@ public:
     // The window while it is up (null otherwise).
     QDialog* Window() const;
 
-    // The owner used when a caller gives none (the main window sets itself).
+    // The owner used when a caller gives none: the main window, which names
+    // itself here (else the active window).
     static void SetDefaultOwner(QWidget* owner);
     static QWidget* DefaultOwner();
 

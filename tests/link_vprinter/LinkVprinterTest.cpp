@@ -286,14 +286,27 @@ TEST(PlotcareCli, TalksToThePrinterAndReportsEachFailureWithItsCode) {
     r = Cli("--all wait-ready LinkLocal");
     EXPECT_EQ(r.code, 0) << r.out;
 
-    r = Cli("--all printers");
+    // The queues' driver is listed in "Printer.ini" beside the program.
+    r = Cli("printers");
     EXPECT_EQ(r.code, 0) << r.out;
     EXPECT_NE(r.out.find("LinkBoth\tORVEX QZ-7100\tsocket://"), std::string::npos) << r.out;
+    r = Cli("status LinkLocal");
+    EXPECT_EQ(r.code, 0) << r.out;
+    EXPECT_NE(r.out.find("state:    4 (ready)"), std::string::npos) << r.out;
 
     EXPECT_EQ(Cli("--all status NoSuchQueue").code, 2);
+    EXPECT_EQ(Cli("--settings /nonexistent status LinkLocal").code, 2); // no "Printer.ini": not supported
     EXPECT_EQ(Cli("status").code, 1);
     EXPECT_EQ(Cli("--help").code, 0);
 
+    ASSERT_TRUE(printer.control->Fault("never-ready"));
+    r = Cli("--all wait-ready LinkLocal"); // two 5 s waits
+    EXPECT_EQ(r.code, 3) << r.out;
+    ASSERT_TRUE(printer.control->ClearFaults());
+    ASSERT_TRUE(printer.control->Fault("offline"));
+    r = Cli("--all status LinkLocal");
+    EXPECT_EQ(r.code, 4) << r.out;
+    ASSERT_TRUE(printer.control->ClearFaults());
     ASSERT_TRUE(printer.control->Fault("no-reply"));
     r = Cli("--all version LinkLocal");
     EXPECT_EQ(r.code, 4) << r.out;
