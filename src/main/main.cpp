@@ -6,14 +6,11 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QCoreApplication>
 
-int main(int argc, char** argv) {
-    QApplication qapp(argc, argv);
-    QApplication::setApplicationName(QStringLiteral(PLOTCARE_PROGRAM_NAME));
-    QApplication::setApplicationVersion(QStringLiteral(PLOTCARE_VERSION));
-    QApplication::setDesktopFileName(QStringLiteral(PLOTCARE_PROGRAM_NAME));
+namespace {
 
-    QCommandLineParser parser;
+void Describe(QCommandLineParser& parser) {
     parser.setApplicationDescription(
         QStringLiteral("Maintenance utility for the ORVEX %1 printer: head alignment, nozzle "
                        "check and cleaning, custom paper, sample prints, status and firmware.\n"
@@ -22,7 +19,35 @@ int main(int argc, char** argv) {
             .arg(QStringLiteral(PLOTCARE_MODEL_NAME)));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.process(qapp);
+}
+
+// --help and --version are answered on the terminal without a display: this
+// runs before the windowed application exists. Other options wait for it,
+// which takes its own (-platform, -display, ...) out first.
+void AnswerHelpAndVersion(int argc, char** argv) {
+    QCoreApplication probe(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral(PLOTCARE_PROGRAM_NAME));
+    QCoreApplication::setApplicationVersion(QStringLiteral(PLOTCARE_VERSION));
+    QCommandLineParser parser;
+    Describe(parser);
+    parser.parse(QCoreApplication::arguments());
+    if (parser.isSet(QStringLiteral("help"))) parser.showHelp(0);
+    if (parser.isSet(QStringLiteral("version"))) parser.showVersion();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc > 1) AnswerHelpAndVersion(argc, argv);
+    QApplication qapp(argc, argv);
+    QApplication::setApplicationName(QStringLiteral(PLOTCARE_PROGRAM_NAME));
+    QApplication::setApplicationVersion(QStringLiteral(PLOTCARE_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral(PLOTCARE_PROGRAM_NAME));
+    {
+        QCommandLineParser parser;
+        Describe(parser);
+        parser.process(qapp); // unknown options end the program here
+    }
 
     CPlotcareApp app(QStringLiteral(PLOTCARE_MODEL_NAME));
     CPlotcareApp::SetCurrent(&app);

@@ -1,6 +1,7 @@
 #include "ShellFixture.h"
 
 #include "app/CPageSelector.h"
+#include "app/CInkChipImages.h"
 #include "app/CSplashDialog.h"
 
 #include <QAction>
@@ -243,6 +244,26 @@ TEST_F(MainWindowTest, SplashAndAboutTakeTheirPictureSizeAndCloseOnAClick) {
         EXPECT_EQ(d.size(), QSize(485, 250));
         QTest::mouseClick(&d, Qt::LeftButton, {}, QPoint(40, 40));
         EXPECT_FALSE(d.isVisible());
+    }
+}
+
+} // namespace
+
+namespace {
+
+TEST(InkChipImages, ColumnsTakeTheirChipByInkCount) {
+    EnsureApp();
+    CInkChipImages chips;
+    EXPECT_EQ(chips.ImageSize(), QSize(38, 22));
+    struct Case {
+        int inks;
+        int column;
+        int image;
+    };
+    for (const Case c : {Case{0, 0, -1}, Case{3, 2, -1}, Case{8, 0, 0}, Case{8, 7, 7}, Case{4, 3, 3},
+                         Case{4, 4, 8}, Case{4, 7, 11}, Case{5, 6, 6}}) {
+        chips.SetInkCount(c.inks);
+        EXPECT_EQ(chips.ImageIndexForColumn(c.column), c.image) << c.inks << " inks, column " << c.column;
     }
 }
 

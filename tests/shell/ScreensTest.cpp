@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QSet>
 
 #include <gtest/gtest.h>
@@ -69,5 +70,31 @@ TEST_P(Screens, EveryWindowRendersAtItsSize) {
 
 INSTANTIATE_TEST_SUITE_P(Builds, Screens, ::testing::Values(false, true),
                          [](const auto& info) { return info.param ? "QZ7100" : "CorvanMax7100"; });
+
+} // namespace
+
+namespace {
+
+// --help and --version answer on the terminal, also without a display.
+TEST(Programs, AnswerHelpAndVersionWithoutADisplay) {
+    for (const char* program : {"plotcare", "plotcare-qz"}) {
+        SCOPED_TRACE(program);
+        const QString path = QString::fromLocal8Bit(std::getenv("PLOTCARE_OUTPUT_DIR")) + "/" + program;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove("DISPLAY");
+        env.remove("WAYLAND_DISPLAY");
+        env.remove("QT_QPA_PLATFORM");
+        for (const char* option : {"--help", "--version"}) {
+            QProcess p;
+            p.setProcessEnvironment(env);
+            p.start(path, {option});
+            ASSERT_TRUE(p.waitForFinished(20000));
+            EXPECT_EQ(p.exitCode(), 0) << option;
+            const QString out = QString::fromLocal8Bit(p.readAllStandardOutput());
+            if (QString(option) == "--version") EXPECT_EQ(out.trimmed(), QString(program) + " 2.1.0");
+            else EXPECT_TRUE(out.contains(program == QString("plotcare") ? "Corvan Max 7100" : "QZ-7100"));
+        }
+    }
+}
 
 } // namespace
