@@ -176,6 +176,31 @@ TEST_F(Tqapi, RawJobsThroughCupsReachThePrinter) {
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), pdf);
 }
 
+TEST_F(Tqapi, FirmwareUpdateRestartsThePrinterWithTheNewVersion) {
+    ASSERT_TRUE(Control().Set("time-scale", "0.02")); // a 1.8 s restart
+    PrintRaw("VpLocal", FirmwareJob(UpgImage("I04000", 4096)));
+    EXPECT_EQ(Control().Get("state"), "offline");
+    std::int32_t result = 0;
+    const std::int32_t during = TQOpenChannel(TQ_PRINTER_BY_QUEUE, "VpLocal", TQ_CHANNEL_LOCAL);
+    if (during > 0) {
+        StatusRecord(during, result);
+        EXPECT_LT(result, 0);
+        TQCloseChannel(during);
+    }
+    // A job sent meanwhile waits until the printer is back.
+    ASSERT_TRUE(Control().Ok("LOG clear"));
+    PrintRaw("VpLocal", RemoteJob({Packet(BuildCmdLD)}, false));
+    EXPECT_EQ(Control().Get("state"), "ready");
+    const std::vector<std::string> log = Control().Log();
+    EXPECT_NE(std::find(log.begin(), log.end(), "LD"), log.end());
+    const std::int32_t handle = TQOpenChannel(TQ_PRINTER_BY_QUEUE, "VpNetwork", TQ_CHANNEL_NETWORK);
+    ASSERT_GT(handle, 0);
+    ASSERT_GT(SendQuery(handle, TQ_CHANNEL_NETWORK, Packet(BuildQueryVI)), 0);
+    EXPECT_NE(Receive(handle, 5000, result).find("VI:00I04000;"), std::string::npos);
+    TQCloseChannel(handle);
+    ASSERT_TRUE(Control().Set("time-scale", "0.001"));
+}
+
 TEST_F(Tqapi, FaultsEndInNegativeResultsWithinTheirTimeouts) {
     for (const Queue& q : Queues()) {
         SCOPED_TRACE(q.name);

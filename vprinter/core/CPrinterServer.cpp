@@ -253,11 +253,15 @@ void CPrinterServer::Run() {
             add(c.fd, events, &c);
         }
 
-        int timeout = 1000; // the offline state ends by time; look again now and then
+        // Sleep until a socket has something, a late answer is due, or a
+        // restart ends (the job port is listened to again then).
+        std::int64_t wait = m_printer.RestartRemainingMs();
         const std::int64_t now = NowMs();
-        for (const Pending& p : m_pending)
-            timeout = static_cast<int>(std::clamp<std::int64_t>(p.due - now, 0, timeout));
-        if (offline) timeout = std::min(timeout, 50);
+        for (const Pending& p : m_pending) {
+            const std::int64_t due = std::max<std::int64_t>(0, p.due - now);
+            wait = wait < 0 ? due : std::min(wait, due);
+        }
+        const int timeout = wait < 0 ? -1 : static_cast<int>(std::min<std::int64_t>(wait + 1, 1 << 30));
 
         const int ready = ::poll(fds.data(), fds.size(), timeout);
         if (ready < 0 && errno != EINTR) break;

@@ -153,6 +153,11 @@ std::int64_t CVirtualPrinter::BusyRemainingMs() const { return std::max<std::int
 
 bool CVirtualPrinter::IsOffline() const { return m_faults.offline || Now() < m_offlineUntil; }
 
+std::int64_t CVirtualPrinter::RestartRemainingMs() const {
+    const std::int64_t left = m_offlineUntil - Now();
+    return left > 0 ? left : -1;
+}
+
 int CVirtualPrinter::StateCode() const {
     if (m_faults.errorState) return kStateError;
     if (m_faults.neverReady || Now() < m_busyUntil) return kStateBusy;

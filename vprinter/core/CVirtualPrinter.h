@@ -72,6 +72,8 @@ public:
     int StateCode() const;
 
     bool IsOffline() const;
+    // Until a restart ends: its milliseconds left; -1 when no restart runs.
+    std::int64_t RestartRemainingMs() const;
 
     // One control line; the answer's first line starts "OK" or "ERR".
     std::vector<std::string> Control(const std::string& line);
