@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <fcntl.h>
 #include <cstdlib>
 #include <fstream>
 #include <sys/wait.h>
@@ -40,7 +41,9 @@ bool CVPrinterProcess::Start(const Config& config, std::string& error, int timeo
     }
     if (pid == 0) {
         // Keep the test's output clean: the ready line goes to /dev/null.
-        if (FILE* null = std::fopen("/dev/null", "w")) ::dup2(fileno(null), STDOUT_FILENO);
+        // (Only async-signal-safe calls between fork and exec.)
+        const int null = ::open("/dev/null", O_WRONLY);
+        if (null >= 0) ::dup2(null, STDOUT_FILENO);
         ::execv(argv[0], argv.data());
         ::_exit(127);
     }
