@@ -120,7 +120,8 @@ TEST_F(VirtualPrinter, PrintsIntoTheOutputFolderAndRecordsJobs) {
     Run(*p, RemoteJob({ss}));
     const std::string pdf = "%PDF-1.4\n<< /Title (Sample Media) >>\n<< /Type /Page /MediaBox [0 0 595 842] >>\n%%EOF\n";
     Run(*p, Text(pdf));
-    EXPECT_EQ(OutputFiles(), (std::vector<std::string>{"0001-nozzle-check.txt", "0002-status-sheet.txt",
+    EXPECT_EQ(OutputFiles(), (std::vector<std::string>{"0001-nozzle-check.ppm", "0001-nozzle-check.txt",
+                                                       "0002-status-sheet.txt",
                                                        "0003-job-information.txt",
                                                        "0004-custom-paper-configuration.txt", "0005-sheet.pdf"}));
     std::ifstream in(dir.path() / "output" / "0005-sheet.pdf", std::ios::binary);

@@ -297,16 +297,21 @@ std::string CVirtualPrinter::PrintFile(const std::string& kind, const std::strin
     ++m_state.sheetsPrinted;
     char name[64];
     std::snprintf(name, sizeof name, "%04d-%s.%s", m_state.sheetsPrinted, kind.c_str(), extension.c_str());
+    WriteOutput(name, content);
+    AddLog(std::string("printed ") + name);
+    return name;
+}
+
+void CVirtualPrinter::WriteOutput(const std::string& name, const std::string& content) const {
+    if (!m_options.writeFiles) return;
+    // Written under another name first, so a viewer never sees half a sheet.
     const std::string path = m_options.outputDir + "/" + name;
     const std::string temp = path + ".part";
-    if (!m_options.writeFiles) return name;
     {
         std::ofstream out(temp, std::ios::binary | std::ios::trunc);
         out << content;
     }
     std::rename(temp.c_str(), path.c_str());
-    AddLog(std::string("printed ") + name);
-    return name;
 }
 
 void CVirtualPrinter::AddJobRecord(const std::string& source, const std::string& name, int lengthMm, int pages,
@@ -389,7 +394,9 @@ void CVirtualPrinter::RunCommand(Session& session, const JobItem& item, const st
         // Prints the version beside the pattern, which it always does here.
     } else if (n == "NC" && p.size() == 2) {
         if (p[1] == 0) {
-            PrintFile("nozzle-check", "txt", RenderNozzleCheck());
+            const std::string text = PrintFile("nozzle-check", "txt", RenderNozzleCheck());
+            // The same sheet as a picture, under the same number.
+            WriteOutput(text.substr(0, text.size() - 3) + "ppm", RenderNozzleImage());
             session.printed.push_back("Nozzle Check");
             busy(kNozzlePrintMs);
         } else {
@@ -511,6 +518,35 @@ std::string CVirtualPrinter::RenderNozzleCheck() const {
         out << "\n";
     }
     return out.str();
+}
+
+std::string CVirtualPrinter::RenderNozzleImage() const {
+    // One band per ink: four staircase steps of eight nozzle lines each. An
+    // empty ink leaves its lines out, as a clogged head would.
+    static const std::uint8_t colours8[8][3] = {{0, 0, 0},       {0, 160, 225},   {215, 0, 125},  {120, 205, 240},
+                                                {240, 140, 200}, {250, 215, 0},   {110, 110, 110}, {40, 40, 40}};
+    static const std::uint8_t colours4[4][3] = {{0, 0, 0}, {0, 160, 225}, {215, 0, 125}, {250, 215, 0}};
+    const int inks = m_state.inkCount;
+    const int width = 360, band = 48, height = band * inks + 16;
+    std::string pixels(static_cast<std::size_t>(width * height * 3), static_cast<char>(255));
+    auto put = [&](int x, int y, const std::uint8_t* rgb) {
+        const std::size_t at = static_cast<std::size_t>((y * width + x) * 3);
+        pixels[at] = static_cast<char>(rgb[0]);
+        pixels[at + 1] = static_cast<char>(rgb[1]);
+        pixels[at + 2] = static_cast<char>(rgb[2]);
+    };
+    for (int ink = 0; ink < inks; ++ink) {
+        const std::uint8_t* rgb = inks == 8 ? colours8[ink] : colours4[ink];
+        if (m_state.inkLevels[static_cast<std::size_t>(ink)] <= 0) continue;
+        for (int step = 0; step < 4; ++step)
+            for (int line = 0; line < 8; ++line) {
+                const int x0 = 12 + step * 86 + line * 10;
+                const int y0 = 8 + ink * band + step * 6;
+                for (int y = y0; y < y0 + 24; ++y)
+                    for (int x = x0; x < x0 + 3; ++x) put(x, y, rgb);
+            }
+    }
+    return "P6\n" + std::to_string(width) + " " + std::to_string(height) + "\n255\n" + pixels;
 }
 
 std::string CVirtualPrinter::RenderStatusSheet() const {

@@ -92,6 +92,7 @@ private:
     void RunPdf(const JobItem& item, const std::uint8_t* job);
     void Occupy(std::int64_t unscaledMs);
     std::string PrintFile(const std::string& kind, const std::string& extension, const std::string& content);
+    void WriteOutput(const std::string& name, const std::string& content) const;
     void AddJobRecord(const std::string& source, const std::string& name, int lengthMm, int pages, int durationS);
     void Persist();
     void AddLog(const std::string& line);
@@ -103,6 +104,7 @@ private:
 
     // Renderings of what is printed.
     std::string RenderNozzleCheck() const;
+    std::string RenderNozzleImage() const; // binary PPM
     std::string RenderStatusSheet() const;
     std::string RenderJobSheet() const;
     std::string RenderCustomConfig() const;
