@@ -350,22 +350,32 @@ void HeaderBackground(QPainter& p, QSize size) {
     g.setColorAt(0, QColor(0xFF, 0xFF, 0xFF));
     g.setColorAt(1, QColor(0xE6, 0xEE, 0xF6));
     p.fillRect(QRect(QPoint(0, 0), size), g);
-    // Four ink strokes sweeping in from the right edge.
+    // Four ink strokes sweeping in from the right edge, fading out above
+    // the row of the header's second line so that text stays clean.
     const QColor inks[] = {kInkC, kInkM, kInkY, kInkK};
+    p.save();
+    p.setClipRect(QRect(0, 0, size.width(), 40));
     p.setPen(Qt::NoPen);
     for (int i = 0; i < 4; ++i) {
-        QColor c = inks[i];
-        c.setAlpha(i == 3 ? 60 : 90);
-        p.setBrush(c);
+        QColor top = inks[i];
+        top.setAlpha(i == 3 ? 70 : 110);
+        QColor bottom = inks[i];
+        bottom.setAlpha(0);
+        QLinearGradient fade(0, 0, 0, 40);
+        fade.setColorAt(0, top);
+        fade.setColorAt(0.55, top);
+        fade.setColorAt(1, bottom);
+        p.setBrush(fade);
         QPainterPath band;
-        const qreal x0 = 548 + i * 11;
-        band.moveTo(x0, size.height());
-        band.cubicTo(x0 + 8, 40, x0 + 18, 20, x0 + 40, 0);
-        band.lineTo(x0 + 47, 0);
-        band.cubicTo(x0 + 25, 20, x0 + 15, 40, x0 + 7, size.height());
+        const qreal x0 = 540 + i * 12;
+        band.moveTo(x0, 40);
+        band.cubicTo(x0 + 10, 26, x0 + 22, 12, x0 + 46, 0);
+        band.lineTo(x0 + 54, 0);
+        band.cubicTo(x0 + 30, 12, x0 + 18, 26, x0 + 8, 40);
         band.closeSubpath();
         p.drawPath(band);
     }
+    p.restore();
     // Brand rule along the bottom edge.
     p.fillRect(QRect(0, size.height() - 3, size.width(), 2), kBrand);
     p.fillRect(QRect(0, size.height() - 1, size.width(), 1), QColor(0xC5, 0xD2, 0xDF));

@@ -63,6 +63,7 @@ void CPageSelector::paintEvent(QPaintEvent*) {
                                                 QStyle::SC_ComboBoxEditField, this);
     p.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
                              QPalette::ButtonText));
-    p.drawText(field.adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-               text);
+    const QRect textRect = field.adjusted(2, 0, 0, 0);
+    p.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+               fontMetrics().elidedText(text, Qt::ElideRight, textRect.width()));
 }
