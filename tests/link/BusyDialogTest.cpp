@@ -14,13 +14,13 @@ namespace {
 class BusyDialogTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        EnsureApp();
         owner.resize(640, 480);
         owner.show();
     }
 
     QPushButton* Cancel() { return dialog.Window()->findChild<QPushButton*>(); }
 
+    QApplication& app = EnsureApp(); // before any widget
     FakeClock clock{0};
     FakeClock::Scope scope{clock};
     QWidget owner;
