@@ -1,6 +1,7 @@
 #include "app/CPlotcareApp.h"
 
 #include "app/CKeyFileReader.h"
+#include "app/CSharedObjects.h"
 #include "app/TextScan.h"
 #include "platform/DocumentProperties.h"
 
@@ -92,6 +93,26 @@ void CPlotcareApp::SetSelectedPrinter(const QString& printerName, const QString&
 void CPlotcareApp::RefreshDriverSettings() {
     m_driverSettings.reset();
     m_driverSettings = DocumentProperties::CurrentSettings(m_printerName.toStdString());
+}
+
+CBidiLibrary* CPlotcareApp::GetBidiLibrary() const {
+    CSharedObjects* shared = CSharedObjects::Current();
+    return shared ? shared->bidiLibrary.get() : nullptr;
+}
+
+CDriverSettingsLibrary* CPlotcareApp::GetDriverSettingsLibrary() const {
+    CSharedObjects* shared = CSharedObjects::Current();
+    return shared ? shared->driverSettingsLibrary.get() : nullptr;
+}
+
+CInkChipImages* CPlotcareApp::GetInkChipImages() const {
+    CSharedObjects* shared = CSharedObjects::Current();
+    return shared ? shared->inkChips.get() : nullptr;
+}
+
+CMediaTable* CPlotcareApp::GetMediaTable() const {
+    CSharedObjects* shared = CSharedObjects::Current();
+    return shared ? shared->mediaTable.get() : nullptr;
 }
 
 QString CPlotcareApp::GetProgramFolder() const {

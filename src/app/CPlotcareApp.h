@@ -11,6 +11,10 @@
 #include <QString>
 
 class QWidget;
+class CBidiLibrary;
+class CDriverSettingsLibrary;
+class CInkChipImages;
+class CMediaTable;
 
 // The application object: what every page shares. It holds the operating
 // mode, the selected printer, the program folder, the localized texts, fonts
@@ -63,6 +67,14 @@ public:
     // spooler's document properties); none when the printer cannot be
     // opened.
     void RefreshDriverSettings();
+
+    // --- shared objects ---------------------------------------------------
+    // Created at start-up and kept until exit (CSharedObjects); null outside
+    // a run of the program.
+    CBidiLibrary* GetBidiLibrary() const;
+    CDriverSettingsLibrary* GetDriverSettingsLibrary() const;
+    CInkChipImages* GetInkChipImages() const;
+    CMediaTable* GetMediaTable() const;
 
     // --- configuration files --------------------------------------------
     // The program's folder, without a trailing "/".

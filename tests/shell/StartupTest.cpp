@@ -21,6 +21,8 @@ protected:
         startup.SetPageFactory(RecordingFactory(log));
         startup.SetBeforeRun([&](CMainWindow& w) {
             ranWindow = true;
+            sharedDuringRun = app->GetBidiLibrary() && app->GetDriverSettingsLibrary() &&
+                              app->GetInkChipImages() && app->GetMediaTable();
             if (closeWhenShown) QTimer::singleShot(0, &w, [&w] { w.close(); });
         });
         return startup.Run();
@@ -33,6 +35,7 @@ protected:
     }
     NoteLog log;
     bool ranWindow = false;
+    bool sharedDuringRun = false;
 };
 
 TEST_F(StartupTest, RefusesWithoutItsFiles) {
@@ -70,11 +73,13 @@ TEST_F(StartupTest, NoSupportedPrinterEndsTheProgram) {
 TEST_F(StartupTest, RunsTheWindowAndTearsDownAfterClosing) {
     EXPECT_EQ(Run(), CPlotcareStartup::Outcome::Closed);
     EXPECT_TRUE(ranWindow);
+    EXPECT_TRUE(sharedDuringRun);
     EXPECT_EQ(messages.Texts(), QStringList{app->GetText(900)});
     // Everything is released: a new copy can start.
     CSingleInstance next(CPlotcareStartup::kInstanceName);
     EXPECT_TRUE(next.Acquire());
     EXPECT_EQ(CSharedObjects::Current(), nullptr);
+    EXPECT_EQ(app->GetBidiLibrary(), nullptr);
 }
 
 TEST_F(StartupTest, ReviewModeStartsWithoutLocalizedTextsOrPrinters) {
