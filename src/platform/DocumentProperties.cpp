@@ -7,7 +7,7 @@
 #include <cups/ppd.h>
 
 #include "platform/DeviceMode.h"
-#include "platform/QueuePpd.h"
+#include "platform/Spooler.h"
 
 // The PPD API is the only place a queue's options and choices are listed
 // with the driver's own names.
@@ -19,9 +19,9 @@ namespace {
 class QueueOptions {
 public:
     explicit QueueOptions(const std::string& printer) : m_printer(printer) {
-        const QueuePpd file(printer);
-        if (!file.IsValid()) return;
-        m_ppd = ppdOpenFile(file.Path().c_str());
+        const std::string file = Spooler::Current().PpdPath(printer);
+        if (file.empty()) return;
+        m_ppd = ppdOpenFile(file.c_str());
         if (!m_ppd) return;
         for (ppd_option_t* o = ppdFirstOption(m_ppd); o; o = ppdNextOption(m_ppd)) {
             // PageRegion follows PageSize; it is not a setting of its own.

@@ -2,7 +2,7 @@
 
 #include <cups/ppd.h>
 
-#include "platform/QueuePpd.h"
+#include "platform/Spooler.h"
 
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
 
@@ -42,7 +42,7 @@ std::optional<DriverDescription> DriverDescriptionFromPpd(const std::string& ppd
 }
 
 std::optional<DriverDescription> GetDriverDescription(const std::string& printer) {
-    const QueuePpd ppd(printer);
-    if (!ppd.IsValid()) return std::nullopt;
-    return DriverDescriptionFromPpd(ppd.Path());
+    const std::string ppd = Spooler::Current().PpdPath(printer);
+    if (ppd.empty()) return std::nullopt;
+    return DriverDescriptionFromPpd(ppd);
 }
