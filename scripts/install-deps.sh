@@ -13,7 +13,7 @@ PACKAGES=(
   # GUI
   qt6-base-dev qt6-base-dev-tools libgl-dev
   # spooler: libcups for the program, a private cupsd for tests and the demo
-  libcups2-dev cups-daemon cups-client cups-filters
+  libcups2-dev cups cups-daemon cups-client cups-filters
   # network channel of the virtual printer and the bidirectional library
   libsnmp-dev
   # grantall
