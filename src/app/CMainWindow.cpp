@@ -7,6 +7,7 @@
 #include "app/CSplashDialog.h"
 #include "app/PageFactory.h"
 #include "app/ShellApp.h"
+#include "maintenance/CBusyDialog.h"
 #include "platform/Clock.h"
 #include "platform/MessagePresenter.h"
 
@@ -117,6 +118,8 @@ bool CMainWindow::Initialize() {
 
     // 3. The mark a second copy of the program looks for.
     setProperty(kInstanceProperty, 1);
+    // Busy windows opened without an owner belong to this window.
+    CBusyDialog::SetDefaultOwner(this);
 
     // 4. Header pictures; one pair on every platform version.
     m_mainMenuHeader = Artwork::Header(Artwork::HeaderKind::MainMenu);

@@ -3,6 +3,7 @@
 #include "app/CPageSelector.h"
 #include "app/CInkChipImages.h"
 #include "app/CSplashDialog.h"
+#include "maintenance/CBusyDialog.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -50,6 +51,7 @@ TEST_F(MainWindowTest, OpensOnTheMainMenuAfterTheSplashMinimum) {
     EXPECT_FALSE(w->PageSelector()->isVisible());
     EXPECT_FALSE(w->DriverSettingsAction()->isEnabled());
     EXPECT_EQ(w->property(CMainWindow::kInstanceProperty).toInt(), 1);
+    EXPECT_EQ(CBusyDialog::DefaultOwner(), w.get());
     // Client area: the header's width, the header and the page's height high.
     EXPECT_EQ(w->PageArea()->size(), QSize(600, 66 + 393));
     EXPECT_EQ(w->PageArea()->size(), w->Page(0)->size() + QSize(0, 66));
