@@ -2,6 +2,7 @@
 // splash, the about box and the text display window to PNG files, without
 // a display (QT_QPA_PLATFORM=offscreen), for review and for the tests that
 // check every window's size.
+#include "app/Artwork.h"
 #include "app/CMainWindow.h"
 #include "app/CPage.h"
 #include "app/CPlotcareApp.h"
@@ -48,10 +49,18 @@ int main(int argc, char** argv) {
         QStringLiteral("program-folder"),
         QStringLiteral("Folder holding the Settings folder (default: this program's)."),
         QStringLiteral("folder"));
+    const QCommandLineOption iconOption(
+        QStringLiteral("icon"), QStringLiteral("Only write the program icon (256 pixels) to this PNG file."),
+        QStringLiteral("file"));
     parser.addOption(outOption);
     parser.addOption(qzOption);
     parser.addOption(settingsOption);
+    parser.addOption(iconOption);
     parser.process(qapp);
+
+    // The installed desktop entry's icon is the one the program draws.
+    if (parser.isSet(iconOption))
+        return Artwork::ProgramIconPixmap(256).save(parser.value(iconOption), "PNG") ? 0 : 1;
 
     const QDir out(parser.value(outOption));
     if (!QDir().mkpath(out.path())) {
