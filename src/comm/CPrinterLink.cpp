@@ -27,6 +27,7 @@ constexpr int kWrappedWorkSize = 512;
 
 // Bytes of text in a buffer: up to the first zero byte, never past `size`.
 int TextLength(const std::uint8_t* data, int size) {
+    if (!data || size <= 0) return 0;
     const void* zero = std::memchr(data, 0, static_cast<std::size_t>(size));
     return zero ? static_cast<int>(static_cast<const std::uint8_t*>(zero) - data) : size;
 }

@@ -25,6 +25,7 @@ std::size_t CStatusReply::FieldBytes() const {
 std::vector<CStatusReply::Field> CStatusReply::Fields() const {
     std::vector<Field> out;
     const std::size_t end = FieldBytes();
+    if (end == 0) return out;
     const std::uint8_t* f = m_record.data() + 2;
     std::size_t pos = 0;
     while (pos < end) {
