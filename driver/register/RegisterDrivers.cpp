@@ -19,6 +19,8 @@
 #include <QSettings>
 #include <QString>
 
+#include "platform/RegistryFormat.h"
+
 namespace {
 
 const char* const kDrivers[] = {"ORVEX Corvan Max 7100", "ORVEX QZ-7100"};
@@ -54,7 +56,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "orvex-register-drivers: cannot create the folder of %s\n", qPrintable(file));
         return 1;
     }
-    QSettings settings(file, QSettings::IniFormat);
+    QSettings settings(file, RegistryFormat::Format());
     settings.beginGroup(QString::fromLatin1(kDriverGroup));
     for (const QString& name : names) {
         if (remove) {

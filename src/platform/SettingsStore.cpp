@@ -1,5 +1,7 @@
 #include "platform/SettingsStore.h"
 
+#include "platform/RegistryFormat.h"
+
 #include <QDir>
 #include <QSettings>
 #include <QStringList>
@@ -30,7 +32,7 @@ QString FilePath(SettingsRoot root) {
 }
 
 std::unique_ptr<QSettings> OpenFile(const QString& filePath) {
-    auto settings = std::make_unique<QSettings>(filePath, QSettings::IniFormat);
+    auto settings = std::make_unique<QSettings>(filePath, RegistryFormat::Format());
     // Another process may have written the file since it was last read.
     settings->sync();
     return settings;

@@ -7,7 +7,7 @@
 
 class QSettings;
 
-// Where the program's hierarchical settings live. Each root is one INI file,
+// Where the program's hierarchical settings live. Each root is one file,
 // "ORVEX/registry.conf", in a folder:
 //   per-user:     $PLOTCARE_CONFIG_HOME, else $XDG_CONFIG_HOME, else ~/.config
 //   machine-wide: $PLOTCARE_SYSTEM_CONFIG_DIR, else /etc/xdg
@@ -22,7 +22,7 @@ namespace SettingsStore {
 QString RootFolder(SettingsRoot root);
 // Full path of the root's INI file.
 QString FilePath(SettingsRoot root);
-// A QSettings on an INI file, read fresh from disk.
+// A QSettings on a store file (RegistryFormat), read fresh from disk.
 std::unique_ptr<QSettings> OpenFile(const QString& filePath);
 // "A\B\C" -> "A/B/C"; empty components (doubled or trailing separators) drop out.
 QString GroupPath(const std::string& keyPath);

@@ -1,7 +1,9 @@
 #include "app/CSettingsKey.h"
+#include "platform/RegistryFormat.h"
 #include "platform/SettingsStore.h"
 #include "TestFiles.h"
 
+#include <QBuffer>
 #include <QSettings>
 #include <cstdlib>
 #include <fstream>
@@ -169,3 +171,53 @@ TEST_F(SettingsKey, UnwritableMachineRootCannotCreateKeys) {
 }
 
 }  // namespace
+
+// The store's file keeps any text exactly, and reads whatever a damaged or
+// hand-edited file holds as plain text.
+TEST(RegistryFormat, RoundTripsAndNeverInterpretsValues) {
+    const QSettings::SettingsMap map = {
+        {QStringLiteral("Top"), QStringLiteral("first")},
+        {QStringLiteral("Software/ORVEX Servulo 2/QZ-7100/SelectPrinter"), QStringLiteral("Plotter [2] = A;B")},
+        {QStringLiteral("Software/ORVEX Servulo 2/QZ-7100/FwPath"), QStringLiteral("/home/a b/\\fw\n\r%20é")},
+        {QStringLiteral("Software/a=b[c]%/k;#"), QStringLiteral(" spaced ")},
+        {QStringLiteral("Software/a=b[c]%/Empty"), QString()},
+        {QStringLiteral("Software/ORVEX Servulo 2/QZ-7100/Raw"), QStringLiteral("@Variant(\\0\\0)")},
+    };
+    QByteArray file;
+    {
+        QBuffer out(&file);
+        out.open(QIODevice::WriteOnly);
+        ASSERT_TRUE(RegistryFormat::Write(out, map));
+    }
+    QSettings::SettingsMap back;
+    QBuffer in(&file);
+    in.open(QIODevice::ReadOnly);
+    ASSERT_TRUE(RegistryFormat::Read(in, back));
+    EXPECT_EQ(back, map) << file.toStdString();
+
+    struct {
+        const char* text;
+        const char* key;
+        const char* value;
+    } hostile[] = {
+        {"[G]\nk=@Variant(AAAAf////w==)\n", "G/k", "@Variant(AAAAf////w==)"},
+        {"[G]\nk=@ByteArray(abc)\n", "G/k", "@ByteArray(abc)"},
+        {"k=\\\n", "k", "\\"},
+        {"[G\nk=v\n", "k", "v"},                  // broken section line: ignored
+        {"[G]\r\n=v\r\nk=%zz\r\n", "G/k", "%zz"},  // no key; bad escape stands for itself
+    };
+    for (const auto& h : hostile) {
+        QByteArray text(h.text);
+        QBuffer dev(&text);
+        dev.open(QIODevice::ReadOnly);
+        QSettings::SettingsMap read;
+        ASSERT_TRUE(RegistryFormat::Read(dev, read)) << h.text;
+        EXPECT_EQ(read.value(QString::fromUtf8(h.key)).toString().toStdString(), h.value) << h.text;
+    }
+
+    QByteArray huge(RegistryFormat::kMaxFileSize + 1, 'x');
+    QBuffer big(&huge);
+    big.open(QIODevice::ReadOnly);
+    QSettings::SettingsMap none;
+    EXPECT_FALSE(RegistryFormat::Read(big, none));
+}

@@ -14,7 +14,8 @@ void RegisterDriversForTest(const std::vector<std::string>& names) {
         ADD_FAILURE() << "PLOTCARE_SYSTEM_CONFIG_DIR is not set: refusing to write the real machine-wide settings";
         return;
     }
-    QSettings settings(SettingsStore::FilePath(SettingsRoot::LocalMachine), QSettings::IniFormat);
+    const auto file = SettingsStore::OpenFile(SettingsStore::FilePath(SettingsRoot::LocalMachine));
+    QSettings& settings = *file;
     settings.beginGroup(QStringLiteral("Software/ORVEX/QVM3/Driver"));
     for (const std::string& name : names) {
         const QString n = QString::fromStdString(name);
