@@ -2,13 +2,12 @@
 // the whole file drives the media table's lookups. Neither may crash, hang
 // or allocate without bound on any content.
 #include "custompaper/CMediaTable.h"
+#include "FuzzInputFile.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <string_view>
-#include <unistd.h>
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -16,17 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     MediaRow row;
     if (CMediaTable::ParseMediaRow(text, row) && text.empty()) std::abort();
 
-    static const std::string path = [] {
-        char name[] = "/tmp/fuzz-media-XXXXXX";
-        const int fd = mkstemp(name);
-        if (fd >= 0) close(fd);
-        return std::string(name);
-    }();
-    if (std::FILE* f = std::fopen(path.c_str(), "wb")) {
-        std::fwrite(data, 1, size, f);
-        std::fclose(f);
-    }
-    CMediaTable table(path);
+    CMediaTable table(FuzzInputFile("media", data, size));
     if (table.IsComplete() && table.Rows().size() != static_cast<std::size_t>(table.DeclaredCount()))
         std::abort();
     if (table.Rows().size() > size) std::abort();  // every row needs a line

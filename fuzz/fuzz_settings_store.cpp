@@ -2,9 +2,9 @@
 // editing: whatever it holds, opening keys, reading, writing and
 // enumerating must end without a crash and reads must keep their limits.
 #include "app/CSettingsKey.h"
+#include "FuzzInputFile.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -18,10 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         setenv("PLOTCARE_SYSTEM_CONFIG_DIR", dir.c_str(), 1);
         return dir;
     }();
-    if (std::FILE* f = std::fopen((root + "/ORVEX/registry.conf").c_str(), "wb")) {
-        std::fwrite(data, 1, size, f);
-        std::fclose(f);
-    }
+    WriteFuzzInput(root + "/ORVEX/registry.conf", data, size);
 
     CSettingsKey list(SettingsRoot::LocalMachine, CSettingsKey::kStatusMonitorDriverKey, true);
     std::string name;

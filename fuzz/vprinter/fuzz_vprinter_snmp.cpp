@@ -1,36 +1,13 @@
 // The virtual printer's SNMP agent: any datagram.
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 
-#include "CVirtualPrinter.h"
+#include "FuzzPrinter.h"
 #include "SnmpV1.h"
 
-namespace {
-
-char g_folder[256];
-
-vprinter::CVirtualPrinter& Printer() {
-    static vprinter::CVirtualPrinter* printer = [] {
-        const std::string pattern = (std::filesystem::temp_directory_path() / "fuzz-vprinter-snmp-XXXXXX").string();
-        if (pattern.size() >= sizeof g_folder) std::abort();
-        pattern.copy(g_folder, pattern.size());
-        if (!mkdtemp(g_folder)) std::abort();
-        std::atexit([] {
-            std::error_code ec;
-            std::filesystem::remove_all(g_folder, ec);
-        });
-        return new vprinter::CVirtualPrinter({g_folder, {}, 0.0, false, vprinter::Model::CorvanMax7100, false},
-                                             [] { return std::int64_t{0}; });
-    }();
-    return *printer;
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const auto answer = Printer().AnswerSnmp(data, size);
+    const auto answer = FuzzPrinter().AnswerSnmp(data, size);
     if (answer.send) {
         // Whatever it sends is a well-formed message.
         snmpv1::Message response;
