@@ -1,6 +1,6 @@
 // Key files come from the Settings folder and from users' custom files:
 // every lookup must end, without a crash, on any content.
-#include "app/CKeyFileReader.h"
+#include "base/CKeyFileReader.h"
 #include "FuzzInputFile.h"
 
 #include <cstdint>

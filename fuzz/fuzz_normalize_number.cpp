@@ -1,7 +1,7 @@
 // Whatever the operator types (or pastes) into a numeric field is cleaned by
 // NormalizeNumberText: any bytes, any range, never a read past the end, and
 // the result is always a short number text within the range.
-#include "app/ControlHelpers.h"
+#include "base/NumberText.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -12,6 +12,7 @@
 #include "comm/CBidiLibrary.h"
 #include "comm/CPrinterLink.h"
 #include "comm/RemotePackets.h"
+#include "maintenance/ReadyWait.h"
 
 #include "CVPrinterClient.h"
 #include "CVPrinterProcess.h"
@@ -50,7 +51,7 @@ void WaitFigures(CBidiLibrary& lib, const std::string& queue, bool busyDialog) {
     owner.show();
     CPrinterLink link(&lib);
     const double cpu0 = CpuSeconds(), wall0 = WallSeconds();
-    const int r = link.WaitUntilReady(queue, busyDialog, busyDialog ? &owner : nullptr);
+    const int r = WaitUntilReady(link, queue, busyDialog, busyDialog ? &owner : nullptr);
     const double cpu = CpuSeconds() - cpu0, wall = WallSeconds() - wall0;
     std::printf("wait-until-ready %-8s %-12s result %d  wall %6.2f s  cpu %6.3f s  = %5.2f %% of one core (target < 1 %%)\n",
                 queue.c_str(), busyDialog ? "busy-dialog" : "plain-sleep", r, wall, cpu, 100.0 * cpu / wall);

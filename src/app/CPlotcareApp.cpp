@@ -1,8 +1,8 @@
 #include "app/CPlotcareApp.h"
 
-#include "app/CKeyFileReader.h"
 #include "app/CSharedObjects.h"
-#include "app/TextScan.h"
+#include "base/CKeyFileReader.h"
+#include "base/TextScan.h"
 #include "platform/DocumentProperties.h"
 
 #include <QCoreApplication>

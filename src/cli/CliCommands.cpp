@@ -1,6 +1,8 @@
 #include "cli/CliCommands.h"
 
 #include "app/CPlotcareApp.h"
+#include "cli/CliReadyProgress.h"
+#include "cli/CliText.h"
 #include "comm/CBidiLibrary.h"
 #include "comm/CPrinterLink.h"
 #include "comm/CStatusReply.h"
@@ -11,9 +13,11 @@
 
 #include <cstdio>
 #include <functional>
+#include <iostream>
 #include <optional>
 #include <ostream>
 #include <sstream>
+#include <unistd.h>
 
 namespace cli {
 
@@ -48,7 +52,8 @@ const Command kCommands[] = {
      DeviceId},
     {"status", "status PRINTER [--json]", "the printer's status record: state, ink levels, field 0D", 1, Status},
     {"version", "version PRINTER", "the printer's firmware version", 1, Version},
-    {"wait-ready", "wait-ready PRINTER", "waits up to 10 s for the printer to report ready", 1, WaitReady},
+    {"wait-ready", "wait-ready PRINTER", "waits up to 10 s for the printer to report ready (Ctrl-C stops)", 1,
+     WaitReady},
 };
 
 void Usage(std::ostream& s) {
@@ -64,37 +69,8 @@ void Usage(std::ostream& s) {
          "  --library PATH  load the bidirectional library from PATH\n"
          "  --settings DIR  the folder that holds \"Settings\" (default: the program's)\n"
          "  -h, --help      this text\n"
-         "\nexit codes: 0 success, 1 usage, 2 printer not supported, 3 printer not ready, 4 no answer\n";
-}
-
-std::string JsonString(const std::string& s) {
-    std::string o = "\"";
-    for (unsigned char ch : s) {
-        switch (ch) {
-        case '"': o += "\\\""; break;
-        case '\\': o += "\\\\"; break;
-        case '\n': o += "\\n"; break;
-        case '\r': o += "\\r"; break;
-        case '\t': o += "\\t"; break;
-        default:
-            if (ch < 0x20) {
-                char buf[8];
-                std::snprintf(buf, sizeof buf, "\\u%04x", ch);
-                o += buf;
-            } else {
-                o += static_cast<char>(ch);
-            }
-        }
-    }
-    return o + "\"";
-}
-
-// Text of a reply with no control bytes (a wrapped reply starts with its
-// marker line).
-std::string Printable(const std::string& s) {
-    std::string o;
-    for (unsigned char ch : s) o += (ch < 0x20 || ch == 0x7F) ? '?' : static_cast<char>(ch);
-    return o;
+         "\nexit codes: 0 success, 1 usage, 2 printer not supported, 3 printer not ready, 4 no answer,\n"
+         "            7 cancelled (Ctrl-C during wait-ready)\n";
 }
 
 // The application object of this run (reads "Printer.ini" and the texts).
@@ -289,7 +265,12 @@ int WaitReady(Context& c) {
     Session s;
     if (int r = Open(c, s)) return r;
     CPrinterLink link(&s.lib);
-    const int r = link.WaitUntilReady(s.printer.name, false, nullptr);
+    CliReadyProgress progress(c.err, c.options.terminal);
+    const int r = link.WaitUntilReady(s.printer.name, &progress);
+    if (progress.Cancelled()) {
+        c.err << "plotcare-cli: the wait for \"" << Printable(s.printer.name) << "\" was cancelled\n";
+        return kExitCancelled;
+    }
     if (r == 1) {
         c.out << "ready\n";
         return kExitOk;
@@ -306,6 +287,7 @@ int WaitReady(Context& c) {
 
 int Run(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err) {
     Options options;
+    options.terminal = &err == &std::cerr && isatty(STDERR_FILENO) == 1;
     std::vector<std::string> words;
     for (std::size_t i = 0; i < argv.size(); ++i) {
         const std::string& a = argv[i];

@@ -15,12 +15,14 @@ constexpr int kExitUsage = 1;
 constexpr int kExitNotSupported = 2; // no such printer, driver not supported, no library
 constexpr int kExitNotReady = 3;
 constexpr int kExitNoAnswer = 4;     // no channel, no reply, no status
+constexpr int kExitCancelled = 7;    // the operator ended a wait
 
 struct Options {
     bool json = false;
     bool anyDriver = false;   // also printers whose driver is not listed
     std::string library;      // load the bidirectional library from here
     std::string settingsDir;  // program folder holding "Settings" (default: beside the program)
+    bool terminal = false;    // standard error is a terminal (progress lines rewritten in place)
 };
 
 // Runs one command line (argv without the program name). Output goes to

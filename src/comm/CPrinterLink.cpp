@@ -1,19 +1,15 @@
 #include "comm/CPrinterLink.h"
 
-#include "app/CPlotcareApp.h"
 #include "comm/CBidiLibrary.h"
 #include "comm/CStatusReply.h"
+#include "comm/ReadyWaitProgress.h"
 #include "comm/RemotePackets.h"
-#include "maintenance/CBusyDialog.h"
 #include "platform/Clock.h"
-
-#include <QWidget>
 
 #include <algorithm>
 #include <cstring>
 #include <memory>
 #include <new>
-#include <optional>
 #include <vector>
 
 namespace {
@@ -38,8 +34,6 @@ int FindText(const std::uint8_t* data, int size, const char* needle) {
         if (std::memcmp(data + i, needle, static_cast<std::size_t>(n)) == 0) return i;
     return -1;
 }
-
-QString BusyCaption();
 
 } // namespace
 
@@ -103,7 +97,7 @@ int AssignStatusBuffer(const std::uint8_t* buffer, int size, CStatusReply& reply
     return reply.Assign(buffer + start, static_cast<std::size_t>(size - start)) == 0 ? -1 : 1;
 }
 
-int CPrinterLink::WaitUntilReady(const std::string& printer, bool showBusyDialog, QWidget* parent) {
+int CPrinterLink::WaitUntilReady(const std::string& printer, ReadyWaitProgress* progress) {
     if (!m_library) return -1;
     const int handle = OpenChannel(printer);
     if (handle < 1) return 0;
@@ -113,27 +107,25 @@ int CPrinterLink::WaitUntilReady(const std::string& printer, bool showBusyDialog
         return 1;
     }
     Clock& clock = Clock::Current();
-    std::optional<CBusyDialog> dialog;
-    if (showBusyDialog) {
-        dialog.emplace();
-        dialog->Create(BusyCaption(), kReadyBusyTimeoutMs, false, parent);
-        dialog->Poll();
+    const std::int64_t start = clock.TickMs();
+    bool cancelled = false;
+    if (progress) {
+        progress->ReadyWaitBegin(printer, kReadyRetries * kReadyWaitMs);
+        cancelled = progress->ReadyWaitPoll(0);
     }
     int result = 0;
-    for (int attempt = 0; attempt < kReadyRetries && result == 0; ++attempt) {
-        // The waits block on the event queue, so the windows stay alive
-        // without the thread spinning.
-        if (dialog) {
-            clock.Wait(kReadyWaitMs);
-            dialog->Poll();
-        } else if (parent && !parent->isEnabled()) {
-            clock.Wait(kReadyWaitMs);
+    for (int attempt = 0; attempt < kReadyRetries && result == 0 && !cancelled; ++attempt) {
+        if (progress) {
+            // The wait blocks on the event queue, so windows stay alive
+            // without the thread spinning; the progress is asked after every
+            // batch of messages whether to go on.
+            cancelled = clock.Wait(kReadyWaitMs, [&] { return progress->ReadyWaitPoll(clock.TickMs() - start); });
         } else {
             clock.Sleep(kReadyWaitMs);
         }
-        if (QueryStatus(handle, status) > 0 && status.IsReady()) result = 1;
+        if (!cancelled && QueryStatus(handle, status) > 0 && status.IsReady()) result = 1;
     }
-    if (dialog) dialog->Close();
+    if (progress) progress->ReadyWaitEnd(result == 1);
     CloseChannel(handle);
     return result;
 }
@@ -397,13 +389,3 @@ int QueryEX1BLevel(CPrinterLink& link, const std::string& printer, std::uint8_t 
     const int r = link.SendReceive(printer, command, length, reply, sizeof reply, CPrinterLink::kReplyTimeoutMs);
     return EX1BLevelFromReply(r, reply, sizeof reply);
 }
-
-namespace {
-
-QString BusyCaption() {
-    // The application title.
-    const CPlotcareApp* app = CPlotcareApp::Current();
-    return app ? app->GetText(0) : QString();
-}
-
-} // namespace

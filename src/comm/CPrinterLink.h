@@ -7,7 +7,7 @@
 
 class CBidiLibrary;
 class CStatusReply;
-class QWidget;
+class ReadyWaitProgress;
 
 // One page action's conversation with the printer over the bidirectional
 // library: picks the channel kind, opens and closes channels, reads the
@@ -24,7 +24,6 @@ public:
     static constexpr int kReplyTimeoutMs = 10000;
     static constexpr int kReadyWaitMs = 5000;
     static constexpr int kReadyRetries = 2;
-    static constexpr int kReadyBusyTimeoutMs = 15000;
     // The marker in front of a wrapped reply's text.
     static constexpr char kReplyMarker[] = "@BDC PS\r\n";
     static constexpr int kReplyMarkerLength = 9;
@@ -45,7 +44,11 @@ public:
     int OpenChannel(const std::string& printer);
     void CloseChannel(int handle);
     int QueryStatus(int handle, CStatusReply& reply);
-    int WaitUntilReady(const std::string& printer, bool showBusyDialog, QWidget* parent);
+    // 1 when the printer reports ready (at once, or at one of two more status
+    // reads 5 s apart), 0 when it does not or no channel opens, -1 without a
+    // library. `progress` shows the wait and may end it early; without one
+    // the waits are plain sleeps.
+    int WaitUntilReady(const std::string& printer, ReadyWaitProgress* progress);
     int Exchange(int handle, const std::uint8_t* command, int length, std::uint8_t* reply, int replySize,
                  int timeoutMs);
     int SendReceive(const std::string& printer, const std::uint8_t* command, int length, std::uint8_t* reply,

@@ -1,7 +1,7 @@
 #include "custompaper/CMediaTable.h"
 
-#include "app/CKeyFileReader.h"
-#include "app/TextScan.h"
+#include "base/CKeyFileReader.h"
+#include "base/TextScan.h"
 
 #include <algorithm>
 #include <cstdio>

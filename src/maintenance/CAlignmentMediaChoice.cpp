@@ -1,6 +1,6 @@
 #include "maintenance/CAlignmentMediaChoice.h"
 
-#include "app/ControlHelpers.h"
+#include "base/NumberText.h"
 #include "comm/CPrinterLink.h"
 #include "custompaper/CMediaTable.h"
 

@@ -131,6 +131,9 @@ private:
 
 CBusyDialog::CBusyDialog() = default;
 
+CBusyDialog::CBusyDialog(const QString& readyWaitCaption, QWidget* readyWaitOwner)
+    : m_readyWaitCaption(readyWaitCaption), m_readyWaitOwner(readyWaitOwner) {}
+
 CBusyDialog::~CBusyDialog() {
     if (m_window || m_animationTimer || m_timeoutTimer) Close();
 }
@@ -197,6 +200,18 @@ int CBusyDialog::Poll() {
     Clock::Current().DispatchPending();
     return m_state;
 }
+
+void CBusyDialog::ReadyWaitBegin(const std::string&, int) {
+    Create(m_readyWaitCaption, kReadyWaitTimeoutMs, false, m_readyWaitOwner);
+}
+
+bool CBusyDialog::ReadyWaitPoll(std::int64_t) {
+    // A window that could not be made also reports "cancelled"; that must not
+    // cut the wait short.
+    return Poll() == kCancelled && m_window;
+}
+
+void CBusyDialog::ReadyWaitEnd(bool) { Close(); }
 
 void CBusyDialog::OnCancel() { m_state = kCancelled; }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "comm/ReadyWaitProgress.h"
+
 #include <QImage>
 #include <QPointer>
 #include <QString>
@@ -15,7 +17,11 @@ class Clock;
 // loop calls Poll() at every pass, which dispatches pending messages and
 // reports 0 running, 1 cancelled or 2 timed out. The animation and the
 // time-out are timers of the program's clock, so a test clock drives them.
-class CBusyDialog {
+//
+// It is also what a page hands the printer link's readiness wait: made with
+// a caption and an owner, it comes up when the wait begins (15 s time-out, no
+// Cancel) and goes when the wait ends.
+class CBusyDialog : public ReadyWaitProgress {
 public:
     static constexpr int kRunning = 0;
     static constexpr int kCancelled = 1;
@@ -26,9 +32,14 @@ public:
     static constexpr int kTextLine = 10200;
     static constexpr int kTextCancel = 10250;
     static constexpr int kAnimationPeriodMs = 1000;
+    // The time-out of the dialog of a readiness wait.
+    static constexpr int kReadyWaitTimeoutMs = 15000;
 
     CBusyDialog();
-    ~CBusyDialog();
+    // A dialog for a readiness wait: shown with `caption` over `owner` (the
+    // main window when null) while the wait lasts.
+    CBusyDialog(const QString& readyWaitCaption, QWidget* readyWaitOwner);
+    ~CBusyDialog() override;
     CBusyDialog(const CBusyDialog&) = delete;
     CBusyDialog& operator=(const CBusyDialog&) = delete;
 
@@ -45,6 +56,13 @@ public:
     int FrameIndex() const { return m_frame; }
     // The window while it is up (null otherwise).
     QDialog* Window() const;
+
+    // ReadyWaitProgress: Create, Poll and Close of the readiness wait. The
+    // wait ends early only when the operator pressed a Cancel that is shown;
+    // the dialog's own time-out does not end it.
+    void ReadyWaitBegin(const std::string& printer, int timeoutMs) override;
+    bool ReadyWaitPoll(std::int64_t elapsedMs) override;
+    void ReadyWaitEnd(bool ready) override;
 
     // The owner used when a caller gives none: the main window, which names
     // itself here (else the active window).
@@ -70,4 +88,6 @@ private:
     Clock* m_clock = nullptr;
     int m_animationTimer = 0;
     int m_timeoutTimer = 0;
+    QString m_readyWaitCaption;
+    QPointer<QWidget> m_readyWaitOwner;
 };

@@ -1,16 +1,14 @@
 #include "comm/CBidiLibrary.h"
 #include "comm/CPrinterLink.h"
 #include "comm/CStatusReply.h"
+#include "comm/ReadyWaitProgress.h"
 #include "comm/RemotePackets.h"
-#include "maintenance/CBusyDialog.h"
 #include "platform/Clock.h"
 
 #include "FakeBidi.h"
 #include "LinkTestSupport.h"
 
 #include <gtest/gtest.h>
-
-#include <QWidget>
 
 #include <cstring>
 
@@ -302,7 +300,7 @@ TEST(NullLibrary, EveryOperationFailsWithoutCalling) {
     EXPECT_EQ(link.SelectChannelType("qz"), -1);
     EXPECT_EQ(link.OpenChannel("qz"), -1);
     EXPECT_EQ(link.QueryStatus(1, reply), -1);
-    EXPECT_EQ(link.WaitUntilReady("qz", true, nullptr), -1);
+    EXPECT_EQ(link.WaitUntilReady("qz", nullptr), -1);
     EXPECT_EQ(link.Exchange(1, buf, 1, buf, 16, 10), -1);
     EXPECT_EQ(link.SendReceive("qz", buf, 1, buf, 16, 10), -1);
     EXPECT_EQ(link.DeviceIdMatches("qz", "x"), 0);
@@ -312,66 +310,126 @@ TEST(NullLibrary, EveryOperationFailsWithoutCalling) {
     CPrinterLink unloaded(&empty);
     EXPECT_EQ(unloaded.SelectChannelType("qz"), CBidiLibrary::kNotBound);
     EXPECT_EQ(unloaded.OpenChannel("qz"), -1);
-    EXPECT_EQ(unloaded.WaitUntilReady("qz", false, nullptr), 0);
+    EXPECT_EQ(unloaded.WaitUntilReady("qz", nullptr), 0);
     EXPECT_EQ(QuerySN01Level(unloaded, "qz"), 2);
     EXPECT_EQ(QueryEX1BLevel(unloaded, "qz", 3), -1);
 }
 
-TEST_F(LinkFixture, WaitUntilReadyAtOnceNeedsNoWaitAndNoDialog) {
-    EnsureApp();
+namespace {
+
+// Records what the readiness wait tells its progress, with what the library
+// had seen by then, and cancels once asked at or after `cancelAtMs`.
+class RecordingProgress : public ReadyWaitProgress {
+public:
+    explicit RecordingProgress(FakeBidi& fake, std::int64_t cancelAtMs = -1) : m_fake(fake), m_cancelAt(cancelAtMs) {}
+
+    void ReadyWaitBegin(const std::string& printer, int timeoutMs) override {
+        events.push_back("begin " + printer + " " + std::to_string(timeoutMs) + Seen());
+    }
+    bool ReadyWaitPoll(std::int64_t elapsedMs) override {
+        ++polls;
+        lastElapsed = elapsedMs;
+        return m_cancelAt >= 0 && elapsedMs >= m_cancelAt;
+    }
+    void ReadyWaitEnd(bool ready) override { events.push_back(std::string("end ") + (ready ? "ready" : "not ready") + Seen()); }
+
+    std::vector<std::string> events;
+    int polls = 0;
+    std::int64_t lastElapsed = -1;
+
+private:
+    // Status reads so far and channels open.
+    std::string Seen() {
+        return " reads=" + std::to_string(m_fake.Calls("TQGetStatus")) + " open=" + std::to_string(m_fake.OpenChannels());
+    }
+    FakeBidi& m_fake;
+    std::int64_t m_cancelAt;
+};
+
+} // namespace
+
+TEST_F(LinkFixture, WaitUntilReadyAtOnceNeedsNoWaitAndNoProgress) {
     UseChannels({{kLocal, 7}});
     fake.PushStatus(StatusReplyBytes(StateField(4)));
-    QWidget parent;
-    EXPECT_EQ(link.WaitUntilReady("qz", true, &parent), 1);
+    RecordingProgress progress(fake);
+    EXPECT_EQ(link.WaitUntilReady("qz", &progress), 1);
     EXPECT_TRUE(clock.Waits().empty());
     EXPECT_TRUE(clock.Sleeps().empty());
-    EXPECT_EQ(clock.ActiveTimers(), 0); // no busy dialog was made
+    EXPECT_TRUE(progress.events.empty());
+    EXPECT_EQ(progress.polls, 0);
     EXPECT_EQ(fake.Calls("TQGetStatus"), 1);
     EXPECT_EQ(fake.OpenChannels(), 0);
 }
 
+// Channel, first read, progress up and asked once, two waits of 5 s through
+// the clock with the progress asked throughout, a read after each, progress
+// down while the channel is still open, channel closed.
 TEST_F(LinkFixture, WaitUntilReadyOnAPrinterThatNeverIsReady) {
-    EnsureApp();
     UseChannels({{kLocal, 7}});
     fake.PushStatus(StatusReplyBytes(StateField(2)));
-    QWidget parent;
-    parent.show();
-    bool parentDisabledDuringWait = false;
-    clock.SetOnAdvance([&](std::int64_t) { parentDisabledDuringWait |= !parent.isEnabled(); });
+    RecordingProgress progress(fake);
     const auto t0 = clock.TickMs();
-    EXPECT_EQ(link.WaitUntilReady("qz", true, &parent), 0);
+    EXPECT_EQ(link.WaitUntilReady("qz", &progress), 0);
+    EXPECT_EQ(progress.events, (std::vector<std::string>{"begin qz 10000 reads=1 open=1", "end not ready reads=3 open=1"}));
     EXPECT_EQ(fake.Calls("TQGetStatus"), 3);
     EXPECT_EQ(clock.Waits(), (std::vector<int>{5000, 5000}));
     EXPECT_EQ(clock.TickMs() - t0, 10000);
-    EXPECT_TRUE(parentDisabledDuringWait);
-    EXPECT_TRUE(parent.isEnabled());
-    EXPECT_EQ(clock.ActiveTimers(), 0);
+    EXPECT_GE(progress.polls, 3);
+    EXPECT_EQ(progress.lastElapsed, 10000);
     EXPECT_EQ(fake.OpenChannels(), 0);
 }
 
-TEST_F(LinkFixture, WaitUntilReadyWaitModes) {
-    EnsureApp();
+TEST_F(LinkFixture, WaitUntilReadyBecomesReadyAtTheSecondRead) {
     UseChannels({{kLocal, 7}});
-    // No dialog, no parent: plain sleeps; ready on the second read.
     fake.PushStatus(StatusReplyBytes(StateField(2)));
     fake.PushStatus(StatusReplyBytes(StateField(4)));
-    EXPECT_EQ(link.WaitUntilReady("qz", false, nullptr), 1);
-    EXPECT_EQ(clock.Sleeps(), std::vector<int>{5000});
-    EXPECT_TRUE(clock.Waits().empty());
+    RecordingProgress progress(fake);
+    EXPECT_EQ(link.WaitUntilReady("qz", &progress), 1);
+    EXPECT_EQ(progress.events, (std::vector<std::string>{"begin qz 10000 reads=1 open=1", "end ready reads=2 open=1"}));
+    EXPECT_EQ(clock.Waits(), std::vector<int>{5000});
 
-    // No dialog, a disabled parent: waits that dispatch messages.
+    // Without a progress the waits are plain sleeps.
     fake.Reset();
     UseChannels({{kLocal, 7}});
     fake.PushStatus(StatusReplyBytes(StateField(2)));
-    QWidget parent;
-    parent.setEnabled(false);
-    CPrinterLink other(&lib);
-    EXPECT_EQ(other.WaitUntilReady("qz", false, &parent), 0);
-    EXPECT_EQ(clock.Waits(), (std::vector<int>{5000, 5000}));
+    fake.PushStatus(StatusReplyBytes(StateField(4)));
+    CPrinterLink plain(&lib);
+    EXPECT_EQ(plain.WaitUntilReady("qz", nullptr), 1);
+    EXPECT_EQ(clock.Sleeps(), std::vector<int>{5000});
+    EXPECT_EQ(clock.Waits(), std::vector<int>{5000});
+}
 
-    // No channel: 0 at once.
+TEST_F(LinkFixture, WaitUntilReadyEndsWhenTheProgressCancels) {
+    UseChannels({{kLocal, 7}});
+    fake.PushStatus(StatusReplyBytes(StateField(2)));
+    RecordingProgress progress(fake, 3000);
+    // A timer of a window that is up: the wait wakes each second.
+    clock.StartTimer(1000, [] {});
+    const auto t0 = clock.TickMs();
+    EXPECT_EQ(link.WaitUntilReady("qz", &progress), 0);
+    EXPECT_EQ(clock.TickMs() - t0, 3000);
+    EXPECT_EQ(fake.Calls("TQGetStatus"), 1); // no read after the cancel
+    EXPECT_EQ(progress.events, (std::vector<std::string>{"begin qz 10000 reads=1 open=1", "end not ready reads=1 open=1"}));
+    EXPECT_EQ(fake.OpenChannels(), 0);
+
+    // Cancelled at the first question: no wait at all.
+    fake.Reset();
+    UseChannels({{kLocal, 7}});
+    fake.PushStatus(StatusReplyBytes(StateField(2)));
+    RecordingProgress atOnce(fake, 0);
+    CPrinterLink other(&lib);
+    const auto waits = clock.Waits().size();
+    EXPECT_EQ(other.WaitUntilReady("qz", &atOnce), 0);
+    EXPECT_EQ(clock.Waits().size(), waits);
+    EXPECT_EQ(fake.OpenChannels(), 0);
+}
+
+TEST_F(LinkFixture, WaitUntilReadyWithoutAChannelShowsNothing) {
+    UseChannels({{kLocal, 7}});
     fake.SetOpenResult(-1);
-    CPrinterLink third(&lib);
-    EXPECT_EQ(third.WaitUntilReady("qz", true, nullptr), 0);
-    EXPECT_EQ(clock.Waits().size(), 2u);
+    RecordingProgress progress(fake);
+    EXPECT_EQ(link.WaitUntilReady("qz", &progress), 0);
+    EXPECT_TRUE(progress.events.empty());
+    EXPECT_TRUE(clock.Waits().empty());
+    EXPECT_EQ(fake.Calls("TQGetStatus"), 0);
 }

@@ -156,14 +156,14 @@ TEST_P(VprinterLink, StatusAndItsFaults) {
 
 TEST_P(VprinterLink, WaitUntilReady) {
     CPrinterLink link(&lib);
-    EXPECT_EQ(link.WaitUntilReady(Queue(), false, nullptr), 1);
+    EXPECT_EQ(link.WaitUntilReady(Queue(), nullptr), 1);
 
     // Never ready: three reads, two waits of 5 s (on the test clock).
     ASSERT_TRUE(printer->control->Fault("never-ready"));
     FakeClock clock(0);
     FakeClock::Scope scope(clock);
     CPrinterLink other(&lib);
-    EXPECT_EQ(other.WaitUntilReady(Queue(), false, nullptr), 0);
+    EXPECT_EQ(other.WaitUntilReady(Queue(), nullptr), 0);
     EXPECT_EQ(clock.Sleeps(), (std::vector<int>{5000, 5000}));
 
     // Offline: nothing answers, so not ready either.
@@ -171,7 +171,7 @@ TEST_P(VprinterLink, WaitUntilReady) {
     ASSERT_TRUE(printer->control->Fault("offline"));
     CPrinterLink third(&lib);
     // Bounded by the reads' time-outs, not hanging.
-    const long long ms = TimeMs([&] { EXPECT_EQ(third.WaitUntilReady(Queue(), false, nullptr), 0); });
+    const long long ms = TimeMs([&] { EXPECT_EQ(third.WaitUntilReady(Queue(), nullptr), 0); });
     EXPECT_LT(ms, 60000);
 }
 

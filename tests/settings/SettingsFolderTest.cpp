@@ -4,7 +4,7 @@
 // file line can be read whole, and Sample.bmp is an image the sample sheets
 // accept.
 
-#include "app/CKeyFileReader.h"
+#include "base/CKeyFileReader.h"
 #include "app/CPlotcareApp.h"
 
 #include <QFont>

@@ -1,4 +1,4 @@
-#include "app/CKeyFileReader.h"
+#include "base/CKeyFileReader.h"
 
 CKeyFileReader::~CKeyFileReader() { Close(); }
 

@@ -1,4 +1,4 @@
-#include "app/CKeyFileReader.h"
+#include "base/CKeyFileReader.h"
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "app/TextScan.h"
+#include "base/TextScan.h"
 
 #include <cstdio>
 #include <limits>

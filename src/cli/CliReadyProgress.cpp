@@ -1,0 +1,76 @@
+#include "cli/CliReadyProgress.h"
+
+#include "cli/CliText.h"
+#include "platform/Clock.h"
+
+#include <ostream>
+
+namespace cli {
+
+namespace {
+
+volatile std::sig_atomic_t g_interrupted = 0;
+
+void OnInterrupt(int) { g_interrupted = 1; }
+
+} // namespace
+
+CliReadyProgress::CliReadyProgress(std::ostream& err, bool terminal) : m_err(err), m_terminal(terminal) {}
+
+CliReadyProgress::~CliReadyProgress() { Stop(); }
+
+void CliReadyProgress::ReadyWaitBegin(const std::string& printer, int timeoutMs) {
+    m_printer = printer;
+    m_timeoutMs = timeoutMs;
+    m_shownSeconds = -1;
+    m_cancelled = false;
+    // Ctrl-C belongs to the wait while it lasts.
+    g_interrupted = 0;
+    struct sigaction action {};
+    action.sa_handler = OnInterrupt;
+    sigemptyset(&action.sa_mask);
+    m_handling = sigaction(SIGINT, &action, &m_previous) == 0;
+    // The ticks wake the wait, so the line moves on and Ctrl-C is seen
+    // within a fraction of a second.
+    m_clock = &Clock::Current();
+    m_timer = m_clock->StartTimer(kTickMs, [] {});
+    Show(0);
+}
+
+bool CliReadyProgress::ReadyWaitPoll(std::int64_t elapsedMs) {
+    if (g_interrupted) {
+        m_cancelled = true;
+        return true;
+    }
+    Show(elapsedMs);
+    return false;
+}
+
+void CliReadyProgress::ReadyWaitEnd(bool) {
+    if (m_terminal && m_shownSeconds >= 0) m_err << "\n";
+    m_err.flush();
+    Stop();
+}
+
+void CliReadyProgress::Show(std::int64_t elapsedMs) {
+    const std::int64_t seconds = elapsedMs / 1000;
+    if (seconds == m_shownSeconds) return;
+    m_shownSeconds = seconds;
+    m_err << (m_terminal ? "\r" : "") << "plotcare-cli: waiting for \"" << Printable(m_printer)
+          << "\" to report ready: " << seconds << " s of " << (m_timeoutMs + 999) / 1000 << " s (Ctrl-C stops)"
+          << (m_terminal ? "" : "\n");
+    m_err.flush();
+}
+
+void CliReadyProgress::Stop() {
+    if (m_timer) {
+        m_clock->StopTimer(m_timer);
+        m_timer = 0;
+    }
+    if (m_handling) {
+        sigaction(SIGINT, &m_previous, nullptr);
+        m_handling = false;
+    }
+}
+
+} // namespace cli
