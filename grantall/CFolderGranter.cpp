@@ -292,15 +292,15 @@ long CFolderGranter::ReadAttr(const Item& item, const char* attr) {
     // to the very item it holds, which is no link (checked by the caller), so
     // the following getxattr and setxattr reach that item and nothing else.
     const ItemPath path(item);
-    auto read = [&](void* buffer, std::size_t size) {
+    auto get = [&](void* buffer, std::size_t size) {
         return item.pathOnly ? getxattr(path.text, attr, buffer, size)
                              : fgetxattr(item.fd, attr, buffer, size);
     };
     for (;;) {
-        const ssize_t n = read(m_attr.data(), m_attr.size());
+        const ssize_t n = get(m_attr.data(), m_attr.size());
         if (n >= 0 || errno != ERANGE || m_attr.size() >= CPosixAcl::kMaxAttrSize) return n;
         // The list is longer than the buffer: learn its size and read again.
-        const ssize_t needed = read(nullptr, 0);
+        const ssize_t needed = get(nullptr, 0);
         if (needed < 0) return needed;
         m_attr.resize(std::min<std::size_t>(
             std::max<std::size_t>(static_cast<std::size_t>(needed), m_attr.size() * 2),
