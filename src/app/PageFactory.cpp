@@ -3,6 +3,7 @@
 #include "app/CMainMenuPage.h"
 #include "app/CMainWindow.h"
 #include "app/CPlaceholderPage.h"
+#include "maintenance/CManualAlignmentPage.h"
 
 CPage* CreatePage(int index, CMainWindow* owner) {
     const bool customFilePage = owner ? owner->HasCustomFilePage() : true;
@@ -14,9 +15,9 @@ CPage* CreatePage(int index, CMainWindow* owner) {
     case 4:
     case 5:
     case 6:
-    case 7:
-    case 8:
-    case 9: return new CPlaceholderPage(index, owner, customFilePage ? 393 : 332);
+    case 7: return new CPlaceholderPage(index, owner, customFilePage ? 393 : 332);
+    case 8: return new CManualAlignmentPage(CManualAlignment::Direction::Bidirectional, owner);
+    case 9: return new CManualAlignmentPage(CManualAlignment::Direction::Unidirectional, owner);
     default: return nullptr;
     }
 }

@@ -3,6 +3,7 @@
 // a display (QT_QPA_PLATFORM=offscreen), for review and for the tests that
 // check every window's size.
 #include "app/Artwork.h"
+#include "app/CInkChipImages.h"
 #include "app/CMainWindow.h"
 #include "app/CPage.h"
 #include "app/CPlotcareApp.h"
@@ -10,10 +11,16 @@
 #include "app/CSplashDialog.h"
 #include "app/CTextDisplayDialog.h"
 #include "app/ShellApp.h"
+#include "custompaper/CMediaTable.h"
+#include "maintenance/CAlignmentDriver.h"
+#include "maintenance/CManualAlignmentPage.h"
 #include "platform/Clock.h"
 #include "platform/MessageRecorder.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QTextStream>
@@ -30,6 +37,43 @@ bool Save(const QPixmap& picture, const QDir& dir, const QString& name) {
     }
     std::printf("%s %dx%d\n", qPrintable(path), picture.width(), picture.height());
     return true;
+}
+
+// A driver of kind 2 with a few media, one of which that kind cannot use
+// (301) and one that custom paper cannot use (201, left out of the lists).
+class ReviewDriver final : public CAlignmentDriver {
+public:
+    int DriverKind() override { return 2; }
+    MediaTypeList::DriverMedia Media() override {
+        return {{101, "Premium Glossy Photo Paper 260"}, {104, "Premium Glossy Photo Paper 170"},
+                {102, "Premium Semigloss Photo Paper 260"}, {201, "Plain Paper"},
+                {301, "Singleweight Matte Paper"},         {401, "Enhanced Matte Paper"},
+                {501, "Proofing Paper White Semimatte"}};
+    }
+    int ApplyMedia(std::uint32_t) override { return 3; }
+};
+
+// The alignment pages as an operator fills them in: a media chosen, rows #1
+// and #3 checked, a few values typed; and the four-ink column headers.
+bool SaveAlignmentStates(CMainWindow& window, const QDir& out, const QString& stem) {
+    auto* page = static_cast<CManualAlignmentPage*>(window.Page(window.CurrentIndex()));
+    page->MediaList()->setCurrentIndex(1);
+    emit page->MediaList()->activated(1);
+    page->RowCheck(0)->setChecked(true);
+    page->RowCheck(2)->setChecked(true);
+    page->Cell(0, 2)->setText(QStringLiteral("4"));
+    page->Cell(2, 5)->setText(QStringLiteral("7"));
+    page->Cell(2, 5)->setFocus();
+    QApplication::processEvents();
+    bool ok = Save(window.grab(), out, stem + QStringLiteral("-filled.png"));
+    CInkChipImages* chips = CSharedObjects::Current()->inkChips.get();
+    const int inks = chips->InkCount();
+    chips->SetInkCount(4);
+    page->update();
+    QApplication::processEvents();
+    ok &= Save(window.grab(), out, stem + QStringLiteral("-4inks.png"));
+    chips->SetInkCount(inks);
+    return ok;
 }
 
 } // namespace
@@ -87,6 +131,9 @@ int main(int argc, char** argv) {
     FakeClock::Scope clockScope(clock);
     CSharedObjects shared;
     CSharedObjects::SetCurrent(&shared);
+    shared.inkChips = std::make_unique<CInkChipImages>();
+    shared.mediaTable = std::make_unique<CMediaTable>(app.SettingsFilePath("Media.ini"));
+    CManualAlignmentPage::SetDriverFactory([] { return std::make_unique<ReviewDriver>(); });
 
     bool ok = true;
     {
@@ -101,6 +148,7 @@ int main(int argc, char** argv) {
             if (window.CurrentIndex() != k) continue; // no such page in this build
             QApplication::processEvents();
             ok &= Save(window.grab(), out, QStringLiteral("page%1.png").arg(k));
+            if (k == 8 || k == 9) ok &= SaveAlignmentStates(window, out, QStringLiteral("page%1").arg(k));
         }
         window.ShowPage(0);
     }
@@ -118,6 +166,7 @@ int main(int argc, char** argv) {
         QApplication::processEvents();
         ok &= Save(text.grab(), out, QStringLiteral("textdisplay.png"));
     }
+    CManualAlignmentPage::SetDriverFactory({});
     CSharedObjects::SetCurrent(nullptr);
     CPlotcareApp::SetCurrent(nullptr);
     return ok ? 0 : 1;
