@@ -2,6 +2,7 @@
 
 #include "app/CPlotcareApp.h"
 #include "cli/CliContext.h"
+#include "cli/CliManualAlign.h"
 #include "comm/CDriverSettingsLibrary.h"
 #include "custompaper/CMediaTable.h"
 #include "cli/CliReadyProgress.h"
@@ -44,14 +45,20 @@ const Command kCommands[] = {
     {"version", "version PRINTER", "the printer's firmware version", 1, 1, {}, Version},
     {"wait-ready", "wait-ready PRINTER", "waits up to 10 s for the printer to report ready (Ctrl-C stops)", 1, 1,
      {}, WaitReady},
+    {"align", "align PRINTER ...",
+     "manual head alignment: --direction bi|uni [--media ID] [--thickness N] [--platen 1-4|auto]\n"
+     "                             print|save ITEM... (ITEM: R, R=V,V,... or R.C=V; rows 1-4, values 1-9);\n"
+     "                             restore: back to the values the printer keeps",
+     2, -1, {"--direction", "--media", "--thickness", "--platen"}, Align},
 };
 
 void Usage(std::ostream& s) {
     s << "usage: plotcare-cli [options] COMMAND [ARGS]\n\ncommands:\n";
+    // A long row runs on rather than losing its end.
     for (const Command& c : kCommands) {
-        char line[160];
-        std::snprintf(line, sizeof line, "  %-26s %s\n", c.usage, c.help);
-        s << line;
+        std::string usage = c.usage;
+        if (usage.size() < 26) usage.resize(26, ' ');
+        s << "  " << usage << " " << c.help << "\n";
     }
     s << "\noptions:\n"
          "  --json          machine-readable output\n"

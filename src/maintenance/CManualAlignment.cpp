@@ -1,6 +1,7 @@
 #include "maintenance/CManualAlignment.h"
 
 #include "comm/CPrinterLink.h"
+#include "maintenance/CAlignmentDriver.h"
 #include "comm/CStatusReply.h"
 #include "comm/RawJob.h"
 #include "comm/RemotePackets.h"
@@ -23,6 +24,10 @@ private:
     std::size_t m_room;
     std::size_t m_used = 0;
 };
+
+CAlignmentMediaChoice::ApplyMedia ApplyWith(CAlignmentDriver& driver) {
+    return [&driver](std::uint32_t id) { return driver.ApplyMedia(id); };
+}
 
 } // namespace
 
@@ -110,6 +115,28 @@ CManualAlignment::CManualAlignment(const Kind& kind)
     ResetValues();
 }
 
+void CManualAlignment::FillMedia(CAlignmentDriver& driver, const CMediaTable& table) {
+    const int kind = driver.DriverKind();
+    m_media.FillMedia(table, driver.Media(), kind);
+    m_media.SelectMedia(0, ApplyWith(driver));
+}
+
+void CManualAlignment::RefreshMedia(CAlignmentDriver& driver, const CMediaTable& table) {
+    m_media.Remark(table, driver.DriverKind());
+    m_media.MediaSelectionChanged(ApplyWith(driver));
+}
+
+bool CManualAlignment::SelectMedia(int index, CAlignmentDriver& driver) {
+    return m_media.SelectMedia(index, ApplyWith(driver));
+}
+
+int CManualAlignment::MediaIndexOfId(std::uint32_t id) const {
+    const auto& items = m_media.MediaItems();
+    for (std::size_t i = 0; i < items.size(); ++i)
+        if (items[i].MediaId() == id) return static_cast<int>(i);
+    return -1;
+}
+
 void CManualAlignment::SetRowChecked(int row, bool checked) {
     if (row >= 0 && row < kRows) m_rows[static_cast<std::size_t>(row)] = checked;
 }
@@ -163,6 +190,7 @@ CManualAlignment::Outcome CManualAlignment::Run(Action action, const Target& tar
     const int driverKind = (m_media.SelectedMediaId() != 0 && target.driverKind) ? target.driverKind() : 1;
     const int platen = m_media.PlatenValue(target.link, target.printer, target.table, driverKind);
     if (platen < 0) return Outcome::PlatenUnknown;
+    m_lastPlatenValue = platen;
 
     std::uint8_t job[kJobRoom];
     m_lastJobLength = BuildValuesJob(m_kind, action, thickness, platen, m_rows, m_values, job, sizeof job);

@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 
+class CAlignmentDriver;
 class CMediaTable;
 class CPrinterLink;
 class ReadyWaitProgress;
@@ -127,6 +128,20 @@ public:
     CAlignmentMediaChoice& Media() { return m_media; }
     const CAlignmentMediaChoice& Media() const { return m_media; }
 
+    // The media list for a printer, as the page fills it when it is shown
+    // for another printer than before: the driver's media that the table
+    // lists, greyed where the driver's kind excludes them; "no media type"
+    // chosen.
+    void FillMedia(CAlignmentDriver& driver, const CMediaTable& table);
+    // After the driver settings changed: the grey marks follow the driver's
+    // kind again, and the chosen media is written into the driver again.
+    void RefreshMedia(CAlignmentDriver& driver, const CMediaTable& table);
+    // Chooses a media item as the operator would; false for an unavailable
+    // one (nothing changes).
+    bool SelectMedia(int index, CAlignmentDriver& driver);
+    // The index of the media item with that id; -1 when the list has none.
+    int MediaIndexOfId(std::uint32_t id) const;
+
     void SetRowChecked(int row, bool checked);
     bool RowChecked(int row) const;
     const Rows& CheckedRows() const { return m_rows; }
@@ -166,8 +181,10 @@ public:
     // puts every grid value back to 5.
     Outcome Run(Action action, const Target& target, const BlockingFn& blocking = {});
 
-    // Length of the last job built by Run (0 before any).
+    // Length of the last job built by Run (0 before any), and the platen
+    // gap value it carried (-1 before any).
     int LastJobLength() const { return m_lastJobLength; }
+    int LastPlatenValue() const { return m_lastPlatenValue; }
 
 private:
     const Kind& m_kind;
@@ -175,4 +192,5 @@ private:
     Rows m_rows{};
     Grid m_values{};
     int m_lastJobLength = 0;
+    int m_lastPlatenValue = -1;
 };

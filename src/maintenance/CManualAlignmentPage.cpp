@@ -227,10 +227,6 @@ const CMediaTable& CManualAlignmentPage::Table() const {
     return shared && shared->mediaTable ? *shared->mediaTable : empty;
 }
 
-CAlignmentMediaChoice::ApplyMedia CManualAlignmentPage::ApplyWith(CAlignmentDriver& driver) const {
-    return [&driver](std::uint32_t id) { return driver.ApplyMedia(id); };
-}
-
 std::vector<int> CManualAlignmentPage::HeaderImages() const {
     const MA::Kind& kind = m_alignment.GetKind();
     const CSharedObjects* shared = CSharedObjects::Current();
@@ -301,7 +297,7 @@ void CManualAlignmentPage::EnableRows() {
 void CManualAlignmentPage::OnMediaPicked(int index) {
     if (m_mirroring) return;
     const auto driver = Driver();
-    if (!m_alignment.Media().SelectMedia(index, ApplyWith(*driver))) {
+    if (!m_alignment.SelectMedia(index, *driver)) {
         // An unavailable item never stays the choice.
         m_mirroring = true;
         m_mediaList->setCurrentIndex(m_alignment.Media().MediaIndex());
@@ -373,11 +369,8 @@ bool CManualAlignmentPage::OnPageShow() {
     const std::string printer = ShellApp::SelectedPrinter();
     if (printer != m_filledFor) {
         m_filledFor = printer;
-        const auto driver = Driver();
-        const int driverKind = driver->DriverKind();
-        m_alignment.Media().FillMedia(Table(), driver->Media(), driverKind);
+        m_alignment.FillMedia(*Driver(), Table());
         busy.Poll();
-        m_alignment.Media().SelectMedia(0, ApplyWith(*driver));
         MirrorMedia();
         MirrorThicknessAndPlaten();
         EnableRows();
@@ -404,9 +397,7 @@ void CManualAlignmentPage::OnPageLeave() {
 void CManualAlignmentPage::OnDriverSettingsChanged() { Refresh(); }
 
 void CManualAlignmentPage::Refresh() {
-    const auto driver = Driver();
-    m_alignment.Media().Remark(Table(), driver->DriverKind());
-    m_alignment.Media().MediaSelectionChanged(ApplyWith(*driver));
+    m_alignment.RefreshMedia(*Driver(), Table());
     MirrorMedia();
     MirrorThicknessAndPlaten();
     EnableRows();

@@ -82,7 +82,6 @@ private:
     void BuildControls();
     std::unique_ptr<CAlignmentDriver> Driver() const;
     const CMediaTable& Table() const;
-    CAlignmentMediaChoice::ApplyMedia ApplyWith(CAlignmentDriver& driver) const;
 
     // Logic -> controls.
     void MirrorMedia();

@@ -1,0 +1,256 @@
+#include "cli/CliManualAlign.h"
+
+#include "app/CPlotcareApp.h"
+#include "cli/CliContext.h"
+#include "cli/CliReadyProgress.h"
+#include "cli/CliText.h"
+#include "comm/CDriverSettingsLibrary.h"
+#include "comm/CPrinterLink.h"
+#include "custompaper/CMediaTable.h"
+#include "maintenance/CAlignmentDriver.h"
+
+#include <charconv>
+#include <ostream>
+
+namespace cli {
+
+namespace {
+
+using MA = CManualAlignment;
+
+constexpr const char* kUsage =
+    "usage: plotcare-cli align PRINTER --direction bi|uni [--media ID] [--thickness N] [--platen VALUE|auto]\n"
+    "                          print|save ITEM...\n"
+    "       plotcare-cli align PRINTER restore\n"
+    "ITEM: R (row R, every column 5), R=V,V,... (row R, a value per column), R.C=V (row R, column C)\n";
+
+bool ParseInt(const std::string& text, int& value) {
+    const char* end = text.data() + text.size();
+    const auto [p, ec] = std::from_chars(text.data(), end, value);
+    return ec == std::errc() && p == end && !text.empty();
+}
+
+int Usage(Context& c, const std::string& what) {
+    c.err << "plotcare-cli: " << Printable(what) << "\n" << kUsage;
+    return kExitUsage;
+}
+
+// The page's message on one line.
+std::string MessageText(int textId) {
+    return App().GetText(textId).replace(QLatin1Char('\n'), QLatin1Char(' ')).toStdString();
+}
+
+Outcome Describe(MA::Action action, MA::Outcome outcome, bool readyWaitCancelled) {
+    const std::string text = MessageText(MA::MessageFor(action, outcome).text);
+    if (readyWaitCancelled) return {kExitCancelled, "cancelled", "the wait for the printer was cancelled", {}};
+    switch (outcome) {
+    case MA::Outcome::Sent: return {kExitOk, "sent", text, {}};
+    case MA::Outcome::NoThickness: return {kExitRefused, "empty-thickness", text, {}};
+    case MA::Outcome::NotReady: return {kExitNotReady, "not-ready", text, {}};
+    case MA::Outcome::SnRefused: return {kExitRefused, "sn-level", text, {}};
+    case MA::Outcome::PlatenUnknown:
+        return {kExitNoAnswer, "platen-not-obtained", "the printer did not give the platen gap for the media", {}};
+    case MA::Outcome::NotSent: break;
+    }
+    return {kExitFailed, "not-sent", "the job could not be sent to the printer", {}};
+}
+
+std::string JsonRowsAndValues(const MA& alignment, std::string& values) {
+    std::string rows = "[";
+    values = "{";
+    for (int r = 0; r < MA::kRows; ++r) {
+        if (!alignment.RowChecked(r)) continue;
+        const std::string row = std::to_string(r + 1);
+        if (rows.size() > 1) {
+            rows += ",";
+            values += ",";
+        }
+        rows += row;
+        values += "\"" + row + "\":[";
+        for (int col = 0; col < alignment.Columns(); ++col)
+            values += (col ? "," : "") + std::to_string(alignment.Value(r, col));
+        values += "]";
+    }
+    values += "}";
+    return rows + "]";
+}
+
+int Restore(Context& c) {
+    SpoolerPrinter printer;
+    if (int r = FindPrinter(c, printer)) return r;
+    const bool sent = MA::SendLeaveJob(printer.name);
+    return Report(c, printer.name, "align-restore",
+                  sent ? Outcome{kExitOk, "sent", "the printer goes back to its kept alignment values", {}}
+                       : Outcome{kExitFailed, "not-sent", "the job could not be sent to the printer", {}});
+}
+
+} // namespace
+
+bool ParseAlignItems(const std::vector<std::string>& items, int columns, AlignItems& out, std::string& error) {
+    out = AlignItems{};
+    for (auto& row : out.values) row.fill(MA::kDefaultValue);
+    auto value = [](const std::string& text, int& v) { return ParseInt(text, v) && v >= MA::kValueMin && v <= MA::kValueMax; };
+    for (const std::string& item : items) {
+        const std::size_t eq = item.find('=');
+        const std::string left = item.substr(0, eq);
+        const std::size_t dot = left.find('.');
+        int row = 0;
+        if (!ParseInt(left.substr(0, dot), row) || row < 1 || row > MA::kRows) {
+            error = "\"" + item + "\": rows are 1 to 4";
+            return false;
+        }
+        MA::Row& values = out.values[static_cast<std::size_t>(row - 1)];
+        out.rows[static_cast<std::size_t>(row - 1)] = true;
+        if (eq == std::string::npos) {
+            if (dot != std::string::npos) {
+                error = "\"" + item + "\": a column needs a value (R.C=V)";
+                return false;
+            }
+            continue;
+        }
+        const std::string right = item.substr(eq + 1);
+        if (dot != std::string::npos) {
+            int column = 0, v = 0;
+            if (!ParseInt(left.substr(dot + 1), column) || column < 1 || column > columns) {
+                error = "\"" + item + "\": columns are 1 to " + std::to_string(columns);
+                return false;
+            }
+            if (!value(right, v)) {
+                error = "\"" + item + "\": values are 1 to 9";
+                return false;
+            }
+            values[static_cast<std::size_t>(column - 1)] = v;
+            continue;
+        }
+        // A whole row: "4,5,6,..." or the digits alone, "456...".
+        std::vector<std::string> parts;
+        if (right.find(',') == std::string::npos) {
+            for (char ch : right) parts.emplace_back(1, ch);
+        } else {
+            std::size_t from = 0;
+            for (std::size_t comma; (comma = right.find(',', from)) != std::string::npos; from = comma + 1)
+                parts.push_back(right.substr(from, comma - from));
+            parts.push_back(right.substr(from));
+        }
+        if (static_cast<int>(parts.size()) != columns) {
+            error = "\"" + item + "\": a row takes " + std::to_string(columns) + " values";
+            return false;
+        }
+        for (int col = 0; col < columns; ++col) {
+            int v = 0;
+            if (!value(parts[static_cast<std::size_t>(col)], v)) {
+                error = "\"" + item + "\": values are 1 to 9";
+                return false;
+            }
+            values[static_cast<std::size_t>(col)] = v;
+        }
+    }
+    return true;
+}
+
+int Align(Context& c) {
+    // The command line first: nothing is opened for a wrong one.
+    const std::string action = c.args.size() > 1 ? c.args[1] : std::string();
+    if (action == "restore") {
+        if (c.args.size() > 2) return Usage(c, "restore takes no items");
+        return Restore(c);
+    }
+    if (action != "print" && action != "save") return Usage(c, "the action is print, save or restore");
+    const std::string direction = c.Value("--direction");
+    if (direction != "bi" && direction != "uni") return Usage(c, "--direction must be bi or uni");
+    const MA::Kind& kind =
+        MA::KindOf(direction == "bi" ? MA::Direction::Bidirectional : MA::Direction::Unidirectional);
+    const std::vector<std::string> itemArgs(c.args.begin() + 2, c.args.end());
+    if (itemArgs.empty()) return Usage(c, action + " needs at least one row");
+    AlignItems items;
+    std::string error;
+    if (!ParseAlignItems(itemArgs, kind.columns, items, error)) return Usage(c, error);
+    int mediaId = 0;
+    if (c.Has("--media") && (!ParseInt(c.Value("--media"), mediaId) || mediaId < 0))
+        return Usage(c, "--media takes a media id of the driver");
+    int platen = -1;
+    if (c.Has("--platen")) {
+        const std::string v = c.Value("--platen");
+        if (v == "auto")
+            platen = 0;
+        else if (!ParseInt(v, platen) || platen < 1 || platen > 4)
+            return Usage(c, "--platen takes auto or a platen gap value from 4 (widest) to 1 (narrow)");
+    }
+
+    ActionSession session;
+    if (int r = session.Open(c)) return r;
+    const std::string& printer = session.Name();
+    const std::string commandName = "align-" + action;
+    const MA::Action what = action == "print" ? MA::Action::Print : MA::Action::Save;
+    const CMediaTable& table = *session.Shared().mediaTable;
+    const QByteArray* settings = App().GetDriverSettings();
+    CAlignmentDriver driver(session.Shared().driverSettingsLibrary.get(), printer, session.Printer().port,
+                            settings ? settings->constData() : nullptr, &table);
+    MA alignment(kind);
+    alignment.FillMedia(driver, table);
+
+    // As an operator would fill the page: thickness, media, platen gap, rows.
+    if (c.Has("--thickness")) {
+        const std::string typed = c.Value("--thickness");
+        const std::string cleaned = alignment.Media().SetThicknessText(typed);
+        if (cleaned != typed)
+            c.err << "plotcare-cli: the thickness \"" << Printable(typed) << "\" is taken as \"" << cleaned
+                  << "\" (1 to 16)\n";
+    }
+    if (c.Has("--media")) {
+        const int index = alignment.MediaIndexOfId(static_cast<std::uint32_t>(mediaId));
+        if (index < 1) {
+            std::string offered;
+            for (const auto& item : alignment.Media().MediaItems())
+                if (item.MediaId() != 0 && !item.Unavailable()) offered += " " + std::to_string(item.MediaId());
+            return Usage(c, "the driver of \"" + printer + "\" offers no media " + std::to_string(mediaId) +
+                                " here (offered:" + offered + ")");
+        }
+        if (!alignment.SelectMedia(index, driver))
+            return Report(c, printer, commandName,
+                          {kExitRefused, "media-unavailable",
+                           "the media " + std::to_string(mediaId) + " cannot be used with the driver's settings",
+                           {}});
+        const std::string given = c.Value("--thickness");
+        if (c.Has("--thickness") && alignment.Media().ThicknessText() != given &&
+            !alignment.Media().ThicknessText().empty())
+            c.err << "plotcare-cli: the media's own thickness " << alignment.Media().ThicknessText() << " is used\n";
+    }
+    if (platen >= 0 && !alignment.Media().PlatenItems().empty()) {
+        const int index = alignment.Media().PlatenIndexOfValue(platen);
+        if (index < 0) {
+            std::string offered;
+            for (const auto& item : alignment.Media().PlatenItems())
+                offered += " " + (item.value == 0 ? std::string("auto") : std::to_string(item.value));
+            return Usage(c, "the platen gap " + c.Value("--platen") + " is not offered for thickness " +
+                                alignment.Media().ThicknessText() + " (offered:" + offered + ")");
+        }
+        alignment.Media().SelectPlaten(index);
+    }
+    for (int r = 0; r < MA::kRows; ++r) {
+        alignment.SetRowChecked(r, items.rows[static_cast<std::size_t>(r)]);
+        for (int col = 0; col < kind.columns; ++col)
+            alignment.SetValue(r, col, items.values[static_cast<std::size_t>(r)][static_cast<std::size_t>(col)]);
+    }
+    // The values the job carries (the grid goes back to 5 once it is sent).
+    std::string values;
+    const std::string rows = JsonRowsAndValues(alignment, values);
+
+    CPrinterLink link(&session.Bidi());
+    CliReadyProgress ready(c.err, c.options.terminal);
+    const MA::Target target{link, printer, true, &ready, table, [&driver] { return driver.DriverKind(); }};
+    const MA::Outcome result = alignment.Run(what, target);
+    Outcome outcome = Describe(what, result, ready.Cancelled());
+    outcome.fields = {{"direction", JsonString(direction)},
+                      {"rows", rows},
+                      {"values", values},
+                      {"media", std::to_string(alignment.Media().SelectedMediaId())},
+                      {"thickness", std::to_string(alignment.Media().Thickness())},
+                      {"platen", std::to_string(alignment.LastPlatenValue())},
+                      {"jobBytes", std::to_string(result == MA::Outcome::Sent || result == MA::Outcome::NotSent
+                                                      ? alignment.LastJobLength()
+                                                      : 0)}};
+    return Report(c, printer, commandName, outcome);
+}
+
+} // namespace cli
