@@ -1,6 +1,6 @@
 #include "custompaper/CNumberTextRule.h"
 
-#include "app/ControlHelpers.h"
+#include "base/NumberText.h"
 
 #include <cstdint>
 #include <limits>
