@@ -8,6 +8,7 @@
 #include <cups/ppd.h>
 
 #include "DriverRegistration.h"
+#include "ScopedEnv.h"
 #include "TestFiles.h"
 #include "app/CSettingsKey.h"
 #include "custompaper/CMediaTable.h"
@@ -110,8 +111,8 @@ TEST(DriverPackage, DescriptionNeedsBothKeywords) {
 
 class DriverRegistration : public ::testing::Test {
 protected:
-    void SetUp() override { setenv("PLOTCARE_SYSTEM_CONFIG_DIR", m_root.path().c_str(), 1); }
-    void TearDown() override { unsetenv("PLOTCARE_SYSTEM_CONFIG_DIR"); }
+    void SetUp() override { m_env.Set("PLOTCARE_SYSTEM_CONFIG_DIR", m_root.path().string()); }
+    void TearDown() override { m_env.Restore(); }
 
     static std::vector<std::string> Registered() {
         std::vector<std::string> names;
@@ -125,6 +126,7 @@ protected:
     }
 
     TempDir m_root;
+    ScopedEnv m_env;
 };
 
 TEST_F(DriverRegistration, InstallStepRegistersBothDriversAndRemovesOne) {
