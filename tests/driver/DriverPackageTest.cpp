@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <set>
 
 #include <cups/ppd.h>
@@ -14,6 +16,7 @@
 #include "custompaper/CMediaTable.h"
 #include "platform/DriverDescription.h"
 #include "platform/PrivateProfile.h"
+#include "platform/RegistryFormat.h"
 
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
 
@@ -136,6 +139,17 @@ TEST_F(DriverRegistration, InstallStepRegistersBothDriversAndRemovesOne) {
     ASSERT_EQ(Run("--remove 'ORVEX QZ-7100'"), 0);
     EXPECT_EQ(Registered(), std::vector<std::string>{"ORVEX Corvan Max 7100"});
     EXPECT_NE(Run("--bogus"), 0);
+}
+
+// The machine-wide file holds more than the status monitor's list; one the
+// install step cannot read is left as it is, not replaced by its few keys.
+TEST_F(DriverRegistration, InstallStepLeavesAFileItCannotReadAlone) {
+    const std::string big =
+        "[Software/Other]\nKeep=1\n;" + std::string(RegistryFormat::kMaxFileSize, ' ') + "\n";
+    const std::string path = m_root.write("ORVEX/registry.conf", big);
+    EXPECT_NE(Run(""), 0);
+    std::ifstream in(path, std::ios::binary);
+    EXPECT_TRUE(std::string(std::istreambuf_iterator<char>(in), {}) == big);
 }
 
 TEST_F(DriverRegistration, TestHelperWritesWhatTheInstallStepWrites) {
