@@ -3,13 +3,22 @@
 #include "app/CPlotcareStartup.h"
 #include "app/CSingleInstance.h"
 
+#include "ScopedEnv.h"
+
 #include <QDialog>
+#include <QFile>
+#include <QFileInfo>
 #include <QSysInfo>
 #include <QThread>
 #include <QTimer>
 
 #include <atomic>
+#include <functional>
 #include <future>
+#include <vector>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -154,6 +163,69 @@ TEST_F(StartupTest, ALockLeftByADeadCopyIsTakenOver) {
     dir.write("runtime/Servulo2.lock",
               "999999\nplotcare\n" + QSysInfo::machineHostName().toStdString() + "\n");
     EXPECT_TRUE(probe.Acquire());
+}
+
+// Whether only this user can reach the folder: a real folder (no link),
+// owned by this user, closed to group and others.
+bool IsPrivateFolder(const QString& path) {
+    struct stat st {};
+    return lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISDIR(st.st_mode) &&
+           st.st_uid == geteuid() && (st.st_mode & 077) == 0;
+}
+
+// Without a runtime folder the lock and its socket go to a folder of this
+// user's own. The shared temporary folder is open to everyone: whatever
+// name there the program picks, another user can take it first, as a
+// folder of theirs, a link, or a folder open to all; the program must then
+// look elsewhere, not use it.
+TEST_F(StartupTest, TheLockFallsBackToAFolderOfThisUserOnly) {
+    namespace fs = std::filesystem;
+    struct Taking {
+        const char* name;
+        std::function<void(const fs::path&)> take;
+    };
+    std::vector<Taking> takings = {
+        {"a link to a folder", [this](const fs::path& p) {
+             fs::create_directories(dir.path() / "elsewhere");
+             fs::permissions(dir.path() / "elsewhere", fs::perms::owner_all, fs::perm_options::replace);
+             fs::create_directory_symlink(dir.path() / "elsewhere", p);
+         }},
+        {"a folder open to all", [](const fs::path& p) {
+             fs::create_directory(p);
+             fs::permissions(p, fs::perms::all, fs::perm_options::replace);
+         }},
+    };
+    if (geteuid() == 0) {  // only root can hand a folder to another user
+        takings.push_back({"another user's folder", [](const fs::path& p) {
+                               fs::create_directory(p);
+                               fs::permissions(p, fs::perms::all, fs::perm_options::replace);
+                               ASSERT_EQ(chown(p.c_str(), 65534, 65534), 0);
+                           }});
+    }
+    for (const Taking& t : takings) {
+        SCOPED_TRACE(t.name);
+        TempDir shared;
+        fs::permissions(shared.path(), fs::perms::all | fs::perms::sticky_bit, fs::perm_options::replace);
+        ScopedEnv env;
+        env.Unset("XDG_RUNTIME_DIR");
+        env.Set("TMPDIR", shared.path().string());
+
+        for (int round = 0; round < 8; ++round) {
+            CSingleInstance instance(CPlotcareStartup::kInstanceName);
+            ASSERT_TRUE(instance.Acquire());
+            const QString folder = QFileInfo(instance.LockPath()).absolutePath();
+            ASSERT_TRUE(IsPrivateFolder(folder)) << folder.toStdString();
+            EXPECT_EQ(QFileInfo(instance.SocketPath()).absolutePath(), folder);
+            CSingleInstance second(CPlotcareStartup::kInstanceName);
+            EXPECT_FALSE(second.Acquire());
+            instance.Release();
+            // Everything outside the shared folder is this user's alone.
+            const fs::path chosen = folder.toStdString();
+            if (chosen.parent_path() != shared.path()) break;
+            fs::remove_all(chosen);
+            t.take(chosen);
+        }
+    }
 }
 
 } // namespace
