@@ -4,6 +4,10 @@
 #include "app/CSingleInstance.h"
 
 #include "ScopedEnv.h"
+#include "app/CInkChipImages.h"
+#include "comm/CBidiLibrary.h"
+#include "comm/CDriverSettingsLibrary.h"
+#include "custompaper/CMediaTable.h"
 
 #include <QDialog>
 #include <QFile>
@@ -15,6 +19,7 @@
 #include <atomic>
 #include <functional>
 #include <future>
+#include <string>
 #include <vector>
 
 #include <sys/stat.h>
@@ -226,6 +231,61 @@ TEST_F(StartupTest, TheLockFallsBackToAFolderOfThisUserOnly) {
             t.take(chosen);
         }
     }
+}
+
+// A page that took the shared objects when it was made and uses them when
+// it is left and destroyed, as the function pages do at exit. The window
+// goes first, so each use finds the very objects the page took.
+class SharedObjectsUser : public RecordingMainMenu {
+public:
+    SharedObjectsUser(CMainWindow* owner, NoteLog& log, std::vector<std::string>& uses)
+        : RecordingMainMenu(owner, log), m_uses(uses), m_bidi(ShellApp::BidiLibrary()) {
+        if (const CSharedObjects* shared = CSharedObjects::Current()) {
+            m_settingsLibrary = shared->driverSettingsLibrary.get();
+            m_inkChips = shared->inkChips.get();
+            m_mediaTable = shared->mediaTable.get();
+        }
+    }
+    ~SharedObjectsUser() override { m_uses.push_back(Use("destroyed")); }
+    void OnPageLeave() override {
+        RecordingMainMenu::OnPageLeave();
+        m_uses.push_back(Use("left"));
+    }
+
+private:
+    std::string Use(const std::string& when) const {
+        const CSharedObjects* shared = CSharedObjects::Current();
+        if (!shared || !m_bidi || shared->bidiLibrary.get() != m_bidi ||
+            shared->driverSettingsLibrary.get() != m_settingsLibrary || shared->inkChips.get() != m_inkChips ||
+            shared->mediaTable.get() != m_mediaTable)
+            return when + ": the shared objects are gone";
+        m_bidi->Unload();
+        m_settingsLibrary->Unload();
+        return when + (m_mediaTable->IsComplete() && !m_inkChips->ImageSize().isEmpty() ? ": used" : ": broken");
+    }
+
+    std::vector<std::string>& m_uses;
+    CBidiLibrary* m_bidi;
+    CDriverSettingsLibrary* m_settingsLibrary = nullptr;
+    CInkChipImages* m_inkChips = nullptr;
+    CMediaTable* m_mediaTable = nullptr;
+};
+
+TEST_F(StartupTest, PagesFindTheSharedObjectsAliveAtExit) {
+    std::vector<std::string> uses;
+    CSharedObjects::SetCurrent(nullptr);
+    CPlotcareStartup startup(*app, true);
+    CMainWindow::PageFactory recording = RecordingFactory(log);
+    startup.SetPageFactory([&](int index, CMainWindow* owner) -> CPage* {
+        if (index == 0) return new SharedObjectsUser(owner, log, uses);
+        return recording(index, owner);
+    });
+    startup.SetBeforeRun([](CMainWindow& w) { QTimer::singleShot(0, &w, [&w] { w.close(); }); });
+    ASSERT_EQ(startup.Run(), CPlotcareStartup::Outcome::Closed);
+    // Left once when the window first shows the main menu, once as the
+    // window goes, then destroyed.
+    EXPECT_EQ(uses, (std::vector<std::string>{"left: used", "left: used", "destroyed: used"}));
+    EXPECT_EQ(CSharedObjects::Current(), nullptr);
 }
 
 } // namespace
