@@ -59,7 +59,8 @@ int main(int argc, char** argv) {
     // The file holds more than this list: one that cannot be read is left
     // alone rather than replaced by the few keys written here.
     if (!RegistryFormat::IsUsable(RegistryFormat::CheckFile(file))) {
-        std::fprintf(stderr, "orvex-register-drivers: cannot read %s; it is left unchanged\n", qPrintable(file));
+        std::fprintf(stderr, "orvex-register-drivers: cannot read %s; it is left unchanged\n",
+                     qPrintable(file));
         return 1;
     }
     QSettings settings(file, RegistryFormat::Format());

@@ -83,8 +83,9 @@ int CreateGroup(QSettings& s, const QString& group) {
 
 CSettingsKey::CSettingsKey(SettingsRoot root, const std::string& path, bool readOnly)
     : m_file(SettingsStore::FilePath(root)) {
-    m_access = readOnly ? Access::Enumerate
-                        : root == SettingsRoot::LocalMachine ? Access::Read : Access::Full;
+    m_access = readOnly                             ? Access::Enumerate
+               : root == SettingsRoot::LocalMachine ? Access::Read
+                                                    : Access::Full;
     const FileState state = SettingsStore::CheckFile(m_file);
     if (!RegistryFormat::IsUsable(state)) {
         m_closedStatus = RefusalStatus(state);

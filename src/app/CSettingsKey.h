@@ -44,7 +44,7 @@ public:
     static constexpr int kInvalidData = 13;
     static constexpr int kMoreData = 234;
     static constexpr int kNoMoreItems = 259;
-    static constexpr int kBadStore = 1009;  // the store's file is damaged
+    static constexpr int kBadStore = 1009; // the store's file is damaged
 
     // The longest string value, in bytes: far above the longest file path
     // (PATH_MAX), yet a bound on what one read hands back.
@@ -98,5 +98,5 @@ private:
     QString m_group;
     Access m_access = Access::Enumerate;
     bool m_open = false;
-    int m_closedStatus = kInvalidHandle;  // what a closed key's writes return
+    int m_closedStatus = kInvalidHandle; // what a closed key's writes return
 };

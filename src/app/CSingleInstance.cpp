@@ -39,7 +39,8 @@ QString PrivateFolder(const QString& path) {
 // this user's in the temporary folder; when that name is taken, one in the
 // user's cache folder.
 QString RuntimeFolder() {
-    QString folder = PrivateFolder(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation));
+    QString folder =
+        PrivateFolder(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation));
     if (folder.isEmpty())
         folder = PrivateFolder(QDir::tempPath() + QStringLiteral("/plotcare-%1").arg(geteuid()));
     const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
@@ -64,12 +65,14 @@ QString CSingleInstance::Folder() const {
 
 QString CSingleInstance::LockPath() const {
     const QString folder = Folder();
-    return folder.isEmpty() ? QString() : folder + QLatin1Char('/') + m_name + QStringLiteral(".lock");
+    return folder.isEmpty() ? QString()
+                            : folder + QLatin1Char('/') + m_name + QStringLiteral(".lock");
 }
 
 QString CSingleInstance::SocketPath() const {
     const QString folder = Folder();
-    return folder.isEmpty() ? QString() : folder + QLatin1Char('/') + m_name + QStringLiteral(".socket");
+    return folder.isEmpty() ? QString()
+                            : folder + QLatin1Char('/') + m_name + QStringLiteral(".socket");
 }
 
 bool CSingleInstance::Acquire() {
@@ -77,7 +80,7 @@ bool CSingleInstance::Acquire() {
     if (Folder().isEmpty()) {
         // Nowhere to keep a lock that only this user controls: run without
         // one rather than let another user decide whether this copy runs.
-        qWarning("No private folder for the single-instance lock; another copy may run at the same time.");
+        qWarning("No private folder for the single-instance lock: another copy may run as well.");
         m_holder = true;
         return true;
     }

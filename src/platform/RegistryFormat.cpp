@@ -124,7 +124,8 @@ bool Read(QIODevice& device, QSettings::SettingsMap& map) {
 }
 
 FileState CheckFile(const QString& filePath, int* error) {
-    const int fd = ::open(QFile::encodeName(filePath).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    const int fd = ::open(QFile::encodeName(filePath).constData(),
+                          O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0 && errno == ENOENT) return FileState::Absent;
     if (fd < 0) {
         if (error) *error = errno;

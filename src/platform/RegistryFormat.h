@@ -22,11 +22,11 @@ inline constexpr qint64 kMaxFileSize = 4 * 1024 * 1024;
 
 // What a store file on disk is to a reader.
 enum class FileState {
-    Absent,      // no file: an empty store
-    Readable,    // a regular file within the size cap, read to its end
-    TooLarge,    // over kMaxFileSize
-    NotRegular,  // a folder, FIFO, device...
-    Unreadable,  // cannot be opened or read
+    Absent,     // no file: an empty store
+    Readable,   // a regular file within the size cap, read to its end
+    TooLarge,   // over kMaxFileSize
+    NotRegular, // a folder, FIFO, device...
+    Unreadable, // cannot be opened or read
 };
 
 // Reads the file at `filePath` (following links) as far as the cap allows,

@@ -22,9 +22,12 @@ QString FromEnv(const char* name) {
 QString Reason(FileState state, int error) {
     switch (state) {
     case FileState::TooLarge:
-        return QStringLiteral("larger than %1 MiB").arg(RegistryFormat::kMaxFileSize / (1024 * 1024));
-    case FileState::NotRegular: return QStringLiteral("not a regular file");
-    default: return QString::fromLocal8Bit(std::strerror(error));
+        return QStringLiteral("larger than %1 MiB")
+            .arg(RegistryFormat::kMaxFileSize / (1024 * 1024));
+    case FileState::NotRegular:
+        return QStringLiteral("not a regular file");
+    default:
+        return QString::fromLocal8Bit(std::strerror(error));
     }
 }
 
@@ -66,9 +69,10 @@ FileState CheckFile(const QString& filePath) {
         g_reported.remove(filePath);
     } else if (g_reported.value(filePath, FileState::Readable) != state) {
         g_reported.insert(filePath, state);
-        qWarning("Settings file %s cannot be read (%s): it is left as it is, and no setting is saved "
-                 "until it can be read again.",
-                 qUtf8Printable(filePath), qUtf8Printable(Reason(state, error)));
+        qWarning(
+            "Settings file %s cannot be read (%s): it is left as it is, and no setting is saved "
+            "until it can be read again.",
+            qUtf8Printable(filePath), qUtf8Printable(Reason(state, error)));
     }
     return state;
 }

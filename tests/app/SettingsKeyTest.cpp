@@ -79,7 +79,8 @@ TEST_F(SettingsKey, WrittenValuesReadBackAndReachTheFileAtOnce) {
     // The file on disk holds them already, as another process reads it.
     const QSettings::SettingsMap disk = UserFileOnDisk();
     const QString group = QStringLiteral("SoftWare/ORVEX Servulo 2/Corvan Max 7100/");
-    EXPECT_EQ(disk.value(group + "SelectPrinter").toString(), "Plotter, 2nd floor") << UserFileText();
+    EXPECT_EQ(disk.value(group + "SelectPrinter").toString(), "Plotter, 2nd floor")
+        << UserFileText();
     EXPECT_EQ(disk.value(group + "SampleMediaR").toString(), "-5");
     EXPECT_EQ(disk.value(group + "Big").toString(), "2147483647");
 }
@@ -105,11 +106,13 @@ TEST_F(SettingsKey, ReadsFallBackToTheirDefaults) {
 // when a hand-edited file holds one.
 TEST_F(SettingsKey, LongPathsReadBackAndLongerValuesAreRefused) {
     std::string path;
-    while (path.size() < PATH_MAX - 1) path += "/folder";
-    path.resize(PATH_MAX - 1);  // the longest path with its terminating zero
+    while (path.size() < PATH_MAX - 1)
+        path += "/folder";
+    path.resize(PATH_MAX - 1); // the longest path with its terminating zero
     const std::size_t cap = CSettingsKey::kMaxStringLength;
-    std::string wide;  // two-byte characters, one byte over the cap
-    while (wide.size() <= cap) wide += "\xC3\xA9";
+    std::string wide; // two-byte characters, one byte over the cap
+    while (wide.size() <= cap)
+        wide += "\xC3\xA9";
 
     CSettingsKey key(SettingsRoot::CurrentUser, CSettingsKey::kUtilityKey, false);
     EXPECT_EQ(key.WriteString("M", "FwPath", path), 0);
@@ -126,7 +129,8 @@ TEST_F(SettingsKey, LongPathsReadBackAndLongerValuesAreRefused) {
     EXPECT_TRUE(disk.contains("SoftWare/ORVEX Servulo 2/M/FwPath"));
     EXPECT_FALSE(disk.contains("SoftWare/ORVEX Servulo 2/M/OverCap"));
 
-    std::ofstream(UserFile(), std::ios::app) << "[SoftWare/ORVEX Servulo 2/M]\nByHand=" << wide << "\n";
+    std::ofstream(UserFile(), std::ios::app)
+        << "[SoftWare/ORVEX Servulo 2/M]\nByHand=" << wide << "\n";
     EXPECT_EQ(other.ReadString("M", "ByHand", "def"), "def");
     EXPECT_TRUE(other.ReadString("M", "FwPath", "def") == path);
 }
@@ -168,9 +172,10 @@ TEST_F(SettingsKey, AStoreWhoseFileCannotBeReadIsNeverWritten) {
         {"over the size cap", [&] { dir.write("user/ORVEX/registry.conf", big); }},
         {"a folder", [&] { fs::create_directories(UserFile() + "/sub"); }},
     };
-    if (geteuid() != 0) {  // root reads whatever the mode says
+    if (geteuid() != 0) { // root reads whatever the mode says
         cases.push_back({"unreadable", [&] {
-                             dir.write("user/ORVEX/registry.conf", "[SoftWare/ORVEX Servulo 2/M]\nKeep=1\n");
+                             dir.write("user/ORVEX/registry.conf",
+                                       "[SoftWare/ORVEX Servulo 2/M]\nKeep=1\n");
                              fs::permissions(UserFile(), fs::perms::owner_write);
                          }});
     }
@@ -182,7 +187,7 @@ TEST_F(SettingsKey, AStoreWhoseFileCannotBeReadIsNeverWritten) {
         const std::string before = wasFile ? UserFileText() : std::string();
 
         WarningLog log;
-        for (int attempt = 0; attempt < 2; ++attempt) {  // the second past Qt's cache of the first
+        for (int attempt = 0; attempt < 2; ++attempt) { // the second past Qt's cache of the first
             CSettingsKey key(SettingsRoot::CurrentUser, CSettingsKey::kUtilityKey, false);
             EXPECT_NE(key.WriteString("M", "SelectPrinter", "P1"), 0);
             EXPECT_NE(key.WriteNumber("Other", "N", 1), 0);
@@ -353,7 +358,8 @@ TEST(RegistryFormat, NeverReplacesAFileThatCannotBeRead) {
 
     // A file it can read, or none, is written.
     const QSettings::SettingsMap map = {{QStringLiteral("G/k"), QStringLiteral("v")}};
-    for (const std::string& target : {dir.write("small.conf", "[G]\nk=old\n"), dir.file("absent.conf")}) {
+    for (const std::string& target :
+         {dir.write("small.conf", "[G]\nk=old\n"), dir.file("absent.conf")}) {
         QSaveFile out(QString::fromStdString(target));
         ASSERT_TRUE(out.open(QIODevice::WriteOnly));
         EXPECT_TRUE(RegistryFormat::Write(out, map)) << target;

@@ -190,17 +190,20 @@ TEST_F(StartupTest, TheLockFallsBackToAFolderOfThisUserOnly) {
         std::function<void(const fs::path&)> take;
     };
     std::vector<Taking> takings = {
-        {"a link to a folder", [this](const fs::path& p) {
+        {"a link to a folder",
+         [this](const fs::path& p) {
              fs::create_directories(dir.path() / "elsewhere");
-             fs::permissions(dir.path() / "elsewhere", fs::perms::owner_all, fs::perm_options::replace);
+             fs::permissions(dir.path() / "elsewhere", fs::perms::owner_all,
+                             fs::perm_options::replace);
              fs::create_directory_symlink(dir.path() / "elsewhere", p);
          }},
-        {"a folder open to all", [](const fs::path& p) {
+        {"a folder open to all",
+         [](const fs::path& p) {
              fs::create_directory(p);
              fs::permissions(p, fs::perms::all, fs::perm_options::replace);
          }},
     };
-    if (geteuid() == 0) {  // only root can hand a folder to another user
+    if (geteuid() == 0) { // only root can hand a folder to another user
         takings.push_back({"another user's folder", [](const fs::path& p) {
                                fs::create_directory(p);
                                fs::permissions(p, fs::perms::all, fs::perm_options::replace);
@@ -210,7 +213,8 @@ TEST_F(StartupTest, TheLockFallsBackToAFolderOfThisUserOnly) {
     for (const Taking& t : takings) {
         SCOPED_TRACE(t.name);
         TempDir shared;
-        fs::permissions(shared.path(), fs::perms::all | fs::perms::sticky_bit, fs::perm_options::replace);
+        fs::permissions(shared.path(), fs::perms::all | fs::perms::sticky_bit,
+                        fs::perm_options::replace);
         ScopedEnv env;
         env.Unset("XDG_RUNTIME_DIR");
         env.Set("TMPDIR", shared.path().string());
@@ -256,12 +260,14 @@ private:
     std::string Use(const std::string& when) const {
         const CSharedObjects* shared = CSharedObjects::Current();
         if (!shared || !m_bidi || shared->bidiLibrary.get() != m_bidi ||
-            shared->driverSettingsLibrary.get() != m_settingsLibrary || shared->inkChips.get() != m_inkChips ||
-            shared->mediaTable.get() != m_mediaTable)
+            shared->driverSettingsLibrary.get() != m_settingsLibrary ||
+            shared->inkChips.get() != m_inkChips || shared->mediaTable.get() != m_mediaTable)
             return when + ": the shared objects are gone";
         m_bidi->Unload();
         m_settingsLibrary->Unload();
-        return when + (m_mediaTable->IsComplete() && !m_inkChips->ImageSize().isEmpty() ? ": used" : ": broken");
+        return when + (m_mediaTable->IsComplete() && !m_inkChips->ImageSize().isEmpty()
+                           ? ": used"
+                           : ": broken");
     }
 
     std::vector<std::string>& m_uses;

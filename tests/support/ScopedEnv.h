@@ -27,8 +27,10 @@ public:
     // Puts every changed variable back (in reverse order of first change).
     void Restore() {
         for (auto it = m_saved.rbegin(); it != m_saved.rend(); ++it) {
-            if (it->second) setenv(it->first.c_str(), it->second->c_str(), 1);
-            else unsetenv(it->first.c_str());
+            if (it->second)
+                setenv(it->first.c_str(), it->second->c_str(), 1);
+            else
+                unsetenv(it->first.c_str());
         }
         m_saved.clear();
     }

@@ -17,8 +17,9 @@ namespace {
 // The folders each test process keeps to itself. A test that changes one
 // must put it back: a later test would otherwise write to a folder that no
 // longer exists, or to the machine's real ones.
-constexpr std::array<const char*, 5> kPrivateRoots = {
-    "HOME", "XDG_CONFIG_HOME", "XDG_RUNTIME_DIR", "PLOTCARE_CONFIG_HOME", "PLOTCARE_SYSTEM_CONFIG_DIR"};
+constexpr std::array<const char*, 5> kPrivateRoots = {"HOME", "XDG_CONFIG_HOME", "XDG_RUNTIME_DIR",
+                                                      "PLOTCARE_CONFIG_HOME",
+                                                      "PLOTCARE_SYSTEM_CONFIG_DIR"};
 
 class PrivateRootsCheck : public ::testing::EmptyTestEventListener {
 public:
@@ -33,12 +34,15 @@ public:
     void OnTestEnd(const ::testing::TestInfo&) override {
         for (std::size_t i = 0; i < kPrivateRoots.size(); ++i) {
             const char* value = std::getenv(kPrivateRoots[i]);
-            const std::optional<std::string> now = value ? std::optional<std::string>(value) : std::nullopt;
+            const std::optional<std::string> now =
+                value ? std::optional<std::string>(value) : std::nullopt;
             if (now == m_before[i]) continue;
-            ADD_FAILURE() << kPrivateRoots[i] << " was left as " << now.value_or("<unset>") << ", not "
-                          << m_before[i].value_or("<unset>");
-            if (m_before[i]) setenv(kPrivateRoots[i], m_before[i]->c_str(), 1);
-            else unsetenv(kPrivateRoots[i]);
+            ADD_FAILURE() << kPrivateRoots[i] << " was left as " << now.value_or("<unset>")
+                          << ", not " << m_before[i].value_or("<unset>");
+            if (m_before[i])
+                setenv(kPrivateRoots[i], m_before[i]->c_str(), 1);
+            else
+                unsetenv(kPrivateRoots[i]);
         }
     }
 
