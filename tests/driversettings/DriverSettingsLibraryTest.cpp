@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <vector>
+
+#include <sys/stat.h>
 
 #include "PrivateCups.h"
 #include "comm/CDriverMediaList.h"
@@ -37,6 +40,21 @@ TEST_F(DriverSettingsTest, LoadsFromTheQueuesDriverFolderAndUnloads) {
     EXPECT_FALSE(m_library.IsLoaded());
     EXPECT_EQ(m_library.BoundCount(), 0);
     EXPECT_EQ(m_library.Open(q, "", nullptr, &h), CDriverSettingsLibrary::kNotBound);
+}
+
+TEST_F(DriverSettingsTest, LibraryIsNotLoadedFromAFolderOthersCanWrite) {
+    const std::string q = AddQueue(kQz);
+    TempDir dir;
+    const std::filesystem::path folder = dir.path() / "driver";
+    std::filesystem::create_directories(folder);
+    std::filesystem::copy_file(DriverFolder() + "/" + CDriverSettingsLibrary::kLibraryName,
+                               folder / CDriverSettingsLibrary::kLibraryName);
+    m_library.SetDriverPathFinder([&](const std::string&) { return (folder / "ovqz7100.ppd").string(); });
+    ASSERT_EQ(chmod(folder.c_str(), 0777), 0);
+    EXPECT_EQ(m_library.Load(q), 0);
+    EXPECT_FALSE(m_library.IsLoaded());
+    ASSERT_EQ(chmod(folder.c_str(), 0755), 0);
+    EXPECT_EQ(m_library.Load(q), 1);
 }
 
 TEST_F(DriverSettingsTest, MissingLibraryFailsEveryCall) {
