@@ -13,6 +13,7 @@
 #include "PrivateCups.h"
 #include "comm/CDriverMediaList.h"
 #include "platform/DeviceMode.h"
+#include "platform/LibraryLoader.h"
 #include "sampleprint/CDriverSettingsAccess.h"
 
 namespace {
@@ -29,6 +30,8 @@ TEST(DriverSettingsLibraryPath, IsTheDriverFolderAndTheLibraryName) {
 }
 
 TEST_F(DriverSettingsTest, LoadsFromTheQueuesDriverFolderAndUnloads) {
+    // The build's driver folder must pass the rule for driver folders.
+    EXPECT_EQ(LibraryLoader::TrustProblem(DriverFolder() + "/" + CDriverSettingsLibrary::kLibraryName), "");
     const std::string q = AddQueue(kQz);
     ASSERT_EQ(m_library.Load(q), 1);
     EXPECT_EQ(m_library.BoundCount(), CDriverSettingsLibrary::kEntryPointCount);
