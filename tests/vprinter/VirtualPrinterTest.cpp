@@ -126,6 +126,9 @@ TEST_F(VirtualPrinter, PrintsIntoTheOutputFolderAndRecordsJobs) {
     Run(*p, RemoteJob({ss}));
     const std::string pdf = "%PDF-1.4\n<< /Title (Sample Media) >>\n<< /Type /Page /MediaBox [0 0 595 842] >>\n%%EOF\n";
     Run(*p, Text(pdf));
+    // Sheets come out as their printing ends: 45 s, three times 30 s, 60 s.
+    now += 45000 + 3 * 30000 + 60000;
+    p->Tick();
     EXPECT_EQ(OutputFiles(), (std::vector<std::string>{"0001-nozzle-check.ppm", "0001-nozzle-check.txt",
                                                        "0002-status-sheet.txt",
                                                        "0003-job-information.txt",
