@@ -103,13 +103,23 @@ int AssignStatusBuffer(const std::uint8_t* buffer, int size, CStatusReply& reply
 }
 
 int CPrinterLink::WaitUntilReady(const std::string& printer, ReadyWaitProgress* progress) {
-    if (!m_library) return -1;
+    switch (WaitForReady(printer, progress)) {
+    case ReadyOutcome::Ready: return 1;
+    case ReadyOutcome::NoLibrary: return -1;
+    default: return 0;
+    }
+}
+
+CPrinterLink::ReadyOutcome CPrinterLink::WaitForReady(const std::string& printer, ReadyWaitProgress* progress) {
+    if (!m_library) return ReadyOutcome::NoLibrary;
     const int handle = OpenChannel(printer);
-    if (handle < 1) return 0;
+    if (handle < 1) return ReadyOutcome::NoChannel;
     CStatusReply status;
-    if (QueryStatus(handle, status) > 0 && status.IsReady()) {
+    int got = QueryStatus(handle, status);
+    bool answered = got > 0;
+    if (answered && status.IsReady()) {
         CloseChannel(handle);
-        return 1;
+        return ReadyOutcome::Ready;
     }
     Clock& clock = Clock::Current();
     const std::int64_t start = clock.TickMs();
@@ -118,8 +128,8 @@ int CPrinterLink::WaitUntilReady(const std::string& printer, ReadyWaitProgress* 
         progress->ReadyWaitBegin(printer, kReadyRetries * kReadyWaitMs);
         cancelled = progress->ReadyWaitPoll(0);
     }
-    int result = 0;
-    for (int attempt = 0; attempt < kReadyRetries && result == 0 && !cancelled; ++attempt) {
+    bool ready = false;
+    for (int attempt = 0; attempt < kReadyRetries && !ready && !cancelled; ++attempt) {
         if (progress) {
             // The wait blocks on the event queue, so windows stay alive
             // without the thread spinning; the progress is asked after every
@@ -128,11 +138,16 @@ int CPrinterLink::WaitUntilReady(const std::string& printer, ReadyWaitProgress* 
         } else {
             clock.Sleep(kReadyWaitMs);
         }
-        if (!cancelled && QueryStatus(handle, status) > 0 && status.IsReady()) result = 1;
+        if (cancelled) break;
+        got = QueryStatus(handle, status);
+        answered = answered || got > 0;
+        ready = got > 0 && status.IsReady();
     }
-    if (progress) progress->ReadyWaitEnd(result == 1);
+    if (progress) progress->ReadyWaitEnd(ready);
     CloseChannel(handle);
-    return result;
+    if (ready) return ReadyOutcome::Ready;
+    if (cancelled) return ReadyOutcome::Cancelled;
+    return answered ? ReadyOutcome::NotReady : ReadyOutcome::NoStatus;
 }
 
 int CPrinterLink::Exchange(int handle, const std::uint8_t* command, int length, std::uint8_t* reply, int replySize,

@@ -55,6 +55,14 @@ public:
     // library. `progress` shows the wait and may end it early; without one
     // the waits are plain sleeps.
     int WaitUntilReady(const std::string& printer, ReadyWaitProgress* progress);
+
+    // How a readiness wait ended: ready; answered but never ready; no status
+    // read answered at all; no channel opened; ended by the progress; no
+    // library.
+    enum class ReadyOutcome { Ready, NotReady, NoStatus, NoChannel, Cancelled, NoLibrary };
+    // The same wait as WaitUntilReady, telling the ways of not being ready
+    // apart (WaitUntilReady gives 1 for Ready, -1 for NoLibrary, else 0).
+    ReadyOutcome WaitForReady(const std::string& printer, ReadyWaitProgress* progress);
     int Exchange(int handle, const std::uint8_t* command, int length, std::uint8_t* reply, int replySize,
                  int timeoutMs);
     int SendReceive(const std::string& printer, const std::uint8_t* command, int length, std::uint8_t* reply,
