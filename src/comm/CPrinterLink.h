@@ -63,6 +63,7 @@ public:
     // The same wait as WaitUntilReady, telling the ways of not being ready
     // apart (WaitUntilReady gives 1 for Ready, -1 for NoLibrary, else 0).
     ReadyOutcome WaitForReady(const std::string& printer, ReadyWaitProgress* progress);
+
     int Exchange(int handle, const std::uint8_t* command, int length, std::uint8_t* reply, int replySize,
                  int timeoutMs);
     int SendReceive(const std::string& printer, const std::uint8_t* command, int length, std::uint8_t* reply,
