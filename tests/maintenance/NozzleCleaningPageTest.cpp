@@ -5,6 +5,7 @@
 #include "../shell/ShellFixture.h"
 #include "FakeBidi.h"
 #include "RecordingSpooler.h"
+#include "app/CPageSelector.h"
 #include "app/ControlHelpers.h"
 #include "comm/CBidiLibrary.h"
 #include "comm/CPrinterLink.h"
@@ -153,7 +154,13 @@ TEST_F(NozzlePage, TheKeyboardReachesAndPressesEveryButtonInOrder) {
     const QList<QWidget*> order{page->NozzleCheckButton(), page->HeadCleaningButton(),
                                 page->HelpButton()};
     EXPECT_EQ(page->TabStops(), order);
-    order[0]->setFocus();
+    // The page switch leaves the focus on the window; Tab goes from there to
+    // the page selector in the header, then into the page.
+    EXPECT_EQ(QApplication::focusWidget(), window.get());
+    QTest::keyClick(window.get(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(window->PageSelector()));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), order[0]);
     for (int i = 1; i < order.size(); ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         EXPECT_EQ(QApplication::focusWidget(), order[i]);
