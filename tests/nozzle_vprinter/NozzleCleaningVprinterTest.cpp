@@ -157,7 +157,8 @@ TEST_P(NozzleVprinter, ThePrinterPrintsThePatternAndCleansItsHead) {
     messages.Clear();
     page->HeadCleaningButton()->click();
     EXPECT_EQ(messages.Texts(), QStringList{app->GetText(20900)});
-    ASSERT_TRUE(Eventually([&] { return Logged(control, "CH 00 10"); }));
+    ASSERT_TRUE(Eventually([&] { return Logged(control, "done head cleaning"); }));
+    EXPECT_TRUE(Logged(control, "CH 00 10"));
     EXPECT_TRUE(Logged(control, "job 25 bytes"));
     EXPECT_TRUE(Eventually([&] { return std::stoi(control.Get("maintenance")) < tank; }));
 
