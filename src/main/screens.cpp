@@ -10,12 +10,14 @@
 #include "app/CSplashDialog.h"
 #include "app/CTextDisplayDialog.h"
 #include "app/ShellApp.h"
+#include "maintenance/CBusyDialog.h"
 #include "platform/Clock.h"
 #include "platform/MessageRecorder.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QPainter>
 #include <QTextStream>
 
 #include <cstdio>
@@ -30,6 +32,24 @@ bool Save(const QPixmap& picture, const QDir& dir, const QString& name) {
     }
     std::printf("%s %dx%d\n", qPrintable(path), picture.width(), picture.height());
     return true;
+}
+
+// The main window as it looks while a page waits for the printer: the busy
+// dialog centred over the disabled window.
+QPixmap WithBusyDialog(CMainWindow& window) {
+    CBusyDialog busy;
+    if (!busy.Create(ShellApp::Text(0), CBusyDialog::kReadyWaitTimeoutMs, false, &window)) return {};
+    QApplication::processEvents();
+    QPixmap picture = window.grab();
+    const QPixmap dialog = busy.Window()->grab();
+    QPainter p(&picture);
+    p.drawPixmap((picture.width() - dialog.width()) / 2, (picture.height() - dialog.height()) / 2, dialog);
+    p.setPen(QColor(0x80, 0x80, 0x80));
+    p.drawRect(QRect((picture.width() - dialog.width()) / 2, (picture.height() - dialog.height()) / 2,
+                     dialog.width() - 1, dialog.height() - 1));
+    p.end();
+    busy.Close();
+    return picture;
 }
 
 } // namespace
@@ -102,6 +122,9 @@ int main(int argc, char** argv) {
             QApplication::processEvents();
             ok &= Save(window.grab(), out, QStringLiteral("page%1.png").arg(k));
         }
+        // The nozzle check page while its readiness wait runs.
+        window.ShowPage(2);
+        ok &= Save(WithBusyDialog(window), out, QStringLiteral("page2-busy.png"));
         window.ShowPage(0);
     }
     ok &= Save(CSplashDialog(CSplashDialog::Form::Splash).Render(), out, QStringLiteral("splash.png"));
