@@ -14,6 +14,7 @@
 #include "custompaper/CMediaTable.h"
 #include "maintenance/CAlignmentDriver.h"
 #include "maintenance/CManualAlignmentPage.h"
+#include "maintenance/CBusyDialog.h"
 #include "platform/Clock.h"
 #include "platform/MessageRecorder.h"
 
@@ -23,6 +24,7 @@
 #include <QLineEdit>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QPainter>
 #include <QTextStream>
 
 #include <cstdio>
@@ -74,6 +76,24 @@ bool SaveAlignmentStates(CMainWindow& window, const QDir& out, const QString& st
     ok &= Save(window.grab(), out, stem + QStringLiteral("-4inks.png"));
     chips->SetInkCount(inks);
     return ok;
+}
+
+// The main window as it looks while a page waits for the printer: the busy
+// dialog centred over the disabled window.
+QPixmap WithBusyDialog(CMainWindow& window) {
+    CBusyDialog busy;
+    if (!busy.Create(ShellApp::Text(0), CBusyDialog::kReadyWaitTimeoutMs, false, &window)) return {};
+    QApplication::processEvents();
+    QPixmap picture = window.grab();
+    const QPixmap dialog = busy.Window()->grab();
+    QPainter p(&picture);
+    p.drawPixmap((picture.width() - dialog.width()) / 2, (picture.height() - dialog.height()) / 2, dialog);
+    p.setPen(QColor(0x80, 0x80, 0x80));
+    p.drawRect(QRect((picture.width() - dialog.width()) / 2, (picture.height() - dialog.height()) / 2,
+                     dialog.width() - 1, dialog.height() - 1));
+    p.end();
+    busy.Close();
+    return picture;
 }
 
 } // namespace
@@ -150,6 +170,9 @@ int main(int argc, char** argv) {
             ok &= Save(window.grab(), out, QStringLiteral("page%1.png").arg(k));
             if (k == 8 || k == 9) ok &= SaveAlignmentStates(window, out, QStringLiteral("page%1").arg(k));
         }
+        // The nozzle check page while its readiness wait runs.
+        window.ShowPage(2);
+        ok &= Save(WithBusyDialog(window), out, QStringLiteral("page2-busy.png"));
         window.ShowPage(0);
     }
     ok &= Save(CSplashDialog(CSplashDialog::Form::Splash).Render(), out, QStringLiteral("splash.png"));
