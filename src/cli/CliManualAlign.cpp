@@ -31,26 +31,40 @@ bool ParseInt(const std::string& text, int& value) {
 }
 
 int Usage(Context& c, const std::string& what) {
-    c.err << "plotcare-cli: " << Printable(what) << "\n" << kUsage;
+    c.err << "plotcare-cli: " << Escaped(what) << "\n" << kUsage;
     return kExitUsage;
 }
 
-// The page's message on one line.
-std::string MessageText(int textId) {
-    return App().GetText(textId).replace(QLatin1Char('\n'), QLatin1Char(' ')).toStdString();
-}
+struct OutcomeRow {
+    MA::Outcome result;
+    int exitCode;
+    const char* word;
+    // Said when the settings give no text for the page's message.
+    const char* fallback;
+};
 
-Outcome Describe(MA::Action action, MA::Outcome outcome, bool readyWaitCancelled) {
-    const std::string text = MessageText(MA::MessageFor(action, outcome).text);
+const OutcomeRow kRows[] = {
+    {MA::Outcome::Sent, kExitOk, "sent", "the job was sent to the printer"},
+    {MA::Outcome::NoThickness, kExitRefused, "empty-thickness", "no paper thickness is given"},
+    {MA::Outcome::NotReady, kExitNotReady, "not-ready", "the printer is not ready"},
+    {MA::Outcome::SnRefused, kExitRefused, "sn-level", "the printer cannot start the alignment now"},
+    // The page says "not ready" here; the command says what went wrong.
+    {MA::Outcome::PlatenUnknown, kExitNoAnswer, "platen-not-obtained",
+     "the printer did not give the platen gap for the media"},
+    {MA::Outcome::NotSent, kExitFailed, "not-sent", "the job could not be sent to the printer"},
+};
+
+Outcome Describe(MA::Action action, MA::Outcome result, bool readyWaitCancelled) {
     if (readyWaitCancelled) return {kExitCancelled, "cancelled", "the wait for the printer was cancelled", {}};
-    switch (outcome) {
-    case MA::Outcome::Sent: return {kExitOk, "sent", text, {}};
-    case MA::Outcome::NoThickness: return {kExitRefused, "empty-thickness", text, {}};
-    case MA::Outcome::NotReady: return {kExitNotReady, "not-ready", text, {}};
-    case MA::Outcome::SnRefused: return {kExitRefused, "sn-level", text, {}};
-    case MA::Outcome::PlatenUnknown:
-        return {kExitNoAnswer, "platen-not-obtained", "the printer did not give the platen gap for the media", {}};
-    case MA::Outcome::NotSent: break;
+    for (const OutcomeRow& row : kRows) {
+        if (row.result != result) continue;
+        if (result == MA::Outcome::PlatenUnknown) return {row.exitCode, row.word, row.fallback, {}};
+        // The page's message, on one line.
+        const std::string text = App()
+                                     .GetText(MA::MessageFor(action, result).text)
+                                     .replace(QLatin1Char('\n'), QLatin1Char(' '))
+                                     .toStdString();
+        return {row.exitCode, row.word, text.empty() ? row.fallback : text, {}};
     }
     return {kExitFailed, "not-sent", "the job could not be sent to the printer", {}};
 }
@@ -194,7 +208,7 @@ int Align(Context& c) {
         const std::string typed = c.Value("--thickness");
         const std::string cleaned = alignment.Media().SetThicknessText(typed);
         if (cleaned != typed)
-            c.err << "plotcare-cli: the thickness \"" << Printable(typed) << "\" is taken as \"" << cleaned
+            c.err << "plotcare-cli: the thickness \"" << Escaped(typed) << "\" is taken as \"" << cleaned
                   << "\" (1 to 16)\n";
     }
     if (c.Has("--media")) {

@@ -63,6 +63,18 @@ TEST_P(Screens, EveryWindowRendersAtItsSize) {
     const QImage busy = load("page2-busy.png");
     EXPECT_EQ(busy.size(), nozzle.size());
     EXPECT_NE(busy, nozzle);
+    // The alignment pages (both builds) also as an operator fills them in,
+    // and with the column chips of a four-ink printer.
+    for (const char* page : {"page8", "page9"}) {
+        SCOPED_TRACE(page);
+        const QImage plain = load((std::string(page) + ".png").c_str());
+        EXPECT_EQ(plain.height(), menuBar + 66 + 300);
+        for (const char* state : {"-filled.png", "-4inks.png"}) {
+            const QImage picture = load((std::string(page) + state).c_str());
+            EXPECT_EQ(picture.size(), plain.size()) << state;
+            EXPECT_NE(picture, plain) << state;
+        }
+    }
     for (const char* name : {"splash.png", "about.png"}) {
         SCOPED_TRACE(name);
         const QImage picture = load(name);
