@@ -18,11 +18,12 @@ namespace {
 
 using MA = CManualAlignment;
 
-constexpr const char* kUsage =
-    "usage: plotcare-cli align PRINTER --direction bi|uni [--media ID] [--thickness N] [--platen VALUE|auto]\n"
-    "                          print|save ITEM...\n"
-    "       plotcare-cli align PRINTER restore\n"
-    "ITEM: R (row R, every column 5), R=V,V,... (row R, a value per column), R.C=V (row R, column C)\n";
+constexpr const char* kUsage = "usage: plotcare-cli align PRINTER --direction bi|uni [--media ID] "
+                               "[--thickness N] [--platen VALUE|auto]\n"
+                               "                          print|save ITEM...\n"
+                               "       plotcare-cli align PRINTER restore\n"
+                               "ITEM: R (row R, every column 5), R=V,V,... (row R, a value per "
+                               "column), R.C=V (row R, column C)\n";
 
 bool ParseInt(const std::string& text, int& value) {
     const char* end = text.data() + text.size();
@@ -47,7 +48,8 @@ const OutcomeRow kRows[] = {
     {MA::Outcome::Sent, kExitOk, "sent", "the job was sent to the printer"},
     {MA::Outcome::NoThickness, kExitRefused, "empty-thickness", "no paper thickness is given"},
     {MA::Outcome::NotReady, kExitNotReady, "not-ready", "the printer is not ready"},
-    {MA::Outcome::SnRefused, kExitRefused, "sn-level", "the printer cannot start the alignment now"},
+    {MA::Outcome::SnRefused, kExitRefused, "sn-level",
+     "the printer cannot start the alignment now"},
     // The page says "not ready" here; the command says what went wrong.
     {MA::Outcome::PlatenUnknown, kExitNoAnswer, "platen-not-obtained",
      "the printer did not give the platen gap for the media"},
@@ -55,7 +57,8 @@ const OutcomeRow kRows[] = {
 };
 
 Outcome Describe(MA::Action action, MA::Outcome result, bool readyWaitCancelled) {
-    if (readyWaitCancelled) return {kExitCancelled, "cancelled", "the wait for the printer was cancelled", {}};
+    if (readyWaitCancelled)
+        return {kExitCancelled, "cancelled", "the wait for the printer was cancelled", {}};
     for (const OutcomeRow& row : kRows) {
         if (row.result != result) continue;
         if (result == MA::Outcome::PlatenUnknown) return {row.exitCode, row.word, row.fallback, {}};
@@ -93,17 +96,22 @@ int Restore(Context& c) {
     SpoolerPrinter printer;
     if (int r = FindPrinter(c, printer)) return r;
     const bool sent = MA::SendLeaveJob(printer.name);
-    return Report(c, printer.name, "align-restore",
-                  sent ? Outcome{kExitOk, "sent", "the printer goes back to its kept alignment values", {}}
-                       : Outcome{kExitFailed, "not-sent", "the job could not be sent to the printer", {}});
+    return Report(
+        c, printer.name, "align-restore",
+        sent ? Outcome{kExitOk, "sent", "the printer goes back to its kept alignment values", {}}
+             : Outcome{kExitFailed, "not-sent", "the job could not be sent to the printer", {}});
 }
 
 } // namespace
 
-bool ParseAlignItems(const std::vector<std::string>& items, int columns, AlignItems& out, std::string& error) {
+bool ParseAlignItems(const std::vector<std::string>& items, int columns, AlignItems& out,
+                     std::string& error) {
     out = AlignItems{};
-    for (auto& row : out.values) row.fill(MA::kDefaultValue);
-    auto value = [](const std::string& text, int& v) { return ParseInt(text, v) && v >= MA::kValueMin && v <= MA::kValueMax; };
+    for (auto& row : out.values)
+        row.fill(MA::kDefaultValue);
+    auto value = [](const std::string& text, int& v) {
+        return ParseInt(text, v) && v >= MA::kValueMin && v <= MA::kValueMax;
+    };
     for (const std::string& item : items) {
         const std::size_t eq = item.find('=');
         const std::string left = item.substr(0, eq);
@@ -139,10 +147,12 @@ bool ParseAlignItems(const std::vector<std::string>& items, int columns, AlignIt
         // A whole row: "4,5,6,..." or the digits alone, "456...".
         std::vector<std::string> parts;
         if (right.find(',') == std::string::npos) {
-            for (char ch : right) parts.emplace_back(1, ch);
+            for (char ch : right)
+                parts.emplace_back(1, ch);
         } else {
             std::size_t from = 0;
-            for (std::size_t comma; (comma = right.find(',', from)) != std::string::npos; from = comma + 1)
+            for (std::size_t comma; (comma = right.find(',', from)) != std::string::npos;
+                 from = comma + 1)
                 parts.push_back(right.substr(from, comma - from));
             parts.push_back(right.substr(from));
         }
@@ -169,11 +179,12 @@ int Align(Context& c) {
         if (c.args.size() > 2) return Usage(c, "restore takes no items");
         return Restore(c);
     }
-    if (action != "print" && action != "save") return Usage(c, "the action is print, save or restore");
+    if (action != "print" && action != "save")
+        return Usage(c, "the action is print, save or restore");
     const std::string direction = c.Value("--direction");
     if (direction != "bi" && direction != "uni") return Usage(c, "--direction must be bi or uni");
-    const MA::Kind& kind =
-        MA::KindOf(direction == "bi" ? MA::Direction::Bidirectional : MA::Direction::Unidirectional);
+    const MA::Kind& kind = MA::KindOf(direction == "bi" ? MA::Direction::Bidirectional
+                                                        : MA::Direction::Unidirectional);
     const std::vector<std::string> itemArgs(c.args.begin() + 2, c.args.end());
     if (itemArgs.empty()) return Usage(c, action + " needs at least one row");
     AlignItems items;
@@ -188,7 +199,8 @@ int Align(Context& c) {
         if (v == "auto")
             platen = 0;
         else if (!ParseInt(v, platen) || platen < 1 || platen > 4)
-            return Usage(c, "--platen takes auto or a platen gap value from 4 (widest) to 1 (narrow)");
+            return Usage(c,
+                         "--platen takes auto or a platen gap value from 4 (widest) to 1 (narrow)");
     }
 
     ActionSession session;
@@ -198,8 +210,9 @@ int Align(Context& c) {
     const MA::Action what = action == "print" ? MA::Action::Print : MA::Action::Save;
     const CMediaTable& table = *session.Shared().mediaTable;
     const QByteArray* settings = App().GetDriverSettings();
-    CAlignmentDriver driver(session.Shared().driverSettingsLibrary.get(), printer, session.Printer().port,
-                            settings ? settings->constData() : nullptr, &table);
+    CAlignmentDriver driver(session.Shared().driverSettingsLibrary.get(), printer,
+                            session.Printer().port, settings ? settings->constData() : nullptr,
+                            &table);
     MA alignment(kind);
     alignment.FillMedia(driver, table);
 
@@ -208,35 +221,41 @@ int Align(Context& c) {
         const std::string typed = c.Value("--thickness");
         const std::string cleaned = alignment.Media().SetThicknessText(typed);
         if (cleaned != typed)
-            c.err << "plotcare-cli: the thickness \"" << Escaped(typed) << "\" is taken as \"" << cleaned
-                  << "\" (1 to 16)\n";
+            c.err << "plotcare-cli: the thickness \"" << Escaped(typed) << "\" is taken as \""
+                  << cleaned << "\" (1 to 16)\n";
     }
     if (c.Has("--media")) {
         const int index = alignment.MediaIndexOfId(static_cast<std::uint32_t>(mediaId));
         if (index < 1) {
             std::string offered;
             for (const auto& item : alignment.Media().MediaItems())
-                if (item.MediaId() != 0 && !item.Unavailable()) offered += " " + std::to_string(item.MediaId());
-            return Usage(c, "the driver of \"" + printer + "\" offers no media " + std::to_string(mediaId) +
-                                " here (offered:" + offered + ")");
+                if (item.MediaId() != 0 && !item.Unavailable())
+                    offered += " " + std::to_string(item.MediaId());
+            return Usage(c, "the driver of \"" + printer + "\" offers no media " +
+                                std::to_string(mediaId) + " here (offered:" + offered + ")");
         }
         if (!alignment.SelectMedia(index, driver))
             return Report(c, printer, commandName,
-                          {kExitRefused, "media-unavailable",
-                           "the media " + std::to_string(mediaId) + " cannot be used with the driver's settings",
+                          {kExitRefused,
+                           "media-unavailable",
+                           "the media " + std::to_string(mediaId) +
+                               " cannot be used with the driver's settings",
                            {}});
         const std::string given = c.Value("--thickness");
         if (c.Has("--thickness") && alignment.Media().ThicknessText() != given &&
             !alignment.Media().ThicknessText().empty())
-            c.err << "plotcare-cli: the media's own thickness " << alignment.Media().ThicknessText() << " is used\n";
+            c.err << "plotcare-cli: the media's own thickness " << alignment.Media().ThicknessText()
+                  << " is used\n";
     }
     if (platen >= 0 && !alignment.Media().PlatenItems().empty()) {
         const int index = alignment.Media().PlatenIndexOfValue(platen);
         if (index < 0) {
             std::string offered;
             for (const auto& item : alignment.Media().PlatenItems())
-                offered += " " + (item.value == 0 ? std::string("auto") : std::to_string(item.value));
-            return Usage(c, "the platen gap " + c.Value("--platen") + " is not offered for thickness " +
+                offered +=
+                    " " + (item.value == 0 ? std::string("auto") : std::to_string(item.value));
+            return Usage(c, "the platen gap " + c.Value("--platen") +
+                                " is not offered for thickness " +
                                 alignment.Media().ThicknessText() + " (offered:" + offered + ")");
         }
         alignment.Media().SelectPlaten(index);
@@ -244,7 +263,8 @@ int Align(Context& c) {
     for (int r = 0; r < MA::kRows; ++r) {
         alignment.SetRowChecked(r, items.rows[static_cast<std::size_t>(r)]);
         for (int col = 0; col < kind.columns; ++col)
-            alignment.SetValue(r, col, items.values[static_cast<std::size_t>(r)][static_cast<std::size_t>(col)]);
+            alignment.SetValue(
+                r, col, items.values[static_cast<std::size_t>(r)][static_cast<std::size_t>(col)]);
     }
     // The values the job carries (the grid goes back to 5 once it is sent).
     std::string values;
@@ -252,18 +272,20 @@ int Align(Context& c) {
 
     CPrinterLink link(&session.Bidi());
     CliReadyProgress ready(c.err, c.options.terminal);
-    const MA::Target target{link, printer, true, &ready, table, [&driver] { return driver.DriverKind(); }};
+    const MA::Target target{link,   printer, true,
+                            &ready, table,   [&driver] { return driver.DriverKind(); }};
     const MA::Outcome result = alignment.Run(what, target);
     Outcome outcome = Describe(what, result, ready.Cancelled());
-    outcome.fields = {{"direction", JsonString(direction)},
-                      {"rows", rows},
-                      {"values", values},
-                      {"media", std::to_string(alignment.Media().SelectedMediaId())},
-                      {"thickness", std::to_string(alignment.Media().Thickness())},
-                      {"platen", std::to_string(alignment.LastPlatenValue())},
-                      {"jobBytes", std::to_string(result == MA::Outcome::Sent || result == MA::Outcome::NotSent
-                                                      ? alignment.LastJobLength()
-                                                      : 0)}};
+    outcome.fields = {
+        {"direction", JsonString(direction)},
+        {"rows", rows},
+        {"values", values},
+        {"media", std::to_string(alignment.Media().SelectedMediaId())},
+        {"thickness", std::to_string(alignment.Media().Thickness())},
+        {"platen", std::to_string(alignment.LastPlatenValue())},
+        {"jobBytes", std::to_string(result == MA::Outcome::Sent || result == MA::Outcome::NotSent
+                                        ? alignment.LastJobLength()
+                                        : 0)}};
     return Report(c, printer, commandName, outcome);
 }
 

@@ -22,6 +22,7 @@ struct AlignItems {
     CManualAlignment::Rows rows{};
     CManualAlignment::Grid values{};
 };
-bool ParseAlignItems(const std::vector<std::string>& items, int columns, AlignItems& out, std::string& error);
+bool ParseAlignItems(const std::vector<std::string>& items, int columns, AlignItems& out,
+                     std::string& error);
 
 } // namespace cli

@@ -5,10 +5,10 @@
 
 #include <utility>
 
-CAlignmentDriver::CAlignmentDriver(CDriverSettingsLibrary* library, std::string printer, std::string port,
-                                   const void* devMode, const CMediaTable* table)
-    : m_library(library), m_printer(std::move(printer)), m_port(std::move(port)), m_devMode(devMode),
-      m_table(table) {}
+CAlignmentDriver::CAlignmentDriver(CDriverSettingsLibrary* library, std::string printer,
+                                   std::string port, const void* devMode, const CMediaTable* table)
+    : m_library(library), m_printer(std::move(printer)), m_port(std::move(port)),
+      m_devMode(devMode), m_table(table) {}
 
 CAlignmentDriver::~CAlignmentDriver() = default;
 

@@ -17,8 +17,8 @@ class CAlignmentDriver {
 public:
     // `devMode` (the printer's driver settings block, may be null) and
     // `table` (null: the application's) must outlive this object.
-    CAlignmentDriver(CDriverSettingsLibrary* library, std::string printer, std::string port, const void* devMode,
-                     const CMediaTable* table);
+    CAlignmentDriver(CDriverSettingsLibrary* library, std::string printer, std::string port,
+                     const void* devMode, const CMediaTable* table);
     virtual ~CAlignmentDriver();
 
     // 1, 2 or 3; -1 when the driver cannot be asked.

@@ -1,10 +1,10 @@
 #include "maintenance/CManualAlignment.h"
 
 #include "comm/CPrinterLink.h"
-#include "maintenance/CAlignmentDriver.h"
 #include "comm/CStatusReply.h"
 #include "comm/RawJob.h"
 #include "comm/RemotePackets.h"
+#include "maintenance/CAlignmentDriver.h"
 #include "platform/Clock.h"
 
 namespace {
@@ -13,8 +13,7 @@ namespace {
 class JobWriter {
 public:
     JobWriter(std::uint8_t* out, std::size_t room) : m_out(out), m_room(room) {}
-    template <typename Builder, typename... Args>
-    void Add(Builder build, Args... args) {
+    template <typename Builder, typename... Args> void Add(Builder build, Args... args) {
         m_used += static_cast<std::size_t>(build(m_out + m_used, m_room - m_used, args...));
     }
     int Length() const { return static_cast<int>(m_used); }
@@ -37,12 +36,17 @@ const CManualAlignment::Kind& CManualAlignment::KindOf(Direction direction) {
 
 CManualAlignment::Message CManualAlignment::MessageFor(Action action, Outcome outcome) {
     switch (outcome) {
-    case Outcome::Sent: return {action == Action::Print ? kTextPrinted : kTextSaved, false};
-    case Outcome::NoThickness: return {kTextNoThickness, true};
+    case Outcome::Sent:
+        return {action == Action::Print ? kTextPrinted : kTextSaved, false};
+    case Outcome::NoThickness:
+        return {kTextNoThickness, true};
     case Outcome::NotReady:
-    case Outcome::PlatenUnknown: return {kTextNotReady, true};
-    case Outcome::SnRefused: return {kTextSnRefused, true};
-    case Outcome::NotSent: return {kTextNotCompleted, true};
+    case Outcome::PlatenUnknown:
+        return {kTextNotReady, true};
+    case Outcome::SnRefused:
+        return {kTextSnRefused, true};
+    case Outcome::NotSent:
+        return {kTextNotCompleted, true};
     }
     return {kTextNotCompleted, true};
 }
@@ -55,9 +59,9 @@ int CManualAlignment::PatternByte(const Kind& kind, int row) {
     return (kind.fullSet ? 0x80 : 0x10) + row + 1;
 }
 
-int CManualAlignment::BuildValuesJob(const Kind& kind, Action action, int thickness, int platenValue,
-                                     const Rows& rows, const Grid& values, std::uint8_t* out,
-                                     std::size_t room) {
+int CManualAlignment::BuildValuesJob(const Kind& kind, Action action, int thickness,
+                                     int platenValue, const Rows& rows, const Grid& values,
+                                     std::uint8_t* out, std::size_t room) {
     if (!out) return 0;
     JobWriter job(out, room);
     job.Add(BuildEnterRemote);
@@ -65,8 +69,8 @@ int CManualAlignment::BuildValuesJob(const Kind& kind, Action action, int thickn
     job.Add(BuildCmdSN, static_cast<std::uint8_t>(platenValue));
     for (int r = 0; r < kRows; ++r) {
         if (!rows[static_cast<std::size_t>(r)]) continue;
-        job.Add(BuildCmdDA, kind.fullSet, r, values[static_cast<std::size_t>(r)].data(), kind.columns,
-                static_cast<int*>(nullptr));
+        job.Add(BuildCmdDA, kind.fullSet, r, values[static_cast<std::size_t>(r)].data(),
+                kind.columns, static_cast<int*>(nullptr));
     }
     if (action == Action::Print) {
         for (int r = 0; r < kRows; ++r)
@@ -152,7 +156,8 @@ bool CManualAlignment::AnyRowChecked() const {
 }
 
 bool CManualAlignment::ActionsEnabled(const CMediaTable& table) const {
-    return AnyRowChecked() && !m_media.ThicknessText().empty() && m_media.MediaConditionHolds(table);
+    return AnyRowChecked() && !m_media.ThicknessText().empty() &&
+           m_media.MediaConditionHolds(table);
 }
 
 void CManualAlignment::SetValue(int row, int column, int value) {
@@ -166,10 +171,12 @@ int CManualAlignment::Value(int row, int column) const {
 }
 
 void CManualAlignment::ResetValues() {
-    for (Row& row : m_values) row.fill(kDefaultValue);
+    for (Row& row : m_values)
+        row.fill(kDefaultValue);
 }
 
-CManualAlignment::Outcome CManualAlignment::Run(Action action, const Target& target, const BlockingFn& blocking) {
+CManualAlignment::Outcome CManualAlignment::Run(Action action, const Target& target,
+                                                const BlockingFn& blocking) {
     const int thickness = m_media.Thickness();
     if (thickness < 0) return Outcome::NoThickness;
     if (target.waitForReady && target.link.WaitUntilReady(target.printer, target.progress) != 1)
@@ -187,14 +194,17 @@ CManualAlignment::Outcome CManualAlignment::Run(Action action, const Target& tar
 
     if (QuerySN01Level(target.link, target.printer) != 2) return Outcome::SnRefused;
     // The driver kind matters only for the media code of an automatic gap.
-    const int driverKind = (m_media.SelectedMediaId() != 0 && target.driverKind) ? target.driverKind() : 1;
+    const int driverKind =
+        (m_media.SelectedMediaId() != 0 && target.driverKind) ? target.driverKind() : 1;
     const int platen = m_media.PlatenValue(target.link, target.printer, target.table, driverKind);
     if (platen < 0) return Outcome::PlatenUnknown;
     m_lastPlatenValue = platen;
 
     std::uint8_t job[kJobRoom];
-    m_lastJobLength = BuildValuesJob(m_kind, action, thickness, platen, m_rows, m_values, job, sizeof job);
-    const bool sent = SendRawJob(target.printer, job, static_cast<std::size_t>(m_lastJobLength)) == 0;
+    m_lastJobLength =
+        BuildValuesJob(m_kind, action, thickness, platen, m_rows, m_values, job, sizeof job);
+    const bool sent =
+        SendRawJob(target.printer, job, static_cast<std::size_t>(m_lastJobLength)) == 0;
     Clock::Current().Wait(kPauseAfterJobMs);
     if (!sent) return Outcome::NotSent;
     ResetValues();

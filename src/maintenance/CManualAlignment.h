@@ -29,20 +29,37 @@ public:
         Direction direction;
         int pageIndex;
         int columns;
-        int fullSet;                  // full-set argument of the "DA" and "DT" builders
-        std::uint8_t directionByte;   // sixth byte of "DA" and "DT"
-        int textBase;                 // page name; labels and items follow it
+        int fullSet;                // full-set argument of the "DA" and "DT" builders
+        std::uint8_t directionByte; // sixth byte of "DA" and "DT"
+        int textBase;               // page name; labels and items follow it
         CAlignmentMediaChoice::Texts texts;
-        int headerLeft;               // left edge of the first column's ink chip
+        int headerLeft; // left edge of the first column's ink chip
         int headerStep;
         int headerTop;
-        int headerImageOffset;        // ink chip image of column c: c + offset
-        const char* name;             // "bi", "uni"
+        int headerImageOffset; // ink chip image of column c: c + offset
     };
-    static constexpr Kind kBidirectional{Direction::Bidirectional, 8, 8, 1, 0x00, 80000,
-                                         CAlignmentMediaChoice::kBidirectionalTexts, 106, 56, 85, 0, "bi"};
-    static constexpr Kind kUnidirectional{Direction::Unidirectional, 9, 7, 0, 0x10, 90000,
-                                          CAlignmentMediaChoice::kUnidirectionalTexts, 135, 56, 85, 1, "uni"};
+    static constexpr Kind kBidirectional{.direction = Direction::Bidirectional,
+                                         .pageIndex = 8,
+                                         .columns = 8,
+                                         .fullSet = 1,
+                                         .directionByte = 0x00,
+                                         .textBase = 80000,
+                                         .texts = CAlignmentMediaChoice::kBidirectionalTexts,
+                                         .headerLeft = 106,
+                                         .headerStep = 56,
+                                         .headerTop = 85,
+                                         .headerImageOffset = 0};
+    static constexpr Kind kUnidirectional{.direction = Direction::Unidirectional,
+                                          .pageIndex = 9,
+                                          .columns = 7,
+                                          .fullSet = 0,
+                                          .directionByte = 0x10,
+                                          .textBase = 90000,
+                                          .texts = CAlignmentMediaChoice::kUnidirectionalTexts,
+                                          .headerLeft = 135,
+                                          .headerStep = 56,
+                                          .headerTop = 85,
+                                          .headerImageOffset = 1};
     static const Kind& KindOf(Direction direction);
 
     static constexpr int kRows = 4;
@@ -71,21 +88,23 @@ public:
 
     enum class Action { Print, Save };
     enum class Outcome {
-        Sent,           // the job went out (and the grid is back at 5)
-        NoThickness,    // no paper thickness: nothing asked, nothing sent
-        NotReady,       // the printer did not report ready
-        SnRefused,      // the printer is not in a state to align ("SN" level)
-        PlatenUnknown,  // the automatic platen gap could not be asked
-        NotSent,        // the spooler did not take every byte of the job
+        Sent,          // the job went out (and the grid is back at 5)
+        NoThickness,   // no paper thickness: nothing asked, nothing sent
+        NotReady,      // the printer did not report ready
+        SnRefused,     // the printer is not in a state to align ("SN" level)
+        PlatenUnknown, // the automatic platen gap could not be asked
+        NotSent,       // the spooler did not take every byte of the job
     };
 
     struct Message {
         int text;
-        bool warning;  // otherwise information
+        bool warning; // otherwise information
     };
     // Every message of the pages, in the order review mode shows them.
-    static constexpr Message kReviewMessages[] = {
-        {kTextNoThickness, true}, {kTextSnRefused, true}, {kTextPrinted, false}, {kTextSaved, false}};
+    static constexpr Message kReviewMessages[] = {{kTextNoThickness, true},
+                                                  {kTextSnRefused, true},
+                                                  {kTextPrinted, false},
+                                                  {kTextSaved, false}};
     static Message MessageFor(Action action, Outcome outcome);
 
     using Row = std::array<int, kMaxColumns>;
@@ -102,8 +121,9 @@ public:
     // "DT" per checked row, exit remote mode and the job end; for Save "SV"
     // and exit remote mode, without the job end. Returns the bytes written
     // (0 when the buffer is too small).
-    static int BuildValuesJob(const Kind& kind, Action action, int thickness, int platenValue, const Rows& rows,
-                              const Grid& values, std::uint8_t* out, std::size_t room);
+    static int BuildValuesJob(const Kind& kind, Action action, int thickness, int platenValue,
+                              const Rows& rows, const Grid& values, std::uint8_t* out,
+                              std::size_t room);
     // The job sent when a page is left: enter remote mode, "LD", exit
     // remote mode (23 bytes). The printer goes back to its kept values.
     static int BuildLeaveJob(std::uint8_t* out, std::size_t room);

@@ -35,7 +35,7 @@ constexpr int kCellWidth = 32;
 struct ControlRow {
     int id;
     ControlRect rect;
-    int textOffset;  // from the page's text base; -1: no text
+    int textOffset; // from the page's text base; -1: no text
 };
 
 // Everything but the grid edits; the check boxes' rows follow kGridTop.
@@ -57,8 +57,9 @@ constexpr int kRowTextOffset = 6;
 constexpr QRect kGridFrame{8, 78, 585, 168};
 
 int CellId(const MA::Kind& kind, int row, int column) {
-    return kind.direction == MA::Direction::Bidirectional ? CManualAlignmentPage::kBidirectionalCells[row][column]
-                                                          : CManualAlignmentPage::kUnidirectionalCells[row][column];
+    return kind.direction == MA::Direction::Bidirectional
+               ? CManualAlignmentPage::kBidirectionalCells[row][column]
+               : CManualAlignmentPage::kUnidirectionalCells[row][column];
 }
 
 ControlRect CellRect(const MA::Kind& kind, int row, int column) {
@@ -76,7 +77,8 @@ ControlRect RowCheckRect(int row) {
 QString NameOf(QString text) {
     text.remove(QLatin1Char('&'));
     text = text.trimmed();
-    while (text.endsWith(QLatin1Char(':'))) text.chop(1);
+    while (text.endsWith(QLatin1Char(':')))
+        text.chop(1);
     return text.trimmed();
 }
 
@@ -85,18 +87,24 @@ CManualAlignmentPage::DriverFactory& Factory() {
     return factory;
 }
 
-bool ReviewMode() { return ShellApp::Mode() == CPlotcareApp::kModeReview; }
+bool ReviewMode() {
+    return ShellApp::Mode() == CPlotcareApp::kModeReview;
+}
 
 void ShowMessageOf(const MA::Message& message, QWidget* owner) {
-    ShowMessage(ShellApp::Text(message.text), message.warning ? MessageIcon::Warning : MessageIcon::Information,
+    ShowMessage(ShellApp::Text(message.text),
+                message.warning ? MessageIcon::Warning : MessageIcon::Information,
                 MessageButtons::Ok, owner);
 }
 
 } // namespace
 
-void CManualAlignmentPage::SetDriverFactory(DriverFactory factory) { Factory() = std::move(factory); }
+void CManualAlignmentPage::SetDriverFactory(DriverFactory factory) {
+    Factory() = std::move(factory);
+}
 
-CManualAlignmentPage::CManualAlignmentPage(CManualAlignment::Direction direction, CMainWindow* mainWindow)
+CManualAlignmentPage::CManualAlignmentPage(CManualAlignment::Direction direction,
+                                           CMainWindow* mainWindow)
     : CPage(MA::KindOf(direction).pageIndex, mainWindow), m_alignment(MA::KindOf(direction)) {
     resize(600, kPageHeight);
     BuildControls();
@@ -142,7 +150,8 @@ void CManualAlignmentPage::BuildControls() {
     SetControlId(m_print, kPrintButton);
     m_save = new QPushButton(this);
     SetControlId(m_save, kSaveButton);
-    for (QPushButton* b : {m_help, m_print, m_save}) b->setAutoDefault(false);
+    for (QPushButton* b : {m_help, m_print, m_save})
+        b->setAutoDefault(false);
 
     std::vector<int> ids;
     std::vector<ControlRect> rects;
@@ -171,34 +180,44 @@ void CManualAlignmentPage::BuildControls() {
     QList<QWidget*> order{m_mediaList, m_thickness, m_platenList};
     for (int r = 0; r < MA::kRows; ++r) {
         order << m_rowChecks[r];
-        for (int c = 0; c < kind.columns; ++c) order << m_cells[r][c];
+        for (int c = 0; c < kind.columns; ++c)
+            order << m_cells[r][c];
     }
     order << m_help << m_print << m_save;
-    for (int i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
+    for (int i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
 
     m_mediaList->setAccessibleName(NameOf(mediaLabel->text()));
-    m_thickness->setAccessibleName(NameOf(thicknessLabel->text()) + QLatin1Char(' ') + unitLabel->text());
+    m_thickness->setAccessibleName(NameOf(thicknessLabel->text()) + QLatin1Char(' ') +
+                                   unitLabel->text());
     m_platenList->setAccessibleName(NameOf(platenLabel->text()));
     mediaLabel->setBuddy(m_mediaList);
     thicknessLabel->setBuddy(m_thickness);
     platenLabel->setBuddy(m_platenList);
     for (int r = 0; r < MA::kRows; ++r) {
         const QString rowName = m_rowChecks[r]->text();
-        m_rowChecks[r]->setAccessibleName(NameOf(dotSizeLabel->text()) + QLatin1Char(' ') + rowName);
+        m_rowChecks[r]->setAccessibleName(NameOf(dotSizeLabel->text()) + QLatin1Char(' ') +
+                                          rowName);
         for (int c = 0; c < kind.columns; ++c)
-            m_cells[r][c]->setAccessibleName(QStringLiteral("%1 %2, %3").arg(NameOf(dotSizeLabel->text()), rowName).arg(c + 1));
+            m_cells[r][c]->setAccessibleName(
+                QStringLiteral("%1 %2, %3").arg(NameOf(dotSizeLabel->text()), rowName).arg(c + 1));
     }
-    for (QPushButton* b : {m_help, m_print, m_save}) b->setAccessibleName(NameOf(b->text()));
+    for (QPushButton* b : {m_help, m_print, m_save})
+        b->setAccessibleName(NameOf(b->text()));
 
-    connect(m_mediaList, qOverload<int>(&QComboBox::activated), this, &CManualAlignmentPage::OnMediaPicked);
+    connect(m_mediaList, qOverload<int>(&QComboBox::activated), this,
+            &CManualAlignmentPage::OnMediaPicked);
     connect(m_thickness, &QLineEdit::textEdited, this, &CManualAlignmentPage::OnThicknessEdited);
-    connect(m_platenList, qOverload<int>(&QComboBox::activated), this, &CManualAlignmentPage::OnPlatenPicked);
+    connect(m_platenList, qOverload<int>(&QComboBox::activated), this,
+            &CManualAlignmentPage::OnPlatenPicked);
     for (int r = 0; r < MA::kRows; ++r)
-        connect(m_rowChecks[r], &QCheckBox::toggled, this, [this, r](bool on) { OnRowToggled(r, on); });
+        connect(m_rowChecks[r], &QCheckBox::toggled, this,
+                [this, r](bool on) { OnRowToggled(r, on); });
     connect(m_print, &QPushButton::clicked, this, [this] { RunAction(MA::Action::Print); });
     connect(m_save, &QPushButton::clicked, this, [this] { RunAction(MA::Action::Save); });
-    connect(m_help, &QPushButton::clicked, this,
-            [this] { ShellApp::OpenManual(MainWindow(), m_alignment.GetKind().pageIndex, kHelpTopic); });
+    connect(m_help, &QPushButton::clicked, this, [this] {
+        ShellApp::OpenManual(MainWindow(), m_alignment.GetKind().pageIndex, kHelpTopic);
+    });
 }
 
 QCheckBox* CManualAlignmentPage::RowCheck(int row) const {
@@ -206,7 +225,8 @@ QCheckBox* CManualAlignmentPage::RowCheck(int row) const {
 }
 
 QLineEdit* CManualAlignmentPage::Cell(int row, int column) const {
-    if (row < 0 || row >= MA::kRows || column < 0 || column >= m_alignment.Columns()) return nullptr;
+    if (row < 0 || row >= MA::kRows || column < 0 || column >= m_alignment.Columns())
+        return nullptr;
     return m_cells[row][column];
 }
 
@@ -215,10 +235,10 @@ std::unique_ptr<CAlignmentDriver> CManualAlignmentPage::Driver() const {
     CPlotcareApp* app = CPlotcareApp::Current();
     CSharedObjects* shared = CSharedObjects::Current();
     const QByteArray* settings = app ? app->GetDriverSettings() : nullptr;
-    return std::make_unique<CAlignmentDriver>(shared ? shared->driverSettingsLibrary.get() : nullptr,
-                                              ShellApp::SelectedPrinter(),
-                                              app ? app->GetPortName().toStdString() : std::string(),
-                                              settings ? settings->constData() : nullptr, &Table());
+    return std::make_unique<CAlignmentDriver>(
+        shared ? shared->driverSettingsLibrary.get() : nullptr, ShellApp::SelectedPrinter(),
+        app ? app->GetPortName().toStdString() : std::string(),
+        settings ? settings->constData() : nullptr, &Table());
 }
 
 const CMediaTable& CManualAlignmentPage::Table() const {
@@ -233,7 +253,8 @@ std::vector<int> CManualAlignmentPage::HeaderImages() const {
     std::vector<int> images(static_cast<std::size_t>(kind.columns), -1);
     if (!shared || !shared->inkChips) return images;
     for (int c = 0; c < kind.columns; ++c)
-        images[static_cast<std::size_t>(c)] = shared->inkChips->ImageIndexForColumn(c + kind.headerImageOffset);
+        images[static_cast<std::size_t>(c)] =
+            shared->inkChips->ImageIndexForColumn(c + kind.headerImageOffset);
     return images;
 }
 
@@ -246,7 +267,8 @@ void CManualAlignmentPage::paintEvent(QPaintEvent* event) {
     if (!shared || !shared->inkChips) return;
     const MA::Kind& kind = m_alignment.GetKind();
     for (int c = 0; c < kind.columns; ++c)
-        shared->inkChips->DrawColumn(p, QPoint(kind.headerLeft + kind.headerStep * c, kind.headerTop),
+        shared->inkChips->DrawColumn(p,
+                                     QPoint(kind.headerLeft + kind.headerStep * c, kind.headerTop),
                                      c + kind.headerImageOffset);
 }
 
@@ -258,7 +280,8 @@ void CManualAlignmentPage::MirrorMedia() {
     m_mediaList->clear();
     auto* model = qobject_cast<QStandardItemModel*>(m_mediaList->model());
     for (const auto& item : media.MediaItems()) {
-        const QString text = item.textId >= 0 ? ShellApp::Text(item.textId) : QString::fromStdString(item.name);
+        const QString text =
+            item.textId >= 0 ? ShellApp::Text(item.textId) : QString::fromStdString(item.name);
         m_mediaList->addItem(text, QVariant::fromValue(item.data));
         if (item.Unavailable() && model) model->item(m_mediaList->count() - 1)->setEnabled(false);
     }
@@ -273,7 +296,8 @@ void CManualAlignmentPage::MirrorThicknessAndPlaten() {
     if (m_thickness->text() != thickness) m_thickness->setText(thickness);
     m_thickness->setReadOnly(media.ThicknessReadOnly());
     m_platenList->clear();
-    for (const auto& item : media.PlatenItems()) m_platenList->addItem(ShellApp::Text(item.textId), item.value);
+    for (const auto& item : media.PlatenItems())
+        m_platenList->addItem(ShellApp::Text(item.textId), item.value);
     m_platenList->setCurrentIndex(media.PlatenIndex());
     m_platenList->setEnabled(media.PlatenEnabled());
     m_mirroring = false;
@@ -281,12 +305,14 @@ void CManualAlignmentPage::MirrorThicknessAndPlaten() {
 
 void CManualAlignmentPage::MirrorGrid() {
     for (int r = 0; r < MA::kRows; ++r)
-        for (int c = 0; c < m_alignment.Columns(); ++c) m_cells[r][c]->setText(QString::number(m_alignment.Value(r, c)));
+        for (int c = 0; c < m_alignment.Columns(); ++c)
+            m_cells[r][c]->setText(QString::number(m_alignment.Value(r, c)));
 }
 
 void CManualAlignmentPage::EnableRows() {
     for (int r = 0; r < MA::kRows; ++r)
-        for (int c = 0; c < m_alignment.Columns(); ++c) m_cells[r][c]->setEnabled(m_alignment.RowEnabled(r));
+        for (int c = 0; c < m_alignment.Columns(); ++c)
+            m_cells[r][c]->setEnabled(m_alignment.RowEnabled(r));
     const bool enabled = m_alignment.ActionsEnabled(Table());
     m_print->setEnabled(enabled);
     m_save->setEnabled(enabled);
@@ -310,7 +336,8 @@ void CManualAlignmentPage::OnMediaPicked(int index) {
 
 void CManualAlignmentPage::OnThicknessEdited(const QString& text) {
     if (m_mirroring) return;
-    const QString cleaned = QString::fromStdString(m_alignment.Media().SetThicknessText(text.toStdString()));
+    const QString cleaned =
+        QString::fromStdString(m_alignment.Media().SetThicknessText(text.toStdString()));
     if (cleaned != text) {
         m_thickness->setText(cleaned);
         m_thickness->setCursorPosition(static_cast<int>(cleaned.size()));
@@ -337,7 +364,8 @@ void CManualAlignmentPage::Block(bool blocking) {
         setEnabled(false);
     } else {
         setEnabled(true);
-        if (m_focusBeforeBlock && isAncestorOf(m_focusBeforeBlock) && m_focusBeforeBlock->isEnabled())
+        if (m_focusBeforeBlock && isAncestorOf(m_focusBeforeBlock) &&
+            m_focusBeforeBlock->isEnabled())
             m_focusBeforeBlock->setFocus();
         m_focusBeforeBlock = nullptr;
         QApplication::restoreOverrideCursor();
@@ -351,8 +379,9 @@ void CManualAlignmentPage::RunAction(CManualAlignment::Action action) {
     CPrinterLink link(ShellApp::BidiLibrary());
     CBusyDialog readyDialog(ShellApp::Text(0), MainWindow());
     const auto driver = Driver();
-    const MA::Target target{link,         ShellApp::SelectedPrinter(), !ReviewMode(), &readyDialog,
-                            Table(),      [&driver] { return driver->DriverKind(); }};
+    const MA::Target target{link,          ShellApp::SelectedPrinter(),
+                            !ReviewMode(), &readyDialog,
+                            Table(),       [&driver] { return driver->DriverKind(); }};
     const MA::Outcome outcome = m_alignment.Run(action, target, [this](bool on) { Block(on); });
     if (outcome == MA::Outcome::Sent) MirrorGrid();
     ShowMessageOf(MA::MessageFor(action, outcome), MainWindow());
@@ -385,7 +414,8 @@ bool CManualAlignmentPage::OnPageShow() {
     busy.End();
     QApplication::restoreOverrideCursor();
     if (ReviewMode())
-        for (const MA::Message& message : MA::kReviewMessages) ShowMessageOf(message, MainWindow());
+        for (const MA::Message& message : MA::kReviewMessages)
+            ShowMessageOf(message, MainWindow());
     return true;
 }
 
@@ -394,7 +424,9 @@ void CManualAlignmentPage::OnPageLeave() {
     if (!ReviewMode()) MA::SendLeaveJob(ShellApp::SelectedPrinter());
 }
 
-void CManualAlignmentPage::OnDriverSettingsChanged() { Refresh(); }
+void CManualAlignmentPage::OnDriverSettingsChanged() {
+    Refresh();
+}
 
 void CManualAlignmentPage::Refresh() {
     m_alignment.RefreshMedia(*Driver(), Table());

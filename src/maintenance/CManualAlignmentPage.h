@@ -38,10 +38,11 @@ public:
     static constexpr int kPrintButton = 1145;
     static constexpr int kHelpButton = 1003;
     // Grid edits by row, left to right.
-    static constexpr int kBidirectionalCells[4][8] = {{1024, 1028, 1032, 1036, 1052, 1040, 1044, 1048},
-                                                      {1025, 1029, 1033, 1037, 1053, 1041, 1045, 1049},
-                                                      {1026, 1030, 1034, 1038, 1054, 1042, 1046, 1050},
-                                                      {1027, 1031, 1035, 1039, 1055, 1043, 1047, 1051}};
+    static constexpr int kBidirectionalCells[4][8] = {
+        {1024, 1028, 1032, 1036, 1052, 1040, 1044, 1048},
+        {1025, 1029, 1033, 1037, 1053, 1041, 1045, 1049},
+        {1026, 1030, 1034, 1038, 1054, 1042, 1046, 1050},
+        {1027, 1031, 1035, 1039, 1055, 1043, 1047, 1051}};
     static constexpr int kUnidirectionalCells[4][7] = {{1028, 1032, 1036, 1052, 1040, 1044, 1048},
                                                        {1029, 1033, 1037, 1053, 1041, 1045, 1049},
                                                        {1030, 1034, 1038, 1054, 1042, 1046, 1050},
@@ -107,7 +108,8 @@ private:
     QLineEdit* m_thickness = nullptr;
     QComboBox* m_platenList = nullptr;
     std::array<QCheckBox*, CManualAlignment::kRows> m_rowChecks{};
-    std::array<std::array<QLineEdit*, CManualAlignment::kMaxColumns>, CManualAlignment::kRows> m_cells{};
+    std::array<std::array<QLineEdit*, CManualAlignment::kMaxColumns>, CManualAlignment::kRows>
+        m_cells{};
     QPushButton* m_print = nullptr;
     QPushButton* m_save = nullptr;
     QPushButton* m_help = nullptr;

@@ -3,7 +3,10 @@
 // taken back by the job sent when the page is left. Over the network
 // channel and the local channel, through the private CUPS server.
 #include "../shell/ShellFixture.h"
-
+#include "CVPrinterClient.h"
+#include "CVPrinterProcess.h"
+#include "DriverRegistration.h"
+#include "PrivateCups.h"
 #include "app/CInkChipImages.h"
 #include "cli/CliCommands.h"
 #include "comm/CBidiLibrary.h"
@@ -11,17 +14,11 @@
 #include "custompaper/CMediaTable.h"
 #include "maintenance/CManualAlignmentPage.h"
 
-#include "CVPrinterClient.h"
-#include "CVPrinterProcess.h"
-#include "DriverRegistration.h"
-#include "PrivateCups.h"
-
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-
 #include <chrono>
 #include <sstream>
 #include <thread>
@@ -43,7 +40,8 @@ struct VirtualPrinter {
         CVPrinterProcess::Config config;
         config.stateDir = state.path().string();
         config.model = model;
-        if (process.Start(config, error)) control = std::make_unique<CVPrinterClient>(process.Ports().control);
+        if (process.Start(config, error))
+            control = std::make_unique<CVPrinterClient>(process.Ports().control);
     }
 };
 
@@ -54,7 +52,8 @@ struct Printers {
     Printers() {
         if (!corvan.control || !qz.control) return;
         PrivateCups& cups = PrivateCups::Shared();
-        cups.AddQueue("CorvanNet", corvan.process.NetworkUri(), OutputDir() + "/driver/ovcm7100.ppd");
+        cups.AddQueue("CorvanNet", corvan.process.NetworkUri(),
+                      OutputDir() + "/driver/ovcm7100.ppd");
         cups.AddQueue("QzLocal", qz.process.LocalUri(), OutputDir() + "/driver/ovqz7100.ppd");
     }
     static Printers& Shared() {
@@ -65,7 +64,7 @@ struct Printers {
 
 struct Case {
     const char* queue;
-    const char* direction;  // "bi" (page 8) or "uni" (page 9)
+    const char* direction; // "bi" (page 8) or "uni" (page 9)
 };
 
 class AlignVprinterTest : public ShellTest, public ::testing::WithParamInterface<Case> {
@@ -77,7 +76,7 @@ protected:
         ASSERT_TRUE(printers->qz.control) << printers->qz.error;
         PrivateCups::Shared().Activate();
         RegisterDriversForTest();
-        ShellApp::SetPrinterSource(nullptr);  // the real spooler
+        ShellApp::SetPrinterSource(nullptr); // the real spooler
         shared.bidiLibrary = std::make_unique<CBidiLibrary>();
         shared.driverSettingsLibrary = std::make_unique<CDriverSettingsLibrary>();
         shared.mediaTable = std::make_unique<CMediaTable>(dir.file("program/Settings/Media.ini"));
@@ -96,7 +95,8 @@ protected:
     // The printer's value of a "DA" column code: in use, or kept.
     std::string Align(int code, bool kept = false) {
         char key[32];
-        std::snprintf(key, sizeof key, "%salign.%s.%02X", kept ? "saved-" : "", bi ? "bi" : "uni", code);
+        std::snprintf(key, sizeof key, "%salign.%s.%02X", kept ? "saved-" : "", bi ? "bi" : "uni",
+                      code);
         return printer->control->Get(key);
     }
     // Jobs go through CUPS on their own time: waits (really) until the
@@ -147,7 +147,8 @@ TEST_P(AlignVprinterTest, SaveKeepsTheValuesAndLeavingTakesBackOnlyPrintedOnes) 
     alignment->MediaList()->setCurrentIndex(0);
     QTest::keyClicks(alignment->ThicknessEdit(), "3");
     alignment->RowCheck(1)->setChecked(true);
-    for (int c = 0; c < columns; ++c) alignment->Cell(1, c)->setText(QString::number(c + 1));
+    for (int c = 0; c < columns; ++c)
+        alignment->Cell(1, c)->setText(QString::number(c + 1));
     ASSERT_TRUE(alignment->SaveButton()->isEnabled());
     alignment->SaveButton()->click();
     EXPECT_EQ(messages.Texts(), QStringList{app->GetText(80903)});
@@ -157,7 +158,8 @@ TEST_P(AlignVprinterTest, SaveKeepsTheValuesAndLeavingTakesBackOnlyPrintedOnes) 
     }
 
     // Print other values: the printer uses them for the pattern ...
-    for (int c = 0; c < columns; ++c) alignment->Cell(1, c)->setText("9");
+    for (int c = 0; c < columns; ++c)
+        alignment->Cell(1, c)->setText("9");
     alignment->PrintButton()->click();
     EXPECT_EQ(messages.Texts(), (QStringList{app->GetText(80903), app->GetText(80902)}));
     EXPECT_TRUE(Eventually(first, "9"));
@@ -165,7 +167,8 @@ TEST_P(AlignVprinterTest, SaveKeepsTheValuesAndLeavingTakesBackOnlyPrintedOnes) 
 
     // ... and goes back to the kept ones when the page is left.
     window->ShowPage(0);
-    for (int c = 0; c < columns; ++c) EXPECT_TRUE(Eventually(first + c, std::to_string(c + 1))) << c;
+    for (int c = 0; c < columns; ++c)
+        EXPECT_TRUE(Eventually(first + c, std::to_string(c + 1))) << c;
     EXPECT_EQ(messages.Texts().size(), 2);
 }
 
@@ -173,7 +176,7 @@ TEST_P(AlignVprinterTest, CommandLineSavesAndRestores) {
     // The other direction than the page test of this printer.
     bi = !bi;
     const std::string direction = bi ? "bi" : "uni";
-    const int code = 0x37;  // row #4, last column, on both pages
+    const int code = 0x37; // row #4, last column, on both pages
     std::string output;
     ASSERT_EQ(Cli({"align", GetParam().queue, "--direction", direction, "--thickness", "2", "save",
                    bi ? "4.8=3" : "4.7=3"},

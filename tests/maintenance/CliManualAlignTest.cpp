@@ -1,18 +1,17 @@
 // plotcare-cli's align command in-process: the item syntax, and each exit
 // code against the spooler double and a scripted bidirectional library.
-#include "cli/CliCommands.h"
 #include "cli/CliManualAlign.h"
-#include "comm/CPrinterLink.h"
-#include "platform/Clock.h"
 
 #include "FakeBidi.h"
 #include "LinkTestSupport.h"
 #include "RecordingSpooler.h"
 #include "TestFiles.h"
-
-#include <gtest/gtest.h>
+#include "cli/CliCommands.h"
+#include "comm/CPrinterLink.h"
+#include "platform/Clock.h"
 
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <sstream>
 
 namespace {
@@ -24,14 +23,17 @@ TEST(CliAlignItems, RowsAndValuesFromEachForm) {
         std::vector<std::string> items;
         int columns;
         MA::Rows rows;
-        std::vector<std::pair<int, MA::Row>> values;  // row index, its values
+        std::vector<std::pair<int, MA::Row>> values; // row index, its values
     };
     const MA::Row fives{5, 5, 5, 5, 5, 5, 5, 5};
     const Case cases[] = {
         {{"1", "3"}, 8, {true, false, true, false}, {{0, fives}, {2, fives}}},
         {{"4=1,2,3,4,5,6,7"}, 7, {false, false, false, true}, {{3, {1, 2, 3, 4, 5, 6, 7, 5}}}},
         {{"2=98765432"}, 8, {false, true, false, false}, {{1, {9, 8, 7, 6, 5, 4, 3, 2}}}},
-        {{"3.1=4", "3.8=6", "1"}, 8, {true, false, true, false}, {{2, {4, 5, 5, 5, 5, 5, 5, 6}}, {0, fives}}},
+        {{"3.1=4", "3.8=6", "1"},
+         8,
+         {true, false, true, false},
+         {{2, {4, 5, 5, 5, 5, 5, 5, 6}}, {0, fives}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.items.front());
@@ -39,20 +41,31 @@ TEST(CliAlignItems, RowsAndValuesFromEachForm) {
         std::string error;
         ASSERT_TRUE(cli::ParseAlignItems(c.items, c.columns, items, error)) << error;
         EXPECT_EQ(items.rows, c.rows);
-        for (const auto& [row, values] : c.values) EXPECT_EQ(items.values[row], values) << row;
+        for (const auto& [row, values] : c.values)
+            EXPECT_EQ(items.values[row], values) << row;
     }
 }
 
 TEST(CliAlignItems, RefusesWhatIsNotOnTheGrid) {
-    const std::vector<std::string> bad[] = {
-        {"0"},     {"5"},        {"x"},         {"1.9=5"},           {"1.8=5"} /* uni: 7 columns */,
-        {"1.2"},   {"1.2=0"},    {"1.2=10"},    {"1=5,5,5,5,5,5"},   {"1=5,5,5,5,5,5,5,5"},
-        {"1=555"}, {"1=5,5,5,5,5,5,x"}, {"1.-1=5"}, {""},
-    };
-    for (const auto& items : bad) {
+    // On the unidirectional grid: 4 rows, 7 columns.
+    const char* const bad[] = {"0",
+                               "5",
+                               "x",
+                               "1.9=5",
+                               "1.8=5",
+                               "1.2",
+                               "1.2=0",
+                               "1.2=10",
+                               "1=555",
+                               "1=5,5,5,5,5,5",
+                               "1=5,5,5,5,5,5,5,5",
+                               "1=5,5,5,5,5,5,x",
+                               "1.-1=5",
+                               ""};
+    for (const char* item : bad) {
         cli::AlignItems out;
         std::string error;
-        EXPECT_FALSE(cli::ParseAlignItems(items, 7, out, error)) << items.front();
+        EXPECT_FALSE(cli::ParseAlignItems({item}, 7, out, error)) << item;
         EXPECT_FALSE(error.empty());
     }
 }
@@ -90,12 +103,16 @@ public:
 };
 
 TEST_F(CliAlignTest, PrintAndSaveSendThePagesJobs) {
-    ASSERT_EQ(Run({"align", "Room2", "--direction", "bi", "--thickness", "3", "print", "1", "3"}), 0) << err.str();
+    ASSERT_EQ(Run({"align", "Room2", "--direction", "bi", "--thickness", "3", "print", "1", "3"}),
+              0)
+        << err.str();
     ASSERT_EQ(spooler.Documents().size(), 1u);
     EXPECT_EQ(spooler.Documents()[0].bytes.size(), 179u);
     EXPECT_EQ(clock.Waits().back(), MA::kPauseAfterJobMs);
 
-    ASSERT_EQ(Run({"--json", "align", "Room2", "--direction", "uni", "--thickness", "3", "save", "4.7=9", "4.1=2"}), 0)
+    ASSERT_EQ(Run({"--json", "align", "Room2", "--direction", "uni", "--thickness", "3", "save",
+                   "4.7=9", "4.1=2"}),
+              0)
         << err.str();
     ASSERT_EQ(spooler.Documents().size(), 2u);
     const auto& job = spooler.Documents()[1].bytes;
@@ -122,18 +139,24 @@ TEST_F(CliAlignTest, ExitCodes) {
         std::function<void(CliAlignTest&)> setUp;
         int exit;
     };
-    const std::vector<std::string> print = {"align", "Room2", "--direction", "bi", "--thickness", "3", "print", "2"};
+    const std::vector<std::string> print = {"align",       "Room2", "--direction", "bi",
+                                            "--thickness", "3",     "print",       "2"};
     const Case cases[] = {
         {"no direction", {"align", "Room2", "print", "1"}, {}, 1},
         {"no rows", {"align", "Room2", "--direction", "bi", "print"}, {}, 1},
         {"bad item", {"align", "Room2", "--direction", "uni", "save", "1.8=5"}, {}, 1},
         {"bad action", {"align", "Room2", "--direction", "bi", "adjust", "1"}, {}, 1},
-        {"bad platen", {"align", "Room2", "--direction", "bi", "--platen", "7", "print", "1"}, {}, 1},
+        {"bad platen",
+         {"align", "Room2", "--direction", "bi", "--platen", "7", "print", "1"},
+         {},
+         1},
         {"no such printer", {"align", "Gone", "--direction", "bi", "print", "1"}, {}, 2},
         {"no thickness", {"align", "Room2", "--direction", "bi", "print", "1"}, {}, 5},
-        {"not ready", print, [](CliAlignTest& t) { t.fake.PushStatus(StatusReplyBytes(StateField(3))); }, 3},
+        {"not ready", print,
+         [](CliAlignTest& t) { t.fake.PushStatus(StatusReplyBytes(StateField(3))); }, 3},
         {"SN level", print, [](CliAlignTest& t) { t.fake.PushReceive("SN:011;"); }, 5},
-        {"job not sent", print, [](CliAlignTest& t) { t.spooler.Fail(RecordingSpooler::Step::Write); }, 6},
+        {"job not sent", print,
+         [](CliAlignTest& t) { t.spooler.Fail(RecordingSpooler::Step::Write); }, 6},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -141,7 +164,8 @@ TEST_F(CliAlignTest, ExitCodes) {
         std::vector<std::uint8_t> channels;
         FakeBidi::AddChannel(channels, CPrinterLink::kChannelLocal, 0x07);
         fake.SetChannels(channels);
-        if (!c.setUp || std::string(c.what) != "not ready") fake.PushStatus(StatusReplyBytes(StateField(4)));
+        if (!c.setUp || std::string(c.what) != "not ready")
+            fake.PushStatus(StatusReplyBytes(StateField(4)));
         if (c.setUp) c.setUp(*this);
         spooler.Clear();
         EXPECT_EQ(Run(c.args), c.exit) << err.str();

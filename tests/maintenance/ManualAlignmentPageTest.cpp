@@ -2,7 +2,8 @@
 // clock, the message recorder, the spooler double, a scripted bidirectional
 // library and a driver of the test's own.
 #include "../shell/ShellFixture.h"
-
+#include "FakeBidi.h"
+#include "RecordingSpooler.h"
 #include "app/CInkChipImages.h"
 #include "app/ControlHelpers.h"
 #include "comm/CBidiLibrary.h"
@@ -11,9 +12,6 @@
 #include "maintenance/CAlignmentDriver.h"
 #include "maintenance/CBusyDialog.h"
 #include "maintenance/CManualAlignmentPage.h"
-
-#include "FakeBidi.h"
-#include "RecordingSpooler.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -29,10 +27,11 @@ using Bytes = std::vector<std::uint8_t>;
 
 // Rows: id, file id, sub-id, code, variant, kind-2 excl., auto excl.,
 // order, thickness, then Mw/Hres/Vres of modes 1..4.
-const char* const kMedia = "[Media]\n"
-                           "MEDIA_NUM=2\n"
-                           "MEDIA01=101,1,1,7,0,0,1,30,3,2,360,720,4,720,720,8,1440,720,16,1440,1440\n"
-                           "MEDIA02=102,1,2,9,1,1,0,30,8,2,360,720,4,720,720,8,1440,720,16,1440,1440\n";
+const char* const kMedia =
+    "[Media]\n"
+    "MEDIA_NUM=2\n"
+    "MEDIA01=101,1,1,7,0,0,1,30,3,2,360,720,4,720,720,8,1440,720,16,1440,1440\n"
+    "MEDIA02=102,1,2,9,1,1,0,30,8,2,360,720,4,720,720,8,1440,720,16,1440,1440\n";
 
 // What the test's driver says, shared by every driver object the page makes.
 struct DriverScript {
@@ -58,11 +57,13 @@ private:
 // A status reply: state field, then the ink field for 4 or 8 inks.
 Bytes Status(int state, int inks) {
     Bytes fields = {0x01, 0x01, static_cast<std::uint8_t>(state)};
-    const std::vector<int> colours = inks == 8 ? std::vector<int>{1, 2, 3, 6, 7, 4, 5, 8} : std::vector<int>{1, 2, 3, 4};
+    const std::vector<int> colours =
+        inks == 8 ? std::vector<int>{1, 2, 3, 6, 7, 4, 5, 8} : std::vector<int>{1, 2, 3, 4};
     fields.push_back(0x0F);
     fields.push_back(static_cast<std::uint8_t>(1 + 3 * colours.size()));
     fields.push_back(3);
-    for (int c : colours) fields.insert(fields.end(), {0, static_cast<std::uint8_t>(c), 90});
+    for (int c : colours)
+        fields.insert(fields.end(), {0, static_cast<std::uint8_t>(c), 90});
     const std::string header = "@BDC ST2\r\n";
     Bytes reply(header.begin(), header.end());
     reply.push_back(static_cast<std::uint8_t>(fields.size()));
@@ -85,7 +86,8 @@ public:
         fake.SetChannels(channels);
         fake.PushStatus(Status(4, 8));
         spooler.AddPrinter("Room2");
-        CManualAlignmentPage::SetDriverFactory([this] { return std::make_unique<ScriptedDriver>(driver); });
+        CManualAlignmentPage::SetDriverFactory(
+            [this] { return std::make_unique<ScriptedDriver>(driver); });
         MA::FirstFillFlag(MA::Direction::Bidirectional) = true;
         MA::FirstFillFlag(MA::Direction::Unidirectional) = true;
         app->SetSelectedPrinter("Room2", "ORVEX Corvan Max 7100", "socket://a:9100");
@@ -106,7 +108,8 @@ public:
     }
     QStringList Texts(std::initializer_list<int> ids) {
         QStringList texts;
-        for (int id : ids) texts << app->GetText(id);
+        for (int id : ids)
+            texts << app->GetText(id);
         return texts;
     }
     void Type(QLineEdit* edit, const QString& text) {
@@ -116,7 +119,8 @@ public:
     }
     std::vector<Bytes> Jobs() const {
         std::vector<Bytes> jobs;
-        for (const auto& d : spooler.Documents()) jobs.push_back(d.bytes);
+        for (const auto& d : spooler.Documents())
+            jobs.push_back(d.bytes);
         return jobs;
     }
 
@@ -133,7 +137,8 @@ TEST_F(ManualAlignmentPageTest, ActivationFillsTheMediaListUnderTheBusyDialog) {
     // is read.
     CManualAlignmentPage::SetDriverFactory([&] {
         for (QWidget* w : QApplication::topLevelWidgets())
-            if (w->isVisible() && w->windowTitle() == app->GetText(80000) && !window->isEnabled()) busyUp = true;
+            if (w->isVisible() && w->windowTitle() == app->GetText(80000) && !window->isEnabled())
+                busyUp = true;
         return std::make_unique<ScriptedDriver>(driver);
     });
     CManualAlignmentPage* page = Show(8);
@@ -166,7 +171,7 @@ TEST_F(ManualAlignmentPageTest, ColumnHeadersFollowTheInkCount) {
     struct Case {
         const char* what;
         int index;
-        int inks;       // 0: no channel
+        int inks; // 0: no channel
         std::vector<int> images;
     };
     const Case cases[] = {
@@ -176,7 +181,8 @@ TEST_F(ManualAlignmentPageTest, ColumnHeadersFollowTheInkCount) {
         {"uni, no channel", 9, 0, {1, 2, 3, 4, 5, 6, 7}},
     };
     auto* page8 = static_cast<CManualAlignmentPage*>(window->Page(8));
-    EXPECT_EQ(page8->HeaderImages(), std::vector<int>(8, -1)) << "nothing before the ink count is known";
+    EXPECT_EQ(page8->HeaderImages(), std::vector<int>(8, -1))
+        << "nothing before the ink count is known";
     int printer = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -184,10 +190,13 @@ TEST_F(ManualAlignmentPageTest, ColumnHeadersFollowTheInkCount) {
         Bytes channels;
         FakeBidi::AddChannel(channels, CPrinterLink::kChannelLocal, 0x07);
         fake.SetChannels(channels);
-        if (c.inks) fake.PushStatus(Status(4, c.inks));
-        else fake.SetOpenResult(-1);
+        if (c.inks)
+            fake.PushStatus(Status(4, c.inks));
+        else
+            fake.SetOpenResult(-1);
         // The count is read when a page is shown for another printer.
-        app->SetSelectedPrinter(QStringLiteral("P%1").arg(++printer), "ORVEX Corvan Max 7100", "socket://a");
+        app->SetSelectedPrinter(QStringLiteral("P%1").arg(++printer), "ORVEX Corvan Max 7100",
+                                "socket://a");
         EXPECT_EQ(Show(c.index)->HeaderImages(), c.images);
         window->ShowPage(0);
     }
@@ -196,7 +205,8 @@ TEST_F(ManualAlignmentPageTest, ColumnHeadersFollowTheInkCount) {
 TEST_F(ManualAlignmentPageTest, PrintSendsTheTypedValuesAndPutsTheGridBackToFive) {
     CManualAlignmentPage* page = Show(8);
     for (int r = 0; r < 4; ++r)
-        for (int c = 0; c < 8; ++c) EXPECT_FALSE(page->Cell(r, c)->isEnabled()) << r << c;
+        for (int c = 0; c < 8; ++c)
+            EXPECT_FALSE(page->Cell(r, c)->isEnabled()) << r << c;
     Type(page->ThicknessEdit(), "3");
     page->RowCheck(0)->click();
     page->RowCheck(2)->click();
@@ -205,7 +215,7 @@ TEST_F(ManualAlignmentPageTest, PrintSendsTheTypedValuesAndPutsTheGridBackToFive
     ASSERT_TRUE(page->PrintButton()->isEnabled());
     ASSERT_TRUE(page->SaveButton()->isEnabled());
     Type(page->Cell(2, 1), "8");
-    page->Cell(3, 3)->setText("2");  // a row that is not checked
+    page->Cell(3, 3)->setText("2"); // a row that is not checked
 
     page->PrintButton()->click();
     EXPECT_EQ(messages.Texts(), Texts({80902}));
@@ -216,11 +226,13 @@ TEST_F(ManualAlignmentPageTest, PrintSendsTheTypedValuesAndPutsTheGridBackToFive
     // "PH" 3, "SN" 3 (the middle gap), row #3's second column 8, "DT" 83.
     EXPECT_EQ(job[20], 3);
     EXPECT_EQ(job[27], 3);
-    EXPECT_EQ(Bytes(job.begin() + 28 + 64 + 8, job.begin() + 28 + 64 + 16), (Bytes{'D', 'A', 4, 0, 0, 0, 0x21, 8}));
+    EXPECT_EQ(Bytes(job.begin() + 28 + 64 + 8, job.begin() + 28 + 64 + 16),
+              (Bytes{'D', 'A', 4, 0, 0, 0, 0x21, 8}));
     EXPECT_EQ(Bytes(job.begin() + 163, job.begin() + 170), (Bytes{'D', 'T', 3, 0, 0, 0, 0x83}));
     EXPECT_EQ(clock.Waits().back(), MA::kPauseAfterJobMs);
     for (int r = 0; r < 4; ++r)
-        for (int c = 0; c < 8; ++c) EXPECT_EQ(page->Cell(r, c)->text(), "5") << r << c;
+        for (int c = 0; c < 8; ++c)
+            EXPECT_EQ(page->Cell(r, c)->text(), "5") << r << c;
     EXPECT_TRUE(page->isEnabled());
 }
 
@@ -291,8 +303,8 @@ TEST_F(ManualAlignmentPageTest, LeavingRestoresTheKeptValuesExceptInReviewMode) 
     Show(9);
     window->ShowPage(8);
     window->ShowPage(0);
-    const Bytes leave = {0x1B, 0x40, 0x1B, 0x28, 0x52, 0x08, 0x00, 0x00, 'R', 'E', 'M', 'O', 'T',
-                         'E',  '1',  'L',  'D',  0x00, 0x00, 0x1B, 0x00, 0x00, 0x00};
+    const Bytes leave = {0x1B, 0x40, 0x1B, 0x28, 0x52, 0x08, 0x00, 0x00, 'R',  'E',  'M', 'O',
+                         'T',  'E',  '1',  'L',  'D',  0x00, 0x00, 0x1B, 0x00, 0x00, 0x00};
     EXPECT_EQ(Jobs(), (std::vector<Bytes>{leave, leave}));
     EXPECT_TRUE(messages.Entries().empty()) << "the leave job reports nothing";
 
@@ -301,9 +313,11 @@ TEST_F(ManualAlignmentPageTest, LeavingRestoresTheKeptValuesExceptInReviewMode) 
     Show(8);
     EXPECT_EQ(messages.Texts(), Texts({80901, 80900, 80902, 80903}));
     std::vector<MessageIcon> icons;
-    for (const auto& e : messages.Entries()) icons.push_back(e.icon);
-    EXPECT_EQ(icons, (std::vector<MessageIcon>{MessageIcon::Warning, MessageIcon::Warning, MessageIcon::Information,
-                                               MessageIcon::Information}));
+    for (const auto& e : messages.Entries())
+        icons.push_back(e.icon);
+    EXPECT_EQ(icons,
+              (std::vector<MessageIcon>{MessageIcon::Warning, MessageIcon::Warning,
+                                        MessageIcon::Information, MessageIcon::Information}));
     window->ShowPage(9);
     window->ShowPage(0);
     EXPECT_TRUE(spooler.Documents().empty());
@@ -314,7 +328,7 @@ TEST_F(ManualAlignmentPageTest, ReviewModePrintsWithoutTheReadinessWait) {
     CManualAlignmentPage* page = Show(9);
     messages.Clear();
     fake.Reset();
-    fake.PushReceive("SN:010;");  // no channel list: no status either
+    fake.PushReceive("SN:010;"); // no channel list: no status either
     Type(page->ThicknessEdit(), "2");
     page->RowCheck(0)->click();
     page->PrintButton()->click();
@@ -355,10 +369,12 @@ TEST_F(ManualAlignmentPageTest, KeyboardAloneReachesEveryControl) {
     EXPECT_EQ(tab(), page->RowCheck(0));
     QTest::keyClick(page->RowCheck(0), Qt::Key_Space);
     EXPECT_TRUE(page->RowCheck(0)->isChecked());
-    for (int c = 0; c < 7; ++c) EXPECT_EQ(tab(), page->Cell(0, c)) << c;
+    for (int c = 0; c < 7; ++c)
+        EXPECT_EQ(tab(), page->Cell(0, c)) << c;
     QTest::keyClicks(page->Cell(0, 6), "7");
     EXPECT_EQ(page->Cell(0, 6)->text(), "7");
-    for (int r = 1; r < 4; ++r) EXPECT_EQ(tab(), page->RowCheck(r)) << r;
+    for (int r = 1; r < 4; ++r)
+        EXPECT_EQ(tab(), page->RowCheck(r)) << r;
     EXPECT_EQ(tab(), page->HelpButton());
     EXPECT_EQ(tab(), page->PrintButton());
     EXPECT_EQ(tab(), page->SaveButton());
@@ -369,7 +385,8 @@ TEST_F(ManualAlignmentPageTest, KeyboardAloneReachesEveryControl) {
     QTest::keyClick(page->PrintButton(), Qt::Key_Space);
     EXPECT_EQ(messages.Texts(), Texts({80902}));
     ASSERT_EQ(spooler.Documents().size(), 1u);
-    EXPECT_EQ(spooler.Documents()[0].bytes[28 + 6 * 8 + 7], 7) << "the typed value of row #1, column 7";
+    EXPECT_EQ(spooler.Documents()[0].bytes[28 + 6 * 8 + 7], 7)
+        << "the typed value of row #1, column 7";
 }
 
 TEST_F(ManualAlignmentPageTest, EveryControlCarriesTheNameOfItsText) {
@@ -378,7 +395,8 @@ TEST_F(ManualAlignmentPageTest, EveryControlCarriesTheNameOfItsText) {
         CManualAlignmentPage* page = Show(index);
         const int base = index * 10000;
         EXPECT_EQ(page->MediaList()->accessibleName(), app->GetText(base + 2).remove(':'));
-        EXPECT_TRUE(page->ThicknessEdit()->accessibleName().startsWith(app->GetText(base + 3).remove(':')));
+        EXPECT_TRUE(
+            page->ThicknessEdit()->accessibleName().startsWith(app->GetText(base + 3).remove(':')));
         EXPECT_EQ(page->PlatenList()->accessibleName(), app->GetText(base + 5).remove(':'));
         EXPECT_TRUE(page->RowCheck(2)->accessibleName().endsWith(app->GetText(base + 8)));
         EXPECT_TRUE(page->Cell(2, 3)->accessibleName().contains(app->GetText(base + 8)));

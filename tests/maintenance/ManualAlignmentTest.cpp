@@ -1,16 +1,14 @@
-#include "maintenance/CManualAlignment.h"
-#include "comm/CBidiLibrary.h"
-#include "comm/CPrinterLink.h"
-#include "custompaper/CMediaTable.h"
-#include "platform/Clock.h"
-
 #include "FakeBidi.h"
 #include "LinkTestSupport.h"
 #include "RecordingSpooler.h"
 #include "TestFiles.h"
+#include "comm/CBidiLibrary.h"
+#include "comm/CPrinterLink.h"
+#include "custompaper/CMediaTable.h"
+#include "maintenance/CManualAlignment.h"
+#include "platform/Clock.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
@@ -21,16 +19,24 @@ using MA = CManualAlignment;
 
 Bytes Cat(std::initializer_list<Bytes> parts) {
     Bytes all;
-    for (const Bytes& p : parts) all.insert(all.end(), p.begin(), p.end());
+    for (const Bytes& p : parts)
+        all.insert(all.end(), p.begin(), p.end());
     return all;
 }
-const Bytes kEnter = {0x1B, 0x40, 0x1B, 0x28, 0x52, 0x08, 0x00, 0x00, 'R', 'E', 'M', 'O', 'T', 'E', '1'};
+const Bytes kEnter = {0x1B, 0x40, 0x1B, 0x28, 0x52, 0x08, 0x00, 0x00,
+                      'R',  'E',  'M',  'O',  'T',  'E',  '1'};
 const Bytes kExit = {0x1B, 0x00, 0x00, 0x00};
 const Bytes kJobEnd = {0x0D, 0x0A, 0x0C, 0x1B, 0x40};
 const Bytes kSave = {'S', 'V', 0x00, 0x00};
-Bytes PH(int v) { return {'P', 'H', 0x02, 0x00, 0x00, static_cast<std::uint8_t>(v)}; }
-Bytes SN(int v) { return {'S', 'N', 0x03, 0x00, 0x00, 0x01, static_cast<std::uint8_t>(v)}; }
-Bytes DT(int g, int x) { return {'D', 'T', 0x03, 0x00, 0x00, static_cast<std::uint8_t>(g), static_cast<std::uint8_t>(x)}; }
+Bytes PH(int v) {
+    return {'P', 'H', 0x02, 0x00, 0x00, static_cast<std::uint8_t>(v)};
+}
+Bytes SN(int v) {
+    return {'S', 'N', 0x03, 0x00, 0x00, 0x01, static_cast<std::uint8_t>(v)};
+}
+Bytes DT(int g, int x) {
+    return {'D', 'T', 0x03, 0x00, 0x00, static_cast<std::uint8_t>(g), static_cast<std::uint8_t>(x)};
+}
 // One "DA" per column, codes from `firstCode` on, values as given.
 Bytes DA(int g, int firstCode, const std::vector<int>& values) {
     Bytes b;
@@ -41,23 +47,27 @@ Bytes DA(int g, int firstCode, const std::vector<int>& values) {
     return b;
 }
 
-Bytes Build(const MA::Kind& kind, MA::Action action, int thickness, int platen, MA::Rows rows, const MA::Grid& grid) {
+Bytes Build(const MA::Kind& kind, MA::Action action, int thickness, int platen, MA::Rows rows,
+            const MA::Grid& grid) {
     Bytes out(MA::kJobRoom);
-    const int n = MA::BuildValuesJob(kind, action, thickness, platen, rows, grid, out.data(), out.size());
+    const int n =
+        MA::BuildValuesJob(kind, action, thickness, platen, rows, grid, out.data(), out.size());
     out.resize(static_cast<std::size_t>(n));
     return out;
 }
 
 MA::Grid Filled(int value) {
     MA::Grid g;
-    for (auto& row : g) row.fill(value);
+    for (auto& row : g)
+        row.fill(value);
     return g;
 }
 
 TEST(ManualAlignmentJob, BytesOfPrintAndSave) {
     MA::Grid counting = Filled(5);
     for (int r = 0; r < 4; ++r)
-        for (int c = 0; c < 8; ++c) counting[r][c] = 1 + (r + c) % 9;
+        for (int c = 0; c < 8; ++c)
+            counting[r][c] = 1 + (r + c) % 9;
     const std::vector<int> fives8(8, 5), fives7(7, 5);
     struct Case {
         const char* what;
@@ -69,29 +79,57 @@ TEST(ManualAlignmentJob, BytesOfPrintAndSave) {
     };
     const Case cases[] = {
         // Rows #1 and #3 printed on the bidirectional page: 179 bytes.
-        {"bi print #1 #3", MA::kBidirectional, MA::Action::Print, {true, false, true, false}, Filled(5),
-         Cat({kEnter, PH(3), SN(2), DA(0x00, 0x00, fives8), DA(0x00, 0x20, fives8), DT(0x00, 0x81), DT(0x00, 0x83),
-              kExit, kJobEnd})},
+        {"bi print #1 #3",
+         MA::kBidirectional,
+         MA::Action::Print,
+         {true, false, true, false},
+         Filled(5),
+         Cat({kEnter, PH(3), SN(2), DA(0x00, 0x00, fives8), DA(0x00, 0x20, fives8), DT(0x00, 0x81),
+              DT(0x00, 0x83), kExit, kJobEnd})},
         // Row #4 saved on the unidirectional page: 92 bytes, no job end.
-        {"uni save #4", MA::kUnidirectional, MA::Action::Save, {false, false, false, true}, Filled(5),
+        {"uni save #4",
+         MA::kUnidirectional,
+         MA::Action::Save,
+         {false, false, false, true},
+         Filled(5),
          Cat({kEnter, PH(3), SN(2), DA(0x10, 0x31, fives7), kSave, kExit})},
-        {"uni print #2 typed values", MA::kUnidirectional, MA::Action::Print, {false, true, false, false}, counting,
-         Cat({kEnter, PH(3), SN(2), DA(0x10, 0x11, {2, 3, 4, 5, 6, 7, 8}), DT(0x10, 0x12), kExit, kJobEnd})},
-        {"bi save all rows", MA::kBidirectional, MA::Action::Save, {true, true, true, true}, counting,
-         Cat({kEnter, PH(3), SN(2), DA(0x00, 0x00, {1, 2, 3, 4, 5, 6, 7, 8}), DA(0x00, 0x10, {2, 3, 4, 5, 6, 7, 8, 9}),
-              DA(0x00, 0x20, {3, 4, 5, 6, 7, 8, 9, 1}), DA(0x00, 0x30, {4, 5, 6, 7, 8, 9, 1, 2}), kSave, kExit})},
+        {"uni print #2 typed values",
+         MA::kUnidirectional,
+         MA::Action::Print,
+         {false, true, false, false},
+         counting,
+         Cat({kEnter, PH(3), SN(2), DA(0x10, 0x11, {2, 3, 4, 5, 6, 7, 8}), DT(0x10, 0x12), kExit,
+              kJobEnd})},
+        {"bi save all rows",
+         MA::kBidirectional,
+         MA::Action::Save,
+         {true, true, true, true},
+         counting,
+         Cat({kEnter, PH(3), SN(2), DA(0x00, 0x00, {1, 2, 3, 4, 5, 6, 7, 8}),
+              DA(0x00, 0x10, {2, 3, 4, 5, 6, 7, 8, 9}), DA(0x00, 0x20, {3, 4, 5, 6, 7, 8, 9, 1}),
+              DA(0x00, 0x30, {4, 5, 6, 7, 8, 9, 1, 2}), kSave, kExit})},
         // An edit that could not be read goes out as 0; only the low byte of
         // a value is sent.
-        {"uni print #1 odd values", MA::kUnidirectional, MA::Action::Print, {true, false, false, false},
-         MA::Grid{MA::Row{0, 258, 5, 5, 5, 5, 5, 5}}, Cat({kEnter, PH(3), SN(2), DA(0x10, 0x01, {0, 2, 5, 5, 5, 5, 5}),
-                                                            DT(0x10, 0x11), kExit, kJobEnd})},
+        {"uni print #1 odd values",
+         MA::kUnidirectional,
+         MA::Action::Print,
+         {true, false, false, false},
+         MA::Grid{MA::Row{0, 258, 5, 5, 5, 5, 5, 5}},
+         Cat({kEnter, PH(3), SN(2), DA(0x10, 0x01, {0, 2, 5, 5, 5, 5, 5}), DT(0x10, 0x11), kExit,
+              kJobEnd})},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         EXPECT_EQ(Build(c.kind, c.action, 3, 2, c.rows, c.grid), c.want);
     }
-    EXPECT_EQ(Build(MA::kBidirectional, MA::Action::Print, 3, 2, {true, false, true, false}, Filled(5)).size(), 179u);
-    EXPECT_EQ(Build(MA::kUnidirectional, MA::Action::Save, 3, 2, {false, false, false, true}, Filled(5)).size(), 92u);
+    EXPECT_EQ(
+        Build(MA::kBidirectional, MA::Action::Print, 3, 2, {true, false, true, false}, Filled(5))
+            .size(),
+        179u);
+    EXPECT_EQ(
+        Build(MA::kUnidirectional, MA::Action::Save, 3, 2, {false, false, false, true}, Filled(5))
+            .size(),
+        92u);
 }
 
 TEST(ManualAlignmentJob, LeaveJobAndTooSmallBuffers) {
@@ -103,8 +141,9 @@ TEST(ManualAlignmentJob, LeaveJobAndTooSmallBuffers) {
 
     // With the whole grid to send, a short buffer gets no half-written row.
     Bytes small(40);
-    EXPECT_EQ(MA::BuildValuesJob(MA::kBidirectional, MA::Action::Print, 3, 2, {true, false, false, false}, Filled(5),
-                                 small.data(), small.size()),
+    EXPECT_EQ(MA::BuildValuesJob(MA::kBidirectional, MA::Action::Print, 3, 2,
+                                 {true, false, false, false}, Filled(5), small.data(),
+                                 small.size()),
               15 + 6 + 7 + 7 + 4);
 }
 
@@ -113,14 +152,22 @@ TEST(ManualAlignmentJob, CodesOfBothKinds) {
     EXPECT_EQ(MA::ColumnCode(MA::kUnidirectional, 3, 6), 0x37);
     EXPECT_EQ(MA::PatternByte(MA::kBidirectional, 0), 0x81);
     EXPECT_EQ(MA::PatternByte(MA::kUnidirectional, 3), 0x14);
+    // The direction byte the builders write for each kind.
+    for (const MA::Kind* kind : {&MA::kBidirectional, &MA::kUnidirectional}) {
+        const Bytes job =
+            Build(*kind, MA::Action::Print, 3, 2, {true, false, false, false}, Filled(5));
+        EXPECT_EQ(job[28 + 5], kind->directionByte);
+        EXPECT_EQ(job[28 + 8 * kind->columns + 5], kind->directionByte);
+    }
 }
 
 // Rows: id, file id, sub-id, code, variant, kind-2 excl., auto excl.,
 // order, thickness, then Mw/Hres/Vres of modes 1..4.
-const char* const kMedia = "[Media]\n"
-                           "MEDIA_NUM=2\n"
-                           "MEDIA01=101,1,1,7,0,0,1,30,3,2,360,720,4,720,720,8,1440,720,16,1440,1440\n"
-                           "MEDIA02=102,1,2,9,1,1,0,30,8,2,360,720,4,720,720,8,1440,720,16,1440,1440\n";
+const char* const kMedia =
+    "[Media]\n"
+    "MEDIA_NUM=2\n"
+    "MEDIA01=101,1,1,7,0,0,1,30,3,2,360,720,4,720,720,8,1440,720,16,1440,1440\n"
+    "MEDIA02=102,1,2,9,1,1,0,30,8,2,360,720,4,720,720,8,1440,720,16,1440,1440\n";
 const MediaTypeList::DriverMedia kDriverMedia = {{101, "Plain"}, {102, "Coated"}};
 
 TEST(ManualAlignmentState, RowsAndActionsEnabling) {
@@ -129,7 +176,8 @@ TEST(ManualAlignmentState, RowsAndActionsEnabling) {
     MA::FirstFillFlag(MA::Direction::Bidirectional) = true;
     MA alignment(MA::kBidirectional);
     alignment.Media().FillMedia(table, kDriverMedia, 2);
-    EXPECT_FALSE(alignment.Media().MediaItems()[1].Unavailable()) << "auto-adjust exclusions play no part here";
+    EXPECT_FALSE(alignment.Media().MediaItems()[1].Unavailable())
+        << "auto-adjust exclusions play no part here";
     EXPECT_TRUE(alignment.Media().MediaItems()[2].Unavailable());
     EXPECT_EQ(alignment.Media().MediaItems()[0].textId, 80110);
 
@@ -145,10 +193,12 @@ TEST(ManualAlignmentState, RowsAndActionsEnabling) {
         {"row and thickness", {false, false, false, true}, "3", true},
     };
     for (const Case& c : cases) {
-        for (int r = 0; r < 4; ++r) alignment.SetRowChecked(r, c.rows[r]);
+        for (int r = 0; r < 4; ++r)
+            alignment.SetRowChecked(r, c.rows[r]);
         alignment.Media().SetThicknessText(c.thickness);
         EXPECT_EQ(alignment.ActionsEnabled(table), c.want) << c.what;
-        for (int r = 0; r < 4; ++r) EXPECT_EQ(alignment.RowEnabled(r), c.rows[r]) << c.what << " row " << r;
+        for (int r = 0; r < 4; ++r)
+            EXPECT_EQ(alignment.RowEnabled(r), c.rows[r]) << c.what << " row " << r;
     }
     // A media the kind-2 driver cannot use (chosen by the program) disables them.
     alignment.Media().Remark(table, 1);
@@ -224,11 +274,11 @@ TEST_F(RunFixture, RefusalsSendNothing) {
         std::function<void(RunFixture&)> setUp;
         MA::Outcome want;
         int text;
-        bool pausedBlocked;  // the blocking part began (and ended)
+        bool pausedBlocked; // the blocking part began (and ended)
     };
     const Case cases[] = {
-        {"no thickness", [](RunFixture& f) { f.alignment.Media().SetThicknessText(""); }, MA::Outcome::NoThickness,
-         80901, false},
+        {"no thickness", [](RunFixture& f) { f.alignment.Media().SetThicknessText(""); },
+         MA::Outcome::NoThickness, 80901, false},
         {"never ready", [](RunFixture& f) { f.fake.PushStatus(StatusReplyBytes(StateField(3))); },
          MA::Outcome::NotReady, 901, false},
         {"SN level 1",
@@ -261,7 +311,8 @@ TEST_F(RunFixture, RefusalsSendNothing) {
         EXPECT_EQ(alignment.Value(1, 0), 7) << "the typed values stay";
         EXPECT_EQ(MA::MessageFor(MA::Action::Print, c.want).text, c.text);
         EXPECT_TRUE(MA::MessageFor(MA::Action::Print, c.want).warning);
-        EXPECT_EQ(blocking, (c.pausedBlocked ? std::vector<bool>{true, false} : std::vector<bool>{}));
+        EXPECT_EQ(blocking,
+                  (c.pausedBlocked ? std::vector<bool>{true, false} : std::vector<bool>{}));
         if (c.want == MA::Outcome::NoThickness) {
             EXPECT_EQ(fake.Calls("TQOpenChannel"), 0);
         }
@@ -296,7 +347,7 @@ TEST_F(RunFixture, AJobNotSentStillPausesButKeepsTheValues) {
 }
 
 TEST_F(RunFixture, ReviewModeSkipsTheReadinessWait) {
-    fake.PushStatus(StatusReplyBytes(StateField(3)));  // never ready
+    fake.PushStatus(StatusReplyBytes(StateField(3))); // never ready
     fake.PushReceive("SN:010;");
     EXPECT_EQ(Run(MA::Action::Print, false), MA::Outcome::Sent);
     EXPECT_EQ(fake.Calls("TQGetStatus"), 0);
@@ -311,8 +362,8 @@ TEST_F(RunFixture, LeaveJobAndInkCount) {
 
     // Field 0F: entry size 3, then the entries; 8 inks when the entries at
     // bytes 17, 20, 23 carry colours 4, 5, 8.
-    const std::vector<std::uint8_t> eight = {0x0F, 25, 3, 0, 1, 90, 0, 2, 90, 0, 3, 90, 0, 6, 90,
-                                             0, 7, 90, 0, 4, 90, 0, 5, 90, 0, 8, 90};
+    const std::vector<std::uint8_t> eight = {0x0F, 25, 3, 0,  1, 90, 0,  2, 90, 0,  3, 90, 0, 6,
+                                             90,   0,  7, 90, 0, 4,  90, 0, 5,  90, 0, 8,  90};
     const std::vector<std::uint8_t> four = {0x0F, 13, 3, 0, 1, 90, 0, 2, 90, 0, 3, 90, 0, 4, 90};
     fake.PushStatus(StatusReplyBytes(four));
     EXPECT_EQ(MA::ReadInkCount(link, "Room2"), 4);
