@@ -6,10 +6,13 @@
 #include <cerrno>
 #include <climits>
 #include <cstddef>
+#include <cstdio>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <ostream>
+#include <sys/statfs.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -58,9 +61,27 @@ bool CFolderGranter::WalkFolder(const std::string& folder) {
         ReportFailure("path longer than the system allows", ENAMETOOLONG);
         return false;
     }
+    struct statfs proc {};
+    m_procReady = statfs("/proc/self/fd", &proc) == 0 && proc.f_type == PROC_SUPER_MAGIC;
 
+    // The last name is looked up here, relative to its parent and without
+    // following a link: the system would follow one itself when the name is
+    // spelled with a trailing slash or "/.".
+    const FolderName named = SplitFolderName(folder);
+    const int parentFd = open(named.parent.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (parentFd < 0) {
+        ReportFailure("cannot examine", errno);
+        return false;
+    }
+    CloseOnExit closeParent(parentFd);
+    const int fd = openat(parentFd, named.name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        ReportFailure("cannot examine", errno);
+        return false;
+    }
+    CloseOnExit closeItem(fd);
     struct stat st {};
-    if (fstatat(AT_FDCWD, folder.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+    if (fstat(fd, &st) != 0) {
         ReportFailure("cannot examine", errno);
         return false;
     }
@@ -71,42 +92,53 @@ bool CFolderGranter::WalkFolder(const std::string& folder) {
         return false;
     }
     if (!S_ISDIR(st.st_mode)) {
-        if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode))
-            ReportFailure("device node left unchanged", 0);
+        if (named.mustBeFolder)
+            ReportFailure("cannot examine", ENOTDIR);
         else
-            GrantEveryoneAccess({-1, folder.c_str()}, st);
+            GrantNonFolder(fd, st);
         return m_failed == failedBefore;
     }
 
-    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) {
+    // "." of the examined folder is that folder: no name is looked up again.
+    const int folderFd = openat(fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd < 0) {
         ReportFailure("cannot open the folder", errno);
         return false;
     }
-    CloseOnExit closeFolder(fd);
-    if (fstat(fd, &st) != 0) {
-        ReportFailure("cannot examine", errno);
-        return false;
-    }
-
-    // The walk changes the current folder; come back to where the caller was.
-    const int home = open(".", O_PATH | O_DIRECTORY | O_CLOEXEC);
-    CloseOnExit closeHome(home);
-    GrantEveryoneAccess({fd, nullptr}, st);
-    WalkContents(fd);
-    if (home >= 0 && fchdir(home) != 0) {
-        m_path = folder;
-        ReportFailure("cannot return to the folder grantall started in", errno);
-    }
+    CloseOnExit closeFolder(folderFd);
+    GrantEveryoneAccess({folderFd, false}, st);
+    WalkContents(folderFd);
     return m_failed == failedBefore;
 }
 
-void CFolderGranter::WalkContents(int folderFd) {
-    // Entries are named relative to the current folder from here on.
-    if (fchdir(folderFd) != 0) {
-        ReportFailure("cannot enter the folder", errno);
-        return;
+CFolderGranter::FolderName CFolderGranter::SplitFolderName(std::string_view folder) {
+    // Trailing slashes and "." components name the folder before them, and
+    // ask for a folder.
+    FolderName named;
+    for (;;) {
+        while (folder.size() > 1 && folder.back() == '/') {
+            folder.remove_suffix(1);
+            named.mustBeFolder = true;
+        }
+        if (folder.size() < 2 || !folder.ends_with("/.")) break;
+        folder.remove_suffix(1);
     }
+    const std::size_t slash = folder.rfind('/');
+    if (slash == std::string_view::npos) {
+        named.parent = ".";
+        named.name = folder;
+    } else if (slash + 1 == folder.size()) {
+        // Only the root folder is left.
+        named.parent = "/";
+        named.name = ".";
+    } else {
+        named.parent = slash == 0 ? "/" : std::string(folder.substr(0, slash));
+        named.name = folder.substr(slash + 1);
+    }
+    return named;
+}
+
+void CFolderGranter::WalkContents(int folderFd) {
     if (m_dirents.size() < kDirentBufferSize) m_dirents.resize(kDirentBufferSize);
 
     // Files are done while reading; subfolders afterwards, so one entry buffer
@@ -129,7 +161,8 @@ void CFolderGranter::WalkContents(int folderFd) {
             if (length == 0) break;
             offset += length;
             if (IsDotOrDotDot(name) || type == DT_LNK) continue;
-            // A file system without entry types lets GrantEntry find the folders.
+            // The entry type is only a hint: GrantEntry looks at the item itself
+            // and also finds the folders of a file system without entry types.
             if (type == DT_DIR || GrantEntry(folderFd, name)) subfolders.emplace_back(name);
         }
     }
@@ -144,20 +177,37 @@ bool CFolderGranter::GrantEntry(int folderFd, const char* name) {
         return false;
     }
     bool isFolder = false;
+    // A path descriptor opens nothing (no FIFO blocks, a mode-000 file is no
+    // obstacle) and holds on to this very item whatever is renamed later.
+    const int fd = openat(folderFd, name, O_PATH | O_NOFOLLOW | O_CLOEXEC);
     struct stat st {};
-    if (fstatat(folderFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+    if (fd < 0) {
         // An entry removed since the folder was read is simply gone.
         if (errno != ENOENT) ReportFailure("cannot examine", errno);
+    } else if (fstat(fd, &st) != 0) {
+        ReportFailure("cannot examine", errno);
     } else if (S_ISDIR(st.st_mode)) {
         isFolder = true;
-    } else if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)) {
-        // Opening a device to everyone would hand out the hardware behind it.
-        ReportFailure("device node left unchanged", 0);
     } else if (!S_ISLNK(st.st_mode)) {
-        GrantEveryoneAccess({-1, name}, st);
+        GrantNonFolder(fd, st);
     }
+    if (fd >= 0) close(fd);
     LeavePath(parentLength);
     return isFolder;
+}
+
+void CFolderGranter::GrantNonFolder(int pathFd, const struct stat& st) {
+    // Opening a device or a socket to everyone would hand out the hardware or
+    // the service behind it.
+    if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)) {
+        ReportFailure("device node left unchanged", 0);
+    } else if (S_ISSOCK(st.st_mode)) {
+        ReportFailure("socket left unchanged", 0);
+    } else if (!m_procReady) {
+        ReportFailure("cannot be changed safely without /proc", 0);
+    } else {
+        GrantEveryoneAccess({pathFd, true}, st);
+    }
 }
 
 void CFolderGranter::WalkSubfolder(int parentFd, const std::string& name) {
@@ -167,6 +217,8 @@ void CFolderGranter::WalkSubfolder(int parentFd, const std::string& name) {
         LeavePath(parentLength);
         return;
     }
+    // Opened again by name, but never through a link: what the descriptor
+    // holds is examined and changed.
     const int fd = openat(parentFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) {
         // Gone since the folder was read, or replaced by a link: nothing to do.
@@ -184,7 +236,7 @@ void CFolderGranter::WalkSubfolder(int parentFd, const std::string& name) {
     if (fstat(fd, &st) != 0) {
         ReportFailure("cannot examine", errno);
     } else {
-        GrantEveryoneAccess({fd, nullptr}, st);
+        GrantEveryoneAccess({fd, false}, st);
         WalkContents(fd);
     }
     LeavePath(parentLength);
@@ -231,14 +283,24 @@ bool CFolderGranter::GrantEveryoneAccess(const Item& item, const struct stat& st
     return true;
 }
 
+CFolderGranter::ItemPath::ItemPath(const Item& item) {
+    if (item.pathOnly) std::snprintf(text, sizeof text, "/proc/self/fd/%d", item.fd);
+}
+
 long CFolderGranter::ReadAttr(const Item& item, const char* attr) {
+    // A path descriptor takes no f*xattr calls; its /proc/self/fd entry leads
+    // to the very item it holds, which is no link (checked by the caller), so
+    // the following getxattr and setxattr reach that item and nothing else.
+    const ItemPath path(item);
+    auto get = [&](void* buffer, std::size_t size) {
+        return item.pathOnly ? getxattr(path.text, attr, buffer, size)
+                             : fgetxattr(item.fd, attr, buffer, size);
+    };
     for (;;) {
-        const ssize_t n = item.name ? lgetxattr(item.name, attr, m_attr.data(), m_attr.size())
-                                    : fgetxattr(item.fd, attr, m_attr.data(), m_attr.size());
+        const ssize_t n = get(m_attr.data(), m_attr.size());
         if (n >= 0 || errno != ERANGE || m_attr.size() >= CPosixAcl::kMaxAttrSize) return n;
         // The list is longer than the buffer: learn its size and read again.
-        const ssize_t needed =
-            item.name ? lgetxattr(item.name, attr, nullptr, 0) : fgetxattr(item.fd, attr, nullptr, 0);
+        const ssize_t needed = get(nullptr, 0);
         if (needed < 0) return needed;
         m_attr.resize(std::min<std::size_t>(
             std::max<std::size_t>(static_cast<std::size_t>(needed), m_attr.size() * 2),
@@ -247,8 +309,9 @@ long CFolderGranter::ReadAttr(const Item& item, const char* attr) {
 }
 
 int CFolderGranter::WriteAttr(const Item& item, const char* attr, std::span<const std::uint8_t> bytes) {
-    return item.name ? lsetxattr(item.name, attr, bytes.data(), bytes.size(), 0)
-                     : fsetxattr(item.fd, attr, bytes.data(), bytes.size(), 0);
+    const ItemPath path(item);
+    return item.pathOnly ? setxattr(path.text, attr, bytes.data(), bytes.size(), 0)
+                         : fsetxattr(item.fd, attr, bytes.data(), bytes.size(), 0);
 }
 
 bool CFolderGranter::EnterPath(std::string_view name) {

@@ -40,7 +40,7 @@ std::string UsageText() {
            "and folder in it: read and write, search on folders, and execute on files\n"
            "that someone can already run. Files and folders created there later are\n"
            "open to everyone too. Other users' and groups' entries are kept.\n"
-           "Symbolic links are never followed; device nodes are left alone.\n"
+           "Symbolic links are never followed; device nodes and sockets are left alone.\n"
            "\n"
            "  --help     show this help\n"
            "  --version  show the version\n"

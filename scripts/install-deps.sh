@@ -18,6 +18,8 @@ PACKAGES=(
   libsnmp-dev
   # grantall
   libacl1-dev acl
+  # the package test checks the Debian package with lintian
+  lintian
   # demo and screenshots without a desktop
   xvfb xauth
 )

@@ -1,6 +1,9 @@
 #include "cli/CliCommands.h"
 
 #include "app/CPlotcareApp.h"
+#include "cli/CliContext.h"
+#include "comm/CDriverSettingsLibrary.h"
+#include "custompaper/CMediaTable.h"
 #include "cli/CliReadyProgress.h"
 #include "cli/CliText.h"
 #include "comm/CBidiLibrary.h"
@@ -11,7 +14,9 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <cstdio>
+#include <map>
 #include <functional>
 #include <iostream>
 #include <optional>
@@ -23,23 +28,6 @@ namespace cli {
 
 namespace {
 
-struct Context {
-    Options options;
-    std::vector<std::string> args; // the command's own arguments
-    std::ostream& out;
-    std::ostream& err;
-};
-
-using Handler = int (*)(Context&);
-
-struct Command {
-    const char* name;
-    const char* usage;
-    const char* help;
-    int arguments; // exactly this many
-    Handler run;
-};
-
 int Printers(Context& c);
 int DeviceId(Context& c);
 int Status(Context& c);
@@ -47,13 +35,15 @@ int Version(Context& c);
 int WaitReady(Context& c);
 
 const Command kCommands[] = {
-    {"printers", "printers [--all]", "installed printers plotcare supports, with driver and port", 0, Printers},
-    {"device-id", "device-id PRINTER", "the printer's IEEE 1284 device id and whether it matches its driver", 1,
-     DeviceId},
-    {"status", "status PRINTER [--json]", "the printer's status record: state, ink levels, field 0D", 1, Status},
-    {"version", "version PRINTER", "the printer's firmware version", 1, Version},
-    {"wait-ready", "wait-ready PRINTER", "waits up to 10 s for the printer to report ready (Ctrl-C stops)", 1,
-     WaitReady},
+    {"printers", "printers [--all]", "installed printers plotcare supports, with driver and port", 0, 0, {},
+     Printers},
+    {"device-id", "device-id PRINTER", "the printer's IEEE 1284 device id and whether it matches its driver", 1, 1,
+     {}, DeviceId},
+    {"status", "status PRINTER [--json]", "the printer's status record: state, ink levels, field 0D", 1, 1, {},
+     Status},
+    {"version", "version PRINTER", "the printer's firmware version", 1, 1, {}, Version},
+    {"wait-ready", "wait-ready PRINTER", "waits up to 10 s for the printer to report ready (Ctrl-C stops)", 1, 1,
+     {}, WaitReady},
 };
 
 void Usage(std::ostream& s) {
@@ -69,78 +59,23 @@ void Usage(std::ostream& s) {
          "  --library PATH  load the bidirectional library from PATH\n"
          "  --settings DIR  the folder that holds \"Settings\" (default: the program's)\n"
          "  -h, --help      this text\n"
-         "\nexit codes: 0 success, 1 usage, 2 printer not supported, 3 printer not ready, 4 no answer,\n"
-         "            7 cancelled (Ctrl-C during wait-ready)\n";
+         "\nexit codes:\n"
+         "  0  success\n"
+         "  1  usage\n"
+         "  2  printer not supported\n"
+         "  3  printer not ready\n"
+         "  4  no answer\n"
+         "  5  refused by a check before anything was sent\n"
+         "  6  the printer reported an error, or the job could not be sent\n"
+         "  7  cancelled or timed out\n";
 }
-
-// The application object of this run (reads "Printer.ini" and the texts).
-CPlotcareApp* g_app = nullptr;
-
-CPlotcareApp& App(const Options&) { return *g_app; }
 
 std::vector<SpoolerPrinter> SupportedPrinters(const Options& o, bool& asked) {
     std::vector<SpoolerPrinter> all, out;
     asked = Spooler::Current().EnumPrinters(all);
     for (auto& p : all)
-        if (o.anyDriver || App(o).IsListedPrinter(QString::fromStdString(p.driver))) out.push_back(std::move(p));
+        if (o.anyDriver || App().IsListedPrinter(QString::fromStdString(p.driver))) out.push_back(std::move(p));
     return out;
-}
-
-// The printer named on the command line among the supported ones; a
-// message and kExitNotSupported otherwise.
-int FindPrinter(Context& c, SpoolerPrinter& found) {
-    std::vector<SpoolerPrinter> all;
-    if (!Spooler::Current().EnumPrinters(all)) {
-        c.err << "plotcare-cli: the print spooler cannot be asked for its printers\n";
-        return kExitNotSupported;
-    }
-    for (auto& p : all) {
-        if (p.name != c.args[0]) continue;
-        if (!c.options.anyDriver && !App(c.options).IsListedPrinter(QString::fromStdString(p.driver))) {
-            c.err << "plotcare-cli: printer \"" << p.name << "\" has the driver \"" << p.driver
-                  << "\", which plotcare does not support (--all to try anyway)\n";
-            return kExitNotSupported;
-        }
-        found = p;
-        return kExitOk;
-    }
-    c.err << "plotcare-cli: no printer named \"" << c.args[0] << "\" is installed\n";
-    return kExitNotSupported;
-}
-
-// Loads the bidirectional library for the printer the way a printer
-// selection does: by plain name first, then from the driver folder when no
-// channel opens with the first.
-int LoadLibraryFor(Context& c, CBidiLibrary& lib, const std::string& printer) {
-    if (!c.options.library.empty()) lib.SetLibraryName(c.options.library);
-    lib.Unload();
-    if (lib.Load(printer, 1) == 1) {
-        CPrinterLink probe(&lib);
-        const int handle = probe.OpenChannel(printer);
-        if (handle >= 1) {
-            probe.CloseChannel(handle);
-            return kExitOk;
-        }
-    }
-    lib.Unload();
-    if (lib.Load(printer, 0) == 1) return kExitOk;
-    // Loaded by plain name but no channel opened, and no driver-folder copy:
-    // the first load still serves (the commands report the missing channel).
-    lib.Unload();
-    if (lib.Load(printer, 1) == 1) return kExitOk;
-    c.err << "plotcare-cli: the bidirectional library " << CBidiLibrary::kLibraryName
-          << " cannot be loaded for \"" << printer << "\"\n";
-    return kExitNotSupported;
-}
-
-struct Session {
-    SpoolerPrinter printer;
-    CBidiLibrary lib;
-};
-
-int Open(Context& c, Session& s) {
-    if (int r = FindPrinter(c, s.printer)) return r;
-    return LoadLibraryFor(c, s.lib, s.printer.name);
 }
 
 const char* ChannelName(int type) {
@@ -288,9 +223,29 @@ int WaitReady(Context& c) {
 int Run(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err) {
     Options options;
     options.terminal = &err == &std::cerr && isatty(STDERR_FILENO) == 1;
+    // The command is the first word that is neither an option nor the value
+    // of one; its own options are known once it is.
+    const Command* command = nullptr;
+    for (std::size_t i = 0; i < argv.size() && !command; ++i) {
+        const std::string& a = argv[i];
+        if (a == "--library" || a == "--settings") {
+            ++i;
+        } else if (a.empty() || a[0] != '-') {
+            for (const Command& candidate : kCommands)
+                if (a == candidate.name) command = &candidate;
+            if (!command) {
+                err << "plotcare-cli: unknown command \"" << a << "\"\n";
+                Usage(err);
+                return kExitUsage;
+            }
+        }
+    }
     std::vector<std::string> words;
+    std::map<std::string, std::string> values;
     for (std::size_t i = 0; i < argv.size(); ++i) {
         const std::string& a = argv[i];
+        const bool commandOption =
+            command && std::find(command->options.begin(), command->options.end(), a) != command->options.end();
         if (a == "-h" || a == "--help") {
             Usage(out);
             return kExitOk;
@@ -298,12 +253,15 @@ int Run(const std::vector<std::string>& argv, std::ostream& out, std::ostream& e
             options.json = true;
         } else if (a == "--all") {
             options.anyDriver = true;
-        } else if (a == "--library" || a == "--settings") {
+        } else if (a == "--library" || a == "--settings" || commandOption) {
             if (i + 1 >= argv.size()) {
                 err << "plotcare-cli: " << a << " needs a value\n";
                 return kExitUsage;
             }
-            (a == "--library" ? options.library : options.settingsDir) = argv[++i];
+            if (commandOption)
+                values[a] = argv[++i];
+            else
+                (a == "--library" ? options.library : options.settingsDir) = argv[++i];
         } else if (a.size() > 1 && a[0] == '-') {
             err << "plotcare-cli: unknown option " << a << "\n";
             Usage(err);
@@ -312,29 +270,22 @@ int Run(const std::vector<std::string>& argv, std::ostream& out, std::ostream& e
             words.push_back(a);
         }
     }
-    if (words.empty()) {
+    if (!command) {
         Usage(err);
         return kExitUsage;
     }
-    for (const Command& command : kCommands) {
-        if (words[0] != command.name) continue;
-        if (static_cast<int>(words.size()) - 1 != command.arguments) {
-            err << "usage: plotcare-cli " << command.usage << "\n";
-            return kExitUsage;
-        }
-        CPlotcareApp app(QString(), QString::fromStdString(options.settingsDir));
-        CPlotcareApp* previous = CPlotcareApp::Current();
-        CPlotcareApp::SetCurrent(&app);
-        g_app = &app;
-        Context c{options, std::vector<std::string>(words.begin() + 1, words.end()), out, err};
-        const int result = command.run(c);
-        g_app = nullptr;
-        CPlotcareApp::SetCurrent(previous);
-        return result;
+    const int count = static_cast<int>(words.size()) - 1;
+    if (count < command->minArguments || (command->maxArguments >= 0 && count > command->maxArguments)) {
+        err << "usage: plotcare-cli " << command->usage << "\n";
+        return kExitUsage;
     }
-    err << "plotcare-cli: unknown command \"" << words[0] << "\"\n";
-    Usage(err);
-    return kExitUsage;
+    CPlotcareApp app(QString(), QString::fromStdString(options.settingsDir));
+    CPlotcareApp* previous = CPlotcareApp::Current();
+    CPlotcareApp::SetCurrent(&app);
+    Context c{options, std::vector<std::string>(words.begin() + 1, words.end()), std::move(values), out, err};
+    const int result = command->run(c);
+    CPlotcareApp::SetCurrent(previous);
+    return result;
 }
 
 } // namespace cli

@@ -15,7 +15,9 @@ constexpr int kExitUsage = 1;
 constexpr int kExitNotSupported = 2; // no such printer, driver not supported, no library
 constexpr int kExitNotReady = 3;
 constexpr int kExitNoAnswer = 4;     // no channel, no reply, no status
-constexpr int kExitCancelled = 7;    // the operator ended a wait
+constexpr int kExitRefused = 5;      // a check refused before anything was sent (ink, tank, SN level, thickness)
+constexpr int kExitFailed = 6;       // the printer reported an error, or the job could not be sent
+constexpr int kExitCancelled = 7;    // the operator ended a wait, or it timed out
 
 struct Options {
     bool json = false;

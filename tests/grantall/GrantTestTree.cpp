@@ -14,6 +14,7 @@
 #include <stdexcept>
 #include <spawn.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -92,10 +93,44 @@ void SnapshotInto(int fd, const std::string& relative, std::vector<std::string>&
 
 } // namespace
 
+namespace {
+
+bool StoresAcls(const std::string& folder) {
+    acl_t acl = acl_from_text("u::rwx,g::rwx,o::rwx");
+    const bool ok = acl && acl_set_file(folder.c_str(), ACL_TYPE_DEFAULT, acl) == 0;
+    if (acl) acl_free(acl);
+    if (ok) acl_delete_def_file(folder.c_str());
+    return ok;
+}
+
+// The first candidate whose file system stores ACLs, probed once: the folder
+// in GRANTALL_TEST_DIR when set (alone), else the build's test folder, else
+// the temporary folder. When none does, the first is used and the tests'
+// check of HasAcls fails there.
+const std::string& BaseFolder() {
+    static const std::string base = [] {
+        std::vector<std::string> candidates;
+        if (const char* chosen = std::getenv("GRANTALL_TEST_DIR"); chosen && *chosen)
+            candidates.push_back(chosen);
+        else
+            candidates = {GRANTALL_TEST_BASE, std::filesystem::temp_directory_path().string()};
+        for (const std::string& candidate : candidates) {
+            std::string probe = candidate + "/grantall-probe-XXXXXX";
+            if (!mkdtemp(probe.data())) continue;
+            const bool ok = StoresAcls(probe);
+            rmdir(probe.c_str());
+            if (ok) return candidate;
+        }
+        return candidates.front();
+    }();
+    return base;
+}
+
+} // namespace
+
 GrantTestTree::GrantTestTree() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "grantall-test-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) Fail("mkdtemp");
+    std::string pattern = BaseFolder() + "/grantall-test-XXXXXX";
+    if (!mkdtemp(pattern.data())) Fail("mkdtemp " + pattern);
     m_root = pattern;
     // mkdtemp makes it private; the tests start from an ordinary folder.
     chmod(m_root.c_str(), 0755);
@@ -132,13 +167,19 @@ std::string GrantTestTree::Link(const std::string& relative, const std::string& 
     return path;
 }
 
-bool GrantTestTree::HasAcls() const {
-    acl_t acl = acl_from_text("u::rwx,g::rwx,o::rwx");
-    const bool ok = acl && acl_set_file(m_root.c_str(), ACL_TYPE_DEFAULT, acl) == 0;
-    if (acl) acl_free(acl);
-    if (ok) acl_delete_def_file(m_root.c_str());
-    return ok;
+std::string GrantTestTree::Socket(const std::string& relative) const {
+    const std::string path = Path(relative);
+    // A socket node needs no listening process and no short path, unlike bind().
+    if (mknod(path.c_str(), S_IFSOCK | 0600, 0) != 0) Fail("mknod socket " + path);
+    return path;
 }
+
+bool GrantTestTree::Device(const std::string& relative) const {
+    // The null device; creating it needs root.
+    return mknod(Path(relative).c_str(), S_IFCHR | 0600, makedev(1, 3)) == 0;
+}
+
+bool GrantTestTree::HasAcls() const { return StoresAcls(m_root); }
 
 std::string AclText(const std::string& path, acl_type_t type) {
     acl_t acl = acl_get_file(path.c_str(), type);

@@ -6,7 +6,9 @@
 #include <vector>
 
 // A temporary folder for one test, removed afterwards with everything in it
-// (also parts whose paths are longer than PATH_MAX).
+// (also parts whose paths are longer than PATH_MAX). It is made on a file
+// system that stores POSIX ACLs when one of the candidates does (see
+// BaseFolder in the .cpp); tests check HasAcls and fail, not skip, without.
 class GrantTestTree {
 public:
     GrantTestTree();
@@ -21,6 +23,9 @@ public:
     std::string Folder(const std::string& relative, mode_t mode = 0755) const;
     std::string File(const std::string& relative, mode_t mode = 0644) const;
     std::string Link(const std::string& relative, const std::string& target) const;
+    std::string Socket(const std::string& relative) const;
+    // A character device node; false when this user may not create one.
+    bool Device(const std::string& relative) const;
 
     // Whether the file system of the tree stores POSIX ACLs.
     bool HasAcls() const;

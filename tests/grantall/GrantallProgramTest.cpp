@@ -16,8 +16,9 @@ const std::string kProgram = GRANTALL_PROGRAM;
 class GrantallProgram : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!tree.HasAcls())
-            GTEST_SKIP() << "the file system of " << tree.Root() << " stores no POSIX ACLs";
+        ASSERT_TRUE(tree.HasAcls()) << "the file system of " << tree.Root()
+                                    << " stores no POSIX ACLs; set GRANTALL_TEST_DIR to a "
+                                       "folder on one that does";
     }
     GrantTestTree tree;
 };
@@ -36,6 +37,25 @@ TEST_F(GrantallProgram, GetfaclSeesTheListsItWrote) {
     const ProgramRun file =
         RunProgram("/usr/bin/getfacl", {"-pn", "--omit-header", tree.Path("Settings/media.ini")});
     EXPECT_EQ(file.out, "user::rw-\ngroup::r--\nother::rw-\n\n");
+}
+
+// The reported case: "grantall share/sub/" where sub links to another folder.
+TEST_F(GrantallProgram, RefusesALinkHoweverTheFolderIsSpelled) {
+    GrantTestTree outside;
+    const std::string privateFolder = outside.Folder("private", 0700);
+    outside.File("private/inner", 0600);
+    const std::string before = Snapshot(outside.Root());
+    tree.Link("share/sub", privateFolder);
+
+    const std::vector<std::vector<std::string>> commandLines = {
+        {"share/sub/"}, {"\"share/sub/\""}, {"\"share/sub/.\""}, {"--", "share//sub//"},
+        {"./share/sub/./"}};
+    for (const auto& args : commandLines) {
+        const ProgramRun run = RunProgram(kProgram, args, tree.Root());
+        EXPECT_EQ(run.exitCode, 1) << args.back();
+        EXPECT_NE(run.err.find(": is a symbolic link"), std::string::npos) << run.err;
+        EXPECT_EQ(Snapshot(outside.Root()), before) << args.back();
+    }
 }
 
 TEST_F(GrantallProgram, WrongCommandLineChangesNothing) {

@@ -1,0 +1,91 @@
+#include "cli/CliBusyProgress.h"
+
+#include "app/CPlotcareApp.h"
+#include "platform/Clock.h"
+
+#include <ostream>
+
+namespace cli {
+
+namespace {
+
+volatile std::sig_atomic_t g_interrupted = 0;
+
+void OnInterrupt(int) { g_interrupted = 1; }
+
+}  // namespace
+
+CliBusyProgress::CliBusyProgress(std::ostream& err, bool terminal) : m_err(err), m_terminal(terminal) {}
+
+CliBusyProgress::~CliBusyProgress() { Stop(); }
+
+bool CliBusyProgress::Begin(int captionText, int timeoutMs, bool cancellable) {
+    Stop();
+    const CPlotcareApp* app = CPlotcareApp::Current();
+    m_caption = app ? app->GetText(captionText).toStdString() : std::string();
+    if (m_caption.empty()) m_caption = "the printer";
+    m_timeoutMs = timeoutMs;
+    m_cancellable = cancellable;
+    m_state = kRunning;
+    m_shownSeconds = -1;
+    g_interrupted = 0;
+    if (cancellable) {
+        struct sigaction action {};
+        action.sa_handler = OnInterrupt;
+        sigemptyset(&action.sa_mask);
+        m_handling = sigaction(SIGINT, &action, &m_previous) == 0;
+    }
+    m_clock = &Clock::Current();
+    m_startMs = m_clock->TickMs();
+    // The ticks wake the caller's waits, so the line moves on and Ctrl-C and
+    // the time-out are seen within a fraction of a second.
+    m_timer = m_clock->StartTimer(kTickMs, [this] { Tick(); });
+    Show(true);
+    return true;
+}
+
+int CliBusyProgress::Poll() {
+    if (m_clock) m_clock->DispatchPending();
+    Tick();
+    return m_state;
+}
+
+void CliBusyProgress::Tick() {
+    if (!m_clock || m_state != kRunning) return;
+    if (m_cancellable && g_interrupted) {
+        m_state = kCancelled;
+    } else if (m_timeoutMs > 0 && m_clock->TickMs() - m_startMs >= m_timeoutMs) {
+        m_state = kTimedOut;
+    }
+    Show(false);
+}
+
+void CliBusyProgress::Show(bool force) {
+    const std::int64_t seconds = m_clock ? (m_clock->TickMs() - m_startMs) / 1000 : 0;
+    if (!force && (seconds == m_shownSeconds || (!m_terminal && seconds % kPlainLineEverySeconds != 0))) return;
+    m_shownSeconds = seconds;
+    m_err << (m_terminal ? "\r" : "") << "plotcare-cli: " << m_caption << ": " << seconds << " s of "
+          << (m_timeoutMs + 999) / 1000 << " s" << (m_cancellable ? " (Ctrl-C stops waiting)" : "")
+          << (m_terminal ? "" : "\n");
+    m_err.flush();
+}
+
+void CliBusyProgress::End() {
+    if (m_clock && m_terminal) m_err << "\n";
+    m_err.flush();
+    Stop();
+}
+
+void CliBusyProgress::Stop() {
+    if (m_timer) {
+        m_clock->StopTimer(m_timer);
+        m_timer = 0;
+    }
+    if (m_handling) {
+        sigaction(SIGINT, &m_previous, nullptr);
+        m_handling = false;
+    }
+    m_clock = nullptr;
+}
+
+}  // namespace cli
