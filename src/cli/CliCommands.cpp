@@ -1,6 +1,7 @@
 #include "cli/CliCommands.h"
 
 #include "app/CPlotcareApp.h"
+#include "cli/CliAutoAdjust.h"
 #include "cli/CliContext.h"
 #include "comm/CDriverSettingsLibrary.h"
 #include "custompaper/CMediaTable.h"
@@ -44,14 +45,21 @@ const Command kCommands[] = {
     {"version", "version PRINTER", "the printer's firmware version", 1, 1, {}, Version},
     {"wait-ready", "wait-ready PRINTER", "waits up to 10 s for the printer to report ready (Ctrl-C stops)", 1, 1,
      {}, WaitReady},
+    {"auto-align", "auto-align PRINTER ...",
+     "sensor head alignment, waits until done: --direction bi|uni [--patterns 1,2,3,4] [--media ID]\n"
+     "                             [--thickness N] [--platen 1-4|auto]",
+     1, 1, {"--direction", "--patterns", "--media", "--thickness", "--platen"}, AutoAlign},
+    {"auto-nozzle", "auto-nozzle PRINTER", "sensor nozzle check, waits until done (Ctrl-C stops waiting)", 1, 1, {},
+     AutoNozzle},
 };
 
 void Usage(std::ostream& s) {
     s << "usage: plotcare-cli [options] COMMAND [ARGS]\n\ncommands:\n";
+    // A long row runs on rather than losing its end.
     for (const Command& c : kCommands) {
-        char line[160];
-        std::snprintf(line, sizeof line, "  %-26s %s\n", c.usage, c.help);
-        s << line;
+        std::string usage = c.usage;
+        if (usage.size() < 26) usage.resize(26, ' ');
+        s << "  " << usage << " " << c.help << "\n";
     }
     s << "\noptions:\n"
          "  --json          machine-readable output\n"
