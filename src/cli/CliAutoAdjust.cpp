@@ -62,8 +62,9 @@ std::string JsonPatterns(const Adj::Patterns& patterns) {
 
 // Exit code and word of an outcome; the sentence is the page's message.
 Outcome Describe(Adj::Outcome outcome, bool readyWaitCancelled) {
+    // The page's message on one line.
     const auto text = [](Adj::Outcome o) {
-        return App().GetText(Adj::MessageFor(o).text).toStdString();
+        return App().GetText(Adj::MessageFor(o).text).replace(QLatin1Char('\n'), QLatin1Char(' ')).toStdString();
     };
     if (readyWaitCancelled)
         return {kExitCancelled, "cancelled", "the wait for the printer was cancelled", {}};
