@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CSettingsKey reader(SettingsRoot::CurrentUser, CSettingsKey::kUtilityKey, true);
     for (const char* subkey : {"Corvan Max 7100", "QZ-7100", "", "A\\B"}) {
         const std::string text = reader.ReadString(subkey, "SelectPrinter", "d");
-        if (text.size() > 259) std::abort();
+        if (text.size() > CSettingsKey::kMaxStringLength) std::abort();
         reader.ReadNumber(subkey, "SampleMediaR", 0);
     }
     for (unsigned i = 0; i < 16 && reader.EnumSubkey(i, name) == 0; ++i) {

@@ -42,7 +42,8 @@ typedef int32_t KRDM_HANDLE;
 /* u16 colour mode code (the PPD's *OVColorModeCode); set by passing the
  * code itself as the record pointer. */
 #define KRDM_ITEM_COLOR_MODE 40
-/* GetRange: the driver's media type ids, u16 each. */
+/* GetRange: the driver's media type ids, u16 each; the first 65535 media
+ * types of the PPD, as many as the range record's count can hold. */
 #define KRDM_ITEM_MEDIA_LIST 60
 /* four u16: 1, quality variant, media id, 2. */
 #define KRDM_ITEM_MEDIA 70

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <string_view>
+#include <unordered_map>
 
 #include <unistd.h>
 
@@ -20,6 +22,8 @@ constexpr const char* kQualityOption = "OVPrintQuality";
 constexpr const char* kColourOption = "OVColorMode";
 constexpr const char* kPageSizeOption = "PageSize";
 constexpr const char* kDriverVersion = "2.1.0";
+// The most media types a range record's 16-bit count can hold.
+constexpr std::size_t kMaxMediaCount = 0xFFFF;
 
 // Quality variant of print modes 1..4, as items 70 and 214 carry them.
 constexpr std::uint32_t kVariantOfMode[5] = {0, KRDM_VARIANT_MODE1, KRDM_VARIANT_MODE2, KRDM_VARIANT_MODE3,
@@ -150,11 +154,21 @@ bool DriverSession::LoadPpd(const std::string& path) {
     if (!m_ppd) return false;
 
     if (ppd_option_t* media = ppdFindOption(m_ppd, kMediaOption)) {
-        for (int i = 0; i < media->num_choices; ++i) {
+        // One pass over the ids: looking each choice's id up on its own
+        // takes quadratic time, which a PPD with many media types turns into
+        // minutes.
+        std::unordered_map<std::string_view, const char*> idOfChoice;
+        constexpr const char* kIdKeyword = "OVMediaID";
+        for (ppd_attr_t* a = ppdFindAttr(m_ppd, kIdKeyword, nullptr); a; a = ppdFindNextAttr(m_ppd, kIdKeyword, nullptr))
+            idOfChoice.emplace(a->spec, a->value);
+        // The media list is handed out with a 16-bit count: the types beyond
+        // what it can say are left out.
+        for (int i = 0; i < media->num_choices && m_media.size() < kMaxMediaCount; ++i) {
             const ppd_choice_t& c = media->choices[i];
-            ppd_attr_t* attr = ppdFindAttr(m_ppd, "OVMediaID", c.choice);
+            const auto attr = idOfChoice.find(c.choice);
             long id = 0;
-            if (!attr || !ParseId(attr->value, id) || id < 1 || id > 0xFFFF) continue;
+            if (attr == idOfChoice.end() || !ParseId(attr->second, id) || id < 1 || id > 0xFFFF) continue;
+            m_mediaById.emplace(static_cast<std::uint16_t>(id), m_media.size());
             m_media.push_back({static_cast<std::uint16_t>(id), c.choice, c.text});
         }
     }
@@ -193,9 +207,17 @@ bool DriverSession::TakeOption(const std::string& option, const std::string& cho
 }
 
 const DriverSession::Media* DriverSession::FindMedia(std::uint32_t id) const {
-    for (const Media& m : m_media)
-        if (m.id == id) return &m;
-    return nullptr;
+    const auto it = id <= 0xFFFF ? m_mediaById.find(static_cast<std::uint16_t>(id)) : m_mediaById.end();
+    return it == m_mediaById.end() ? nullptr : &m_media[it->second];
+}
+
+std::uint32_t DriverSession::CurrentMediaId() const {
+    const auto media = m_current.find(kMediaOption);
+    std::uint32_t id = 0;
+    if (media != m_current.end())
+        for (const Media& m : m_media)
+            if (m.keyword == media->second) id = m.id;
+    return id;
 }
 
 int DriverSession::PrintMode() const {
@@ -209,25 +231,20 @@ int DriverSession::PrintMode() const {
 int DriverSession::GetRange(int item, KRDM_RANGE* range) const {
     if (!range) return KRDM_BAD_RECORD;
     if (item != KRDM_ITEM_MEDIA_LIST) return KRDM_BAD_ITEM;
-    const auto count = static_cast<std::uint16_t>(m_media.size());
+    const auto count = static_cast<std::uint16_t>(std::min<std::size_t>(m_media.size(), kMaxMediaCount));
     if (!range->buffer) {
         range->count = count;
         range->elementSize = 2;
         return count;
     }
     if (range->count < count || range->elementSize != 2) return KRDM_BAD_RECORD;
-    for (std::size_t i = 0; i < m_media.size(); ++i) PutU16(range->buffer, static_cast<int>(i), m_media[i].id);
+    for (int i = 0; i < count; ++i) PutU16(range->buffer, i, m_media[static_cast<std::size_t>(i)].id);
     range->count = count;
     return count;
 }
 
 int DriverSession::GetData(int item, void* record) const {
     if (!record) return KRDM_BAD_RECORD;
-    const auto media = m_current.find(kMediaOption);
-    std::uint32_t mediaId = 0;
-    if (media != m_current.end())
-        for (const Media& m : m_media)
-            if (m.keyword == media->second) mediaId = m.id;
     const int mode = PrintMode();
 
     switch (item) {
@@ -256,7 +273,7 @@ int DriverSession::GetData(int item, void* record) const {
     case KRDM_ITEM_MEDIA:
         PutU16(record, 0, 1);
         PutU16(record, 1, kVariantOfMode[mode]);
-        PutU16(record, 2, mediaId);
+        PutU16(record, 2, CurrentMediaId());
         PutU16(record, 3, 2);
         return KRDM_OK;
     case KRDM_ITEM_OUTPUT_FLAGS:
@@ -280,7 +297,7 @@ int DriverSession::GetData(int item, void* record) const {
     case KRDM_ITEM_MEDIA_QUALITY:
         if (!HasHeader(record, 20)) return KRDM_BAD_RECORD;
         PutU32(record, 2, 2);
-        PutU32(record, 3, mediaId);
+        PutU32(record, 3, CurrentMediaId());
         PutU32(record, 4, kVariantOfMode[mode]);
         return KRDM_OK;
     case KRDM_ITEM_INK_LAYOUT: {

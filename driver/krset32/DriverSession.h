@@ -4,6 +4,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -48,7 +49,10 @@ private:
     // Takes an option choice when the PPD offers it; false otherwise.
     bool TakeOption(const std::string& option, const std::string& choice);
 
+    // The first media type with that id.
     const Media* FindMedia(std::uint32_t id) const;
+    // The id of the current MediaType choice, 0 when it has none.
+    std::uint32_t CurrentMediaId() const;
     int PrintMode() const;  // 1..4, 0 when unknown
     int SetMediaAndMode(std::uint32_t id, int mode);
     int SetPaperSize(std::uint16_t width, std::uint16_t length, std::uint16_t flags);
@@ -59,6 +63,7 @@ private:
     std::string m_port;
     ppd_file_t* m_ppd = nullptr;
     std::vector<Media> m_media;
+    std::unordered_map<std::uint16_t, std::size_t> m_mediaById;  // index of the first entry with the id
     std::vector<std::pair<std::string, int>> m_colourCodes;
     std::vector<std::vector<std::uint8_t>> m_inkHeads;
     std::vector<std::string> m_optionOrder;

@@ -56,6 +56,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "orvex-register-drivers: cannot create the folder of %s\n", qPrintable(file));
         return 1;
     }
+    // The file holds more than this list: one that cannot be read is left
+    // alone rather than replaced by the few keys written here.
+    if (!RegistryFormat::IsUsable(RegistryFormat::CheckFile(file))) {
+        std::fprintf(stderr, "orvex-register-drivers: cannot read %s; it is left unchanged\n",
+                     qPrintable(file));
+        return 1;
+    }
     QSettings settings(file, RegistryFormat::Format());
     settings.beginGroup(QString::fromLatin1(kDriverGroup));
     for (const QString& name : names) {

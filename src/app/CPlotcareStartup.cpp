@@ -66,7 +66,8 @@ CPlotcareStartup::Outcome CPlotcareStartup::Run() {
     }
 
     // 7. The main window, modally, with the driver media cache held open
-    // for the whole run.
+    // for the whole run. The window goes first when it ends: its last leave
+    // notification and its pages' destructors still use the shared objects.
     if (outcome == Outcome::Closed) {
         CSharedObjects::SetCurrent(&shared);
         CDriverMediaList mediaCache(nullptr, std::string(), std::string());
@@ -76,16 +77,17 @@ CPlotcareStartup::Outcome CPlotcareStartup::Run() {
         } else {
             outcome = Outcome::WindowRefused;
         }
+        window.reset();
         CSharedObjects::SetCurrent(nullptr);
     }
+    window.reset(); // a window that never ran made no pages
 
-    // 8. Teardown in reverse order.
+    // 8. Teardown of the shared objects in reverse order.
     shared.mediaTable.reset();
     if (shared.bidiLibrary) shared.bidiLibrary->Unload();
     shared.bidiLibrary.reset();
     shared.driverSettingsLibrary.reset();
     shared.inkChips.reset();
     instance.Release();
-    window.reset();
     return outcome;
 }

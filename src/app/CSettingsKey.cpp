@@ -9,7 +9,12 @@
 
 namespace {
 
-constexpr std::size_t kReadBuffer = 260;
+using RegistryFormat::FileState;
+
+// The status of a write refused because the store's file cannot be read.
+int RefusalStatus(FileState state) {
+    return state == FileState::Unreadable ? CSettingsKey::kAccessDenied : CSettingsKey::kBadStore;
+}
 
 QString Join(const QString& group, const QString& name) {
     return group.isEmpty() ? name : group + QLatin1Char('/') + name;
@@ -78,14 +83,20 @@ int CreateGroup(QSettings& s, const QString& group) {
 
 CSettingsKey::CSettingsKey(SettingsRoot root, const std::string& path, bool readOnly)
     : m_file(SettingsStore::FilePath(root)) {
+    m_access = readOnly                             ? Access::Enumerate
+               : root == SettingsRoot::LocalMachine ? Access::Read
+                                                    : Access::Full;
+    const FileState state = SettingsStore::CheckFile(m_file);
+    if (!RegistryFormat::IsUsable(state)) {
+        m_closedStatus = RefusalStatus(state);
+        return;
+    }
     auto s = SettingsStore::OpenFile(m_file);
     m_group = ResolveFrom(*s, QString(), path);
     if (readOnly) {
-        m_access = Access::Enumerate;
         m_open = GroupExists(*s, m_group);
         return;
     }
-    m_access = root == SettingsRoot::LocalMachine ? Access::Read : Access::Full;
     m_open = GroupExists(*s, m_group) || CreateGroup(*s, m_group) == kOk;
 }
 
@@ -101,10 +112,12 @@ QString CSettingsKey::ValueKey(QSettings& s, const QString& group, const std::st
 }
 
 int CSettingsKey::Write(const std::string& subkey, const std::string& name, const QVariant& value) {
-    if (!m_open) return kInvalidHandle;
+    if (!m_open) return m_closedStatus;
     // Value names are single keys of a group; a separator would make a subkey.
     if (name.empty() || name == kEmptyKeyMarker || name.find_first_of("/\\") != std::string::npos)
         return kInvalidData;
+    const FileState state = SettingsStore::CheckFile(m_file);
+    if (!RegistryFormat::IsUsable(state)) return RefusalStatus(state);
     auto s = SettingsStore::OpenFile(m_file);
     const QString group = Resolve(*s, subkey);
     QString key = ValueKey(*s, group, name);
@@ -117,6 +130,8 @@ int CSettingsKey::Write(const std::string& subkey, const std::string& name, cons
 
 int CSettingsKey::WriteString(const std::string& subkey, const std::string& name,
                               const std::string& text) {
+    // What could not be read back is not written.
+    if (text.size() > kMaxStringLength) return kInvalidData;
     return Write(subkey, name, QString::fromStdString(text));
 }
 
@@ -127,6 +142,7 @@ int CSettingsKey::WriteNumber(const std::string& subkey, const std::string& name
 std::string CSettingsKey::ReadString(const std::string& subkey, const std::string& name,
                                      const std::string& def) const {
     if (!m_open || name.empty()) return def;
+    if (!RegistryFormat::IsUsable(SettingsStore::CheckFile(m_file))) return def;
     auto s = SettingsStore::OpenFile(m_file);
     const QString group = Resolve(*s, subkey);
     if (!GroupExists(*s, group)) {
@@ -140,7 +156,7 @@ std::string CSettingsKey::ReadString(const std::string& subkey, const std::strin
     const QString text = v.typeId() == QMetaType::QStringList ? v.toStringList().join(QLatin1Char(','))
                                                                : v.toString();
     std::string out = text.toStdString();
-    if (out.size() + 1 > kReadBuffer) return def;
+    if (out.size() > kMaxStringLength) return def;
     return out;
 }
 
@@ -158,7 +174,9 @@ std::int32_t CSettingsKey::ReadNumber(const std::string& subkey, const std::stri
 }
 
 int CSettingsKey::EnumSubkey(unsigned index, std::string& name, std::size_t bufferSize) const {
-    if (!m_open) return kInvalidHandle;
+    if (!m_open) return m_closedStatus;
+    const FileState state = SettingsStore::CheckFile(m_file);
+    if (!RegistryFormat::IsUsable(state)) return RefusalStatus(state);
     auto s = SettingsStore::OpenFile(m_file);
     QStringList names = ChildGroups(*s, m_group);
     std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {

@@ -23,6 +23,12 @@ class QVariant;
 //
 // Reads never fail: any failure gives the caller's default. Writes and
 // enumeration return a status, 0 for success.
+//
+// A store whose file cannot be read (over the size cap, not a regular file,
+// unreadable) is never written: writing replaces the whole file, which would
+// keep only the new values. Its keys stay closed, reads give their defaults,
+// writes and enumeration return kBadStore or kAccessDenied, and the file is
+// named once on standard error.
 class CSettingsKey {
 public:
     // Where the utility keeps its own values (per-user), one subkey per
@@ -38,11 +44,17 @@ public:
     static constexpr int kInvalidData = 13;
     static constexpr int kMoreData = 234;
     static constexpr int kNoMoreItems = 259;
+    static constexpr int kBadStore = 1009; // the store's file is damaged
+
+    // The longest string value, in bytes: far above the longest file path
+    // (PATH_MAX), yet a bound on what one read hands back.
+    static constexpr std::size_t kMaxStringLength = 32767;
 
     // Read-only: opens root\path for enumeration only; a missing key leaves
     // the key closed (IsOpen false). Otherwise the key is opened or created:
     // with read access on the machine-wide root, with full access on the
-    // per-user root. When the key cannot be created it stays closed.
+    // per-user root. When the key cannot be created, or the store's file
+    // cannot be read, it stays closed.
     CSettingsKey(SettingsRoot root, const std::string& path, bool readOnly);
     virtual ~CSettingsKey();
     CSettingsKey(const CSettingsKey&) = delete;
@@ -50,13 +62,14 @@ public:
 
     bool IsOpen() const { return m_open; }
 
-    // Opens or creates the subkey and stores the value there.
+    // Opens or creates the subkey and stores the value there. A string
+    // longer than kMaxStringLength bytes is refused (kInvalidData).
     int WriteString(const std::string& subkey, const std::string& name, const std::string& text);
     int WriteNumber(const std::string& subkey, const std::string& name, std::int32_t value);
 
     // The stored value, or `def` when the key is closed, the subkey cannot be
-    // opened, the value is missing, a string does not fit the 260-byte
-    // buffer (more than 259 bytes), or a number is not a 32-bit integer.
+    // opened, the value is missing, a string is longer than
+    // kMaxStringLength bytes, or a number is not a 32-bit integer.
     // On a key opened with full access a missing subkey is created (empty),
     // as opening it for reading has always done.
     std::string ReadString(const std::string& subkey, const std::string& name,
@@ -85,4 +98,5 @@ private:
     QString m_group;
     Access m_access = Access::Enumerate;
     bool m_open = false;
+    int m_closedStatus = kInvalidHandle; // what a closed key's writes return
 };

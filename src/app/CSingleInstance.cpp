@@ -2,20 +2,50 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
 #include <QStandardPaths>
 #include <QWidget>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 constexpr char kRequest[] = "activate\n";
 constexpr char kReply[] = "ok\n";
 
+// Whether only this user can reach `path`: a folder itself (not a link to
+// one), owned by this user, closed to group and others.
+bool IsPrivateFolder(const QString& path) {
+    struct stat st {};
+    return lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISDIR(st.st_mode) &&
+           st.st_uid == geteuid() && (st.st_mode & 077) == 0;
+}
+
+// `path` as a folder of this user's alone, made when missing; empty when
+// the name is taken by anything else.
+QString PrivateFolder(const QString& path) {
+    if (path.isEmpty()) return {};
+    ::mkdir(QFile::encodeName(path).constData(), 0700); // an existing one is checked below
+    return IsPrivateFolder(path) ? path : QString();
+}
+
+// The lock and its socket must be out of other users' reach: one who could
+// create the name first would keep this user's copy from starting, or
+// answer for it. The session's runtime folder; without one, a folder of
+// this user's in the temporary folder; when that name is taken, one in the
+// user's cache folder.
 QString RuntimeFolder() {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (folder.isEmpty()) folder = QDir::tempPath();
+    QString folder =
+        PrivateFolder(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation));
+    if (folder.isEmpty())
+        folder = PrivateFolder(QDir::tempPath() + QStringLiteral("/plotcare-%1").arg(geteuid()));
+    const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    if (folder.isEmpty() && !cache.isEmpty() && QDir().mkpath(cache))
+        folder = PrivateFolder(cache + QStringLiteral("/plotcare"));
     return folder;
 }
 
@@ -28,17 +58,32 @@ CSingleInstance::~CSingleInstance() {
     Release();
 }
 
+QString CSingleInstance::Folder() const {
+    if (m_folder.isEmpty()) m_folder = RuntimeFolder();
+    return m_folder;
+}
+
 QString CSingleInstance::LockPath() const {
-    return RuntimeFolder() + QLatin1Char('/') + m_name + QStringLiteral(".lock");
+    const QString folder = Folder();
+    return folder.isEmpty() ? QString()
+                            : folder + QLatin1Char('/') + m_name + QStringLiteral(".lock");
 }
 
 QString CSingleInstance::SocketPath() const {
-    return RuntimeFolder() + QLatin1Char('/') + m_name + QStringLiteral(".socket");
+    const QString folder = Folder();
+    return folder.isEmpty() ? QString()
+                            : folder + QLatin1Char('/') + m_name + QStringLiteral(".socket");
 }
 
 bool CSingleInstance::Acquire() {
     if (m_holder) return true;
-    QDir().mkpath(RuntimeFolder());
+    if (Folder().isEmpty()) {
+        // Nowhere to keep a lock that only this user controls: run without
+        // one rather than let another user decide whether this copy runs.
+        qWarning("No private folder for the single-instance lock: another copy may run as well.");
+        m_holder = true;
+        return true;
+    }
     m_lock = std::make_unique<QLockFile>(LockPath());
     // A lock left by a copy that died is taken over at once.
     m_lock->setStaleLockTime(0);
@@ -92,6 +137,7 @@ void CSingleInstance::OnConnection() {
 }
 
 bool CSingleInstance::ActivateRunning(int timeoutMs) const {
+    if (SocketPath().isEmpty()) return false;
     QLocalSocket socket;
     socket.connectToServer(SocketPath());
     if (!socket.waitForConnected(timeoutMs)) return false;

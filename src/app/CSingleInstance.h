@@ -9,9 +9,10 @@ class QLocalServer;
 class QLockFile;
 
 // One running copy per user session. The first copy holds a lock file in
-// the runtime folder and listens on a local socket beside it; a second copy
-// finds the lock taken, asks the first over the socket to bring its window
-// to the front (its modal dialog included), and ends.
+// a folder that only this user can reach (the runtime folder, else one of
+// its own) and listens on a local socket beside it; a second copy finds the
+// lock taken, asks the first over the socket to bring its window to the
+// front (its modal dialog included), and ends.
 class CSingleInstance : public QObject {
     Q_OBJECT
 public:
@@ -34,6 +35,7 @@ public:
     // active modal dialog, if any, on top of it.
     static void BringMarkedWindowsToFront(const char* property);
 
+    // Empty when no folder of this user's alone can be had.
     QString LockPath() const;
     QString SocketPath() const;
 
@@ -42,8 +44,11 @@ signals:
 
 private:
     void OnConnection();
+    // The folder of the lock and the socket, found on first use.
+    QString Folder() const;
 
     QString m_name;
+    mutable QString m_folder;
     std::unique_ptr<QLockFile> m_lock;
     QLocalServer* m_server = nullptr;
     bool m_holder = false;

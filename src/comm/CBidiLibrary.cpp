@@ -25,7 +25,9 @@ int CBidiLibrary::Load(const std::string& printer, int searchMode) {
     if (searchMode == 1) m_module = LibraryLoader::Open(m_libraryName);
     if (!m_module && m_pathFinder) {
         const std::string path = m_pathFinder(printer);
-        if (!path.empty()) m_module = LibraryLoader::Open(path);
+        // The driver folder is whatever the printer's PPD names: load only
+        // from a place that nobody but root and this user can change.
+        if (!path.empty()) m_module = LibraryLoader::OpenTrusted(path);
     }
     if (!m_module) return 0;
     Bind();
@@ -121,7 +123,8 @@ int CBidiLibrary::Receive(std::int32_t handle, void* buffer, std::int32_t* size,
 }
 
 std::string DriverFolderLibraryPath(const std::string& driverPath, const std::string& libraryName) {
-    if (libraryName.empty()) return {};
+    // A name with a path would leave the driver folder.
+    if (!LibraryLoader::IsPlainFileName(libraryName)) return {};
     const auto slash = driverPath.rfind('/');
     const std::string folder = slash == std::string::npos ? std::string() : driverPath.substr(0, slash + 1);
     return folder + libraryName;

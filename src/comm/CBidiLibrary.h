@@ -28,7 +28,8 @@ public:
     CBidiLibrary& operator=(const CBidiLibrary&) = delete;
 
     // 1 when loaded and initialised, else 0. Search mode 1 tries the plain
-    // library name first; any mode then falls back to the driver folder.
+    // library name first; any mode then falls back to the driver folder,
+    // which is used only when it passes LibraryLoader::OpenTrusted.
     // Does nothing (returns 1) while a module is loaded.
     int Load(const std::string& printer, int searchMode);
     // Releases the library, frees the module and clears every entry point.
@@ -77,7 +78,7 @@ private:
 
 // The library path in a driver folder: the driver file's path cut after its
 // last '/', followed by the data file's library name; "" when the name is
-// empty.
+// empty or holds a path (LibraryLoader::IsPlainFileName).
 std::string DriverFolderLibraryPath(const std::string& driverPath, const std::string& libraryName);
 
 // The library named by the printer's driver: the driver description's data

@@ -32,7 +32,9 @@ CDriverMediaList::CDriverMediaList(CDriverSettingsLibrary* library, const std::s
     s.printer = printer;
     s.ids.clear();
     s.names.clear();
-    Read(*library, printer, port);
+    // A list that could not be read is not this printer's list: the next
+    // object for the printer tries again.
+    if (!Read(*library, printer, port)) s.printer.clear();
 }
 
 CDriverMediaList::~CDriverMediaList() {
@@ -43,19 +45,21 @@ CDriverMediaList::~CDriverMediaList() {
     s.names.clear();
 }
 
-void CDriverMediaList::Read(CDriverSettingsLibrary& library, const std::string& printer, const std::string& port) {
+bool CDriverMediaList::Read(CDriverSettingsLibrary& library, const std::string& printer, const std::string& port) {
     SharedList& s = Shared();
     KRDM_HANDLE handle = 0;
-    if (library.Open(printer, port, nullptr, &handle) != 0) return;
+    if (library.Open(printer, port, nullptr, &handle) != 0) return false;
 
     KRDM_RANGE range{};
-    if (library.GetRange(handle, KRDM_ITEM_MEDIA_LIST, &range) >= 0 && range.count > 0 && range.elementSize >= 2 &&
-        range.elementSize <= kMaxElementSize) {
+    bool read = library.GetRange(handle, KRDM_ITEM_MEDIA_LIST, &range) >= 0;
+    if (read && range.count > 0) {
+        read = range.elementSize >= 2 && range.elementSize <= kMaxElementSize;
         const std::size_t count = range.count;
         const std::size_t elementSize = range.elementSize;
-        std::vector<std::uint8_t> buffer(count * elementSize);
+        std::vector<std::uint8_t> buffer(read ? count * elementSize : 0);
         range.buffer = buffer.data();
-        if (library.GetRange(handle, KRDM_ITEM_MEDIA_LIST, &range) >= 0) {
+        read = read && library.GetRange(handle, KRDM_ITEM_MEDIA_LIST, &range) >= 0;
+        if (read) {
             const std::size_t got = std::min<std::size_t>(count, range.count);
             for (std::size_t i = 0; i < got; ++i) {
                 const std::uint8_t* e = buffer.data() + i * elementSize;
@@ -71,6 +75,7 @@ void CDriverMediaList::Read(CDriverSettingsLibrary& library, const std::string& 
         s.names.emplace_back(text);
     }
     library.Close(handle);
+    return read;
 }
 
 std::uint16_t CDriverMediaList::GetIdAt(int index) const {

@@ -9,8 +9,9 @@ class CDriverSettingsLibrary;
 // The driver's list of media types (ids and names), read once per printer
 // and shared by every user: all objects see one static list. The list is
 // read again only when an object is created with a library for another
-// printer than the stored one; it is freed when the last object goes (the
-// stored printer name stays).
+// printer than the stored one, or when reading failed (no printer is stored
+// then); it is freed when the last object goes (the stored printer name
+// stays).
 class CDriverMediaList {
 public:
     // With a null library only the user count changes (start-up keeps the
@@ -38,5 +39,6 @@ public:
     static constexpr std::uint32_t kNameBufferSize = 260;
 
 private:
-    static void Read(CDriverSettingsLibrary& library, const std::string& printer, const std::string& port);
+    // False when the driver would not open or give its list.
+    static bool Read(CDriverSettingsLibrary& library, const std::string& printer, const std::string& port);
 };

@@ -29,7 +29,11 @@ std::string CDriverSettingsLibrary::LibraryPathFor(const std::string& driverPath
 
 int CDriverSettingsLibrary::Load(const std::string& printer) {
     const std::string driverPath = m_driverPathFinder ? m_driverPathFinder(printer) : std::string();
-    void* module = LibraryLoader::Open(LibraryPathFor(driverPath));
+    const std::string path = LibraryPathFor(driverPath);
+    // The driver folder is whatever the printer's PPD names: load only from
+    // a place that nobody but root and this user can change. The bare name
+    // goes through the system's own library search.
+    void* module = path.find('/') == std::string::npos ? LibraryLoader::Open(path) : LibraryLoader::OpenTrusted(path);
     if (!module) return 0;
     m_module = module;
     BindOne(m_module, "KRDM_Open", m_open);

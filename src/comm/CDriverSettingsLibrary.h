@@ -26,8 +26,9 @@ public:
     CDriverSettingsLibrary& operator=(const CDriverSettingsLibrary&) = delete;
 
     // 1 when the library was loaded from the printer's driver folder and all
-    // eleven entry points were found, else 0. Does not unload a library
-    // loaded before: callers Unload first.
+    // eleven entry points were found, else 0. A driver folder that fails
+    // LibraryLoader::OpenTrusted counts as a missing library. Does not
+    // unload a library loaded before: callers Unload first.
     int Load(const std::string& printer);
     // Frees the module and clears every entry point.
     void Unload();

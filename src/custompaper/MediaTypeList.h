@@ -1,5 +1,7 @@
 #pragma once
 
+#include "custompaper/ItemMark.h"
+
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -14,8 +16,8 @@ class CMediaTable;
 // (the owner-drawn combo box shows it greyed and pages refuse it).
 namespace MediaTypeList {
 
-constexpr std::uint32_t kUnavailable = 0x80000000u;
-constexpr std::uint32_t kValueMask = 0x7FFFFFFFu;
+constexpr std::uint32_t kUnavailable = ItemMark::kUnavailable;
+constexpr std::uint32_t kValueMask = ItemMark::kValueMask;
 
 struct Entry {
     std::string name;

@@ -1,9 +1,17 @@
 #include "platform/RegistryFormat.h"
 
 #include <QByteArray>
+#include <QFile>
+#include <QFileDevice>
 #include <QIODevice>
 #include <QMap>
 #include <QString>
+
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -115,7 +123,51 @@ bool Read(QIODevice& device, QSettings::SettingsMap& map) {
     return true;
 }
 
+FileState CheckFile(const QString& filePath, int* error) {
+    const int fd = ::open(QFile::encodeName(filePath).constData(),
+                          O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0 && errno == ENOENT) return FileState::Absent;
+    if (fd < 0) {
+        if (error) *error = errno;
+        return FileState::Unreadable;
+    }
+    struct stat st {};
+    FileState state = FileState::Readable;
+    if (::fstat(fd, &st) != 0) {
+        if (error) *error = errno;
+        state = FileState::Unreadable;
+    } else if (!S_ISREG(st.st_mode)) {
+        state = FileState::NotRegular;
+    } else if (st.st_size > kMaxFileSize) {
+        state = FileState::TooLarge;
+    } else {
+        char chunk[8192];
+        qint64 total = 0;
+        for (;;) {
+            const ssize_t n = ::read(fd, chunk, sizeof chunk);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) {
+                if (error) *error = errno;
+                state = FileState::Unreadable;
+                break;
+            }
+            if (n == 0) break;
+            total += n;
+            if (total > kMaxFileSize) {
+                state = FileState::TooLarge;
+                break;
+            }
+        }
+    }
+    ::close(fd);
+    return state;
+}
+
 bool Write(QIODevice& device, const QSettings::SettingsMap& map) {
+    if (const auto* file = qobject_cast<const QFileDevice*>(&device)) {
+        // The file being replaced (a save file names its target).
+        if (!IsUsable(CheckFile(file->fileName()))) return false;
+    }
     // Keys without a group come first, before any section line; the others
     // are sorted, so the keys of one group mostly stand together (a section
     // may repeat, which reads the same).

@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include "platform/RegistryFormat.h"
+
 class QSettings;
 
 // Where the program's hierarchical settings live. Each root is one file,
@@ -24,6 +26,11 @@ QString RootFolder(SettingsRoot root);
 QString FilePath(SettingsRoot root);
 // A QSettings on a store file (RegistryFormat), read fresh from disk.
 std::unique_ptr<QSettings> OpenFile(const QString& filePath);
+// The state of a store file, checked before each use of the store. A file
+// that cannot be read is left alone, so nothing is remembered in it; since
+// nothing else tells the operator, that is said once on standard error
+// (per file, until the file can be read again).
+RegistryFormat::FileState CheckFile(const QString& filePath);
 // "A\B\C" -> "A/B/C"; empty components (doubled or trailing separators) drop out.
 QString GroupPath(const std::string& keyPath);
 

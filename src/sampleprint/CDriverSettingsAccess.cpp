@@ -152,8 +152,7 @@ int CDriverSettingsAccess::ClearItem204Bit1() {
     if (!m_handle) return kNoHandle;
     std::uint32_t flags = 0;
     if (ReadFlags(KRDM_ITEM_OUTPUT_FLAGS, flags) < 0) return -1;
-    WriteFlags(KRDM_ITEM_OUTPUT_FLAGS, flags & ~0x02u);
-    return 0;
+    return WriteFlags(KRDM_ITEM_OUTPUT_FLAGS, flags & ~0x02u);
 }
 
 int CDriverSettingsAccess::ReadItem30(int index) {
@@ -184,9 +183,10 @@ int CDriverSettingsAccess::SetItem20() {
 }
 
 int CDriverSettingsAccess::GetPaperRecord(SamplePaperRecord& record) {
+    // From zeros: after a failed read the record must not hold the caller's
+    // old bytes as if the driver had given them.
+    record = SamplePaperRecord{};
     if (!m_handle) return kNoHandle;
-    record.version = 1;
-    record.size = sizeof(SamplePaperRecord);
     return m_library->GetData(m_handle, KRDM_ITEM_PAPER_ADJUST, &record);
 }
 

@@ -66,6 +66,7 @@ public:
     int SampleItem30Second() const;
     int SetItem30(int first, int second);
     int SetItem20();
+    // Fills the whole record: zeros after the header when the read fails.
     int GetPaperRecord(SamplePaperRecord& record);
     int SetPaperRecord(const SamplePaperRecord& record);
 

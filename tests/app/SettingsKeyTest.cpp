@@ -1,12 +1,21 @@
 #include "app/CSettingsKey.h"
 #include "platform/RegistryFormat.h"
 #include "platform/SettingsStore.h"
+#include "ScopedEnv.h"
 #include "TestFiles.h"
 
 #include <QBuffer>
+#include <QSaveFile>
 #include <QSettings>
+
+#include <climits>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <functional>
+#include <vector>
+
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -16,18 +25,29 @@ namespace {
 class SettingsKey : public ::testing::Test {
 protected:
     void SetUp() override {
-        setenv("PLOTCARE_CONFIG_HOME", dir.file("user").c_str(), 1);
-        setenv("PLOTCARE_SYSTEM_CONFIG_DIR", dir.file("machine").c_str(), 1);
+        env.Set("PLOTCARE_CONFIG_HOME", dir.file("user"));
+        env.Set("PLOTCARE_SYSTEM_CONFIG_DIR", dir.file("machine"));
     }
-    void TearDown() override {
-        unsetenv("PLOTCARE_CONFIG_HOME");
-        unsetenv("PLOTCARE_SYSTEM_CONFIG_DIR");
-    }
+    void TearDown() override { env.Restore(); }
+
+    std::string UserFile() const { return dir.file("user/ORVEX/registry.conf"); }
     std::string UserFileText() const {
-        std::ifstream in(dir.file("user/ORVEX/registry.conf"));
+        std::ifstream in(UserFile(), std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
+    // The per-user file as another process finds it on disk: parsed from
+    // its bytes, past any cache that Qt keeps in this process.
+    QSettings::SettingsMap UserFileOnDisk() const {
+        QSettings::SettingsMap map;
+        QByteArray bytes = QByteArray::fromStdString(UserFileText());
+        QBuffer in(&bytes);
+        in.open(QIODevice::ReadOnly);
+        EXPECT_TRUE(RegistryFormat::Read(in, map));
+        return map;
+    }
+
     TempDir dir;
+    ScopedEnv env;
 };
 
 TEST_F(SettingsKey, RootsFollowTheEnvironment) {
@@ -35,11 +55,11 @@ TEST_F(SettingsKey, RootsFollowTheEnvironment) {
               dir.file("user") + "/ORVEX/registry.conf");
     EXPECT_EQ(SettingsStore::FilePath(SettingsRoot::LocalMachine).toStdString(),
               dir.file("machine") + "/ORVEX/registry.conf");
-    unsetenv("PLOTCARE_CONFIG_HOME");
-    setenv("XDG_CONFIG_HOME", "/xdg-home", 1);
+    env.Unset("PLOTCARE_CONFIG_HOME");
+    env.Set("XDG_CONFIG_HOME", "/xdg-home");
     EXPECT_EQ(SettingsStore::RootFolder(SettingsRoot::CurrentUser), "/xdg-home");
-    unsetenv("XDG_CONFIG_HOME");
-    unsetenv("PLOTCARE_SYSTEM_CONFIG_DIR");
+    env.Unset("XDG_CONFIG_HOME");
+    env.Unset("PLOTCARE_SYSTEM_CONFIG_DIR");
     EXPECT_EQ(SettingsStore::RootFolder(SettingsRoot::LocalMachine), "/etc/xdg");
     EXPECT_EQ(SettingsStore::GroupPath("Software\\ORVEX\\\\QVM3\\"), "Software/ORVEX/QVM3");
 }
@@ -51,16 +71,18 @@ TEST_F(SettingsKey, WrittenValuesReadBackAndReachTheFileAtOnce) {
     EXPECT_EQ(key.WriteNumber("Corvan Max 7100", "SampleMediaR", -5), 0);
     EXPECT_EQ(key.WriteNumber("Corvan Max 7100", "Big", 2147483647), 0);
 
-    // A fresh handle, as another process would open it.
     CSettingsKey other(SettingsRoot::CurrentUser, CSettingsKey::kUtilityKey, false);
     EXPECT_EQ(other.ReadString("Corvan Max 7100", "SelectPrinter", "def"), "Plotter, 2nd floor");
     EXPECT_EQ(other.ReadNumber("Corvan Max 7100", "SampleMediaR", 7), -5);
     EXPECT_EQ(other.ReadNumber("Corvan Max 7100", "Big", 7), 2147483647);
 
-    // Another process that reads the INI file directly sees the values.
-    QSettings raw(QString::fromStdString(dir.file("user/ORVEX/registry.conf")), QSettings::IniFormat);
-    EXPECT_EQ(raw.value("SoftWare/ORVEX Servulo 2/Corvan Max 7100/SelectPrinter").toString(),
-              "Plotter, 2nd floor");
+    // The file on disk holds them already, as another process reads it.
+    const QSettings::SettingsMap disk = UserFileOnDisk();
+    const QString group = QStringLiteral("SoftWare/ORVEX Servulo 2/Corvan Max 7100/");
+    EXPECT_EQ(disk.value(group + "SelectPrinter").toString(), "Plotter, 2nd floor")
+        << UserFileText();
+    EXPECT_EQ(disk.value(group + "SampleMediaR").toString(), "-5");
+    EXPECT_EQ(disk.value(group + "Big").toString(), "2147483647");
 }
 
 TEST_F(SettingsKey, ReadsFallBackToTheirDefaults) {
@@ -79,17 +101,110 @@ TEST_F(SettingsKey, ReadsFallBackToTheirDefaults) {
     EXPECT_EQ(key.ReadNumber("M", "Unsigned", 3), -1);
 }
 
-TEST_F(SettingsKey, StringsLongerThan259BytesDoNotReadBack) {
+// File paths of any length the platform allows are remembered; a value over
+// the cap (in bytes, not characters) is refused when written and ignored
+// when a hand-edited file holds one.
+TEST_F(SettingsKey, LongPathsReadBackAndLongerValuesAreRefused) {
+    std::string path;
+    while (path.size() < PATH_MAX - 1)
+        path += "/folder";
+    path.resize(PATH_MAX - 1); // the longest path with its terminating zero
+    const std::size_t cap = CSettingsKey::kMaxStringLength;
+    std::string wide; // two-byte characters, one byte over the cap
+    while (wide.size() <= cap)
+        wide += "\xC3\xA9";
+
     CSettingsKey key(SettingsRoot::CurrentUser, CSettingsKey::kUtilityKey, false);
-    key.WriteString("M", "Fits", std::string(259, 'a'));
-    key.WriteString("M", "TooLong", std::string(260, 'a'));
-    // Bytes count, not characters: 130 two-byte characters are 260 bytes.
-    std::string wide;
-    for (int i = 0; i < 130; ++i) wide += "\xC3\xA9";
-    key.WriteString("M", "Wide", wide);
-    EXPECT_EQ(key.ReadString("M", "Fits", "def"), std::string(259, 'a'));
-    EXPECT_EQ(key.ReadString("M", "TooLong", "def"), "def");
-    EXPECT_EQ(key.ReadString("M", "Wide", "def"), "def");
+    EXPECT_EQ(key.WriteString("M", "FwPath", path), 0);
+    EXPECT_EQ(key.WriteString("M", "AtCap", std::string(cap, 'a')), 0);
+    EXPECT_NE(key.WriteString("M", "OverCap", std::string(cap + 1, 'a')), 0);
+    EXPECT_NE(key.WriteString("M", "Wide", wide), 0);
+
+    CSettingsKey other(SettingsRoot::CurrentUser, CSettingsKey::kUtilityKey, false);
+    EXPECT_TRUE(other.ReadString("M", "FwPath", "def") == path);
+    EXPECT_TRUE(other.ReadString("M", "AtCap", "def") == std::string(cap, 'a'));
+    EXPECT_EQ(other.ReadString("M", "OverCap", "def"), "def");
+    EXPECT_EQ(other.ReadString("M", "Wide", "def"), "def");
+    const QSettings::SettingsMap disk = UserFileOnDisk();
+    EXPECT_TRUE(disk.contains("SoftWare/ORVEX Servulo 2/M/FwPath"));
+    EXPECT_FALSE(disk.contains("SoftWare/ORVEX Servulo 2/M/OverCap"));
+
+    std::ofstream(UserFile(), std::ios::app)
+        << "[SoftWare/ORVEX Servulo 2/M]\nByHand=" << wide << "\n";
+    EXPECT_EQ(other.ReadString("M", "ByHand", "def"), "def");
+    EXPECT_TRUE(other.ReadString("M", "FwPath", "def") == path);
+}
+
+// Warnings that Qt's message handler receives while it is installed.
+class WarningLog {
+public:
+    WarningLog() {
+        s_current = this;
+        m_previous = qInstallMessageHandler(&WarningLog::Handle);
+    }
+    ~WarningLog() {
+        qInstallMessageHandler(m_previous);
+        s_current = nullptr;
+    }
+    QStringList warnings;
+
+private:
+    static void Handle(QtMsgType type, const QMessageLogContext&, const QString& text) {
+        if (s_current && type == QtWarningMsg) s_current->warnings << text;
+    }
+    static inline WarningLog* s_current = nullptr;
+    QtMessageHandler m_previous;
+};
+
+// Writing rewrites the whole file from what was read, so a file that could
+// not be read would be replaced by the few keys written after it. Such a
+// store is left alone: writes fail, reads give their defaults, and the
+// operator is told once on standard error which file and why.
+TEST_F(SettingsKey, AStoreWhoseFileCannotBeReadIsNeverWritten) {
+    namespace fs = std::filesystem;
+    std::string big = "[SoftWare/ORVEX Servulo 2/M]\nKeep=1\n;";
+    big += std::string(RegistryFormat::kMaxFileSize, ' ') + "\n";
+    struct Case {
+        const char* name;
+        std::function<void()> make;
+    };
+    std::vector<Case> cases = {
+        {"over the size cap", [&] { dir.write("user/ORVEX/registry.conf", big); }},
+        {"a folder", [&] { fs::create_directories(UserFile() + "/sub"); }},
+    };
+    if (geteuid() != 0) { // root reads whatever the mode says
+        cases.push_back({"unreadable", [&] {
+                             dir.write("user/ORVEX/registry.conf",
+                                       "[SoftWare/ORVEX Servulo 2/M]\nKeep=1\n");
+                             fs::permissions(UserFile(), fs::perms::owner_write);
+                         }});
+    }
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(dir.file("user"));
+        c.make();
+        const bool wasFile = fs::is_regular_file(UserFile());
+        const std::string before = wasFile ? UserFileText() : std::string();
+
+        WarningLog log;
+        for (int attempt = 0; attempt < 2; ++attempt) { // the second past Qt's cache of the first
+            CSettingsKey key(SettingsRoot::CurrentUser, CSettingsKey::kUtilityKey, false);
+            EXPECT_NE(key.WriteString("M", "SelectPrinter", "P1"), 0);
+            EXPECT_NE(key.WriteNumber("Other", "N", 1), 0);
+            EXPECT_EQ(key.ReadString("M", "Keep", "def"), "def");
+            EXPECT_EQ(key.ReadString("New", "X", "def"), "def");
+        }
+        EXPECT_EQ(fs::is_regular_file(UserFile()), wasFile);
+        EXPECT_TRUE(!wasFile || UserFileText() == before);
+        ASSERT_EQ(log.warnings.size(), 1) << log.warnings.join('\n').toStdString();
+        EXPECT_TRUE(log.warnings[0].contains(QString::fromStdString(UserFile())));
+    }
+
+    // Once the file is gone (or mended) the store works again.
+    fs::remove_all(dir.file("user"));
+    CSettingsKey key(SettingsRoot::CurrentUser, CSettingsKey::kUtilityKey, false);
+    EXPECT_EQ(key.WriteString("M", "SelectPrinter", "P1"), 0);
+    EXPECT_EQ(UserFileOnDisk().value("SoftWare/ORVEX Servulo 2/M/SelectPrinter").toString(), "P1");
 }
 
 TEST_F(SettingsKey, ReadingAMissingSubkeyCreatesItEmpty) {
@@ -113,9 +228,11 @@ TEST_F(SettingsKey, ReadingAMissingSubkeyCreatesItEmpty) {
     EXPECT_EQ(key.ReadString("QZ-7100", CSettingsKey::kEmptyKeyMarker, "def"), "def");
     EXPECT_NE(key.WriteString("QZ-7100", CSettingsKey::kEmptyKeyMarker, "x"), 0);
     key.WriteString("QZ-7100", "SelectPrinter", "P1");
-    QSettings raw(QString::fromStdString(dir.file("user/ORVEX/registry.conf")), QSettings::IniFormat);
-    raw.beginGroup("SoftWare/ORVEX Servulo 2/QZ-7100");
-    EXPECT_EQ(raw.childKeys(), QStringList{"SelectPrinter"});
+    QStringList inGroup;
+    const QString group = QStringLiteral("SoftWare/ORVEX Servulo 2/QZ-7100/");
+    for (const QString& k : UserFileOnDisk().keys())
+        if (k.startsWith(group)) inGroup << k.mid(group.size());
+    EXPECT_EQ(inGroup, QStringList{"SelectPrinter"}) << UserFileText();
 }
 
 TEST_F(SettingsKey, NamesMatchWithoutRegardToCase) {
@@ -220,4 +337,32 @@ TEST(RegistryFormat, RoundTripsAndNeverInterpretsValues) {
     big.open(QIODevice::ReadOnly);
     QSettings::SettingsMap none;
     EXPECT_FALSE(RegistryFormat::Read(big, none));
+}
+
+// Qt rereads a file that changed on disk right before it writes, and writes
+// even when that read failed; the format then refuses to replace a file it
+// cannot read, whoever writes through it.
+TEST(RegistryFormat, NeverReplacesAFileThatCannotBeRead) {
+    TempDir dir;
+    const std::string path = dir.write("registry.conf", "[G]\nkeep=1\n");
+    auto settings = SettingsStore::OpenFile(QString::fromStdString(path));
+    ASSERT_EQ(settings->value("G/keep").toString(), "1");
+
+    const std::string big = "[G]\nkeep=2\n" + std::string(RegistryFormat::kMaxFileSize, '#') + "\n";
+    dir.write("registry.conf", big);
+    settings->setValue("G/new", "x");
+    settings->sync();
+    EXPECT_NE(settings->status(), QSettings::NoError);
+    std::ifstream in(path, std::ios::binary);
+    EXPECT_TRUE(std::string(std::istreambuf_iterator<char>(in), {}) == big);
+
+    // A file it can read, or none, is written.
+    const QSettings::SettingsMap map = {{QStringLiteral("G/k"), QStringLiteral("v")}};
+    for (const std::string& target :
+         {dir.write("small.conf", "[G]\nk=old\n"), dir.file("absent.conf")}) {
+        QSaveFile out(QString::fromStdString(target));
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        EXPECT_TRUE(RegistryFormat::Write(out, map)) << target;
+        out.cancelWriting();
+    }
 }

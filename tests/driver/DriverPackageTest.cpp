@@ -3,16 +3,20 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <set>
 
 #include <cups/ppd.h>
 
 #include "DriverRegistration.h"
+#include "ScopedEnv.h"
 #include "TestFiles.h"
 #include "app/CSettingsKey.h"
 #include "custompaper/CMediaTable.h"
 #include "platform/DriverDescription.h"
 #include "platform/PrivateProfile.h"
+#include "platform/RegistryFormat.h"
 
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
 
@@ -110,8 +114,8 @@ TEST(DriverPackage, DescriptionNeedsBothKeywords) {
 
 class DriverRegistration : public ::testing::Test {
 protected:
-    void SetUp() override { setenv("PLOTCARE_SYSTEM_CONFIG_DIR", m_root.path().c_str(), 1); }
-    void TearDown() override { unsetenv("PLOTCARE_SYSTEM_CONFIG_DIR"); }
+    void SetUp() override { m_env.Set("PLOTCARE_SYSTEM_CONFIG_DIR", m_root.path().string()); }
+    void TearDown() override { m_env.Restore(); }
 
     static std::vector<std::string> Registered() {
         std::vector<std::string> names;
@@ -125,6 +129,7 @@ protected:
     }
 
     TempDir m_root;
+    ScopedEnv m_env;
 };
 
 TEST_F(DriverRegistration, InstallStepRegistersBothDriversAndRemovesOne) {
@@ -134,6 +139,17 @@ TEST_F(DriverRegistration, InstallStepRegistersBothDriversAndRemovesOne) {
     ASSERT_EQ(Run("--remove 'ORVEX QZ-7100'"), 0);
     EXPECT_EQ(Registered(), std::vector<std::string>{"ORVEX Corvan Max 7100"});
     EXPECT_NE(Run("--bogus"), 0);
+}
+
+// The machine-wide file holds more than the status monitor's list; one the
+// install step cannot read is left as it is, not replaced by its few keys.
+TEST_F(DriverRegistration, InstallStepLeavesAFileItCannotReadAlone) {
+    const std::string big =
+        "[Software/Other]\nKeep=1\n;" + std::string(RegistryFormat::kMaxFileSize, ' ') + "\n";
+    const std::string path = m_root.write("ORVEX/registry.conf", big);
+    EXPECT_NE(Run(""), 0);
+    std::ifstream in(path, std::ios::binary);
+    EXPECT_TRUE(std::string(std::istreambuf_iterator<char>(in), {}) == big);
 }
 
 TEST_F(DriverRegistration, TestHelperWritesWhatTheInstallStepWrites) {

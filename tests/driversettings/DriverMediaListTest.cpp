@@ -53,6 +53,17 @@ TEST_F(DriverSettingsTest, StartUpListKeepsTheSharedListAlive) {
     EXPECT_EQ(wholeRun.GetNameById(601), "Canvas Satin");
 }
 
+TEST_F(DriverSettingsTest, FailedReadingIsTriedAgainForTheSamePrinter) {
+    const std::string q = AddQueue(kQz);
+    CDriverMediaList withoutLibrary(&m_library, q, "");
+    EXPECT_EQ(withoutLibrary.Count(), 0);
+    // Even while the first list lives on, the next one reads the driver.
+    ASSERT_EQ(m_library.Load(q), 1);
+    CDriverMediaList loaded(&m_library, q, "");
+    EXPECT_EQ(loaded.Count(), 31);
+    EXPECT_EQ(withoutLibrary.GetNameById(502), "Backlight Film");
+}
+
 TEST_F(DriverSettingsTest, QueueThatCannotBeOpenedGivesAnEmptyList) {
     const std::string q = AddQueue(kQz);
     ASSERT_EQ(m_library.Load(q), 1);

@@ -1,5 +1,9 @@
 #include "DriverSettingsFixture.h"
 
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -168,6 +172,25 @@ TEST_F(DriverSettingsAccessTest, PaperRecordBytesRoundTrip) {
     SamplePaperRecord again;
     ASSERT_GE(Access(q)->GetPaperRecord(again), 0);
     EXPECT_EQ(std::memcmp(&again, &record, sizeof record), 0);
+}
+
+TEST_F(DriverSettingsAccessTest, FailedDriverCallsAreReported) {
+    const std::string q = Open(kQz);
+    const auto a = Access(q);
+    // A folder where the driver keeps this user's values: reading finds
+    // nothing, saving fails.
+    const std::filesystem::path values =
+        std::filesystem::path(std::getenv("XDG_CONFIG_HOME")) / "ORVEX/krset32" / (q + ".conf");
+    std::filesystem::create_directories(values / "blocked");
+    EXPECT_LT(a->ClearItem204Bit1(), 0);
+
+    // A failed read leaves zeros, not what the record held before.
+    SamplePaperRecord record;
+    std::memset(record.data, 0xEE, sizeof record.data);
+    m_library.Unload();
+    EXPECT_LT(a->GetPaperRecord(record), 0);
+    const SamplePaperRecord zeroed;
+    EXPECT_EQ(std::memcmp(&record, &zeroed, sizeof record), 0);
 }
 
 TEST_F(DriverSettingsAccessTest, WrittenValuesStayForANewProcess) {

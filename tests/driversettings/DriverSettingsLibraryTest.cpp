@@ -1,9 +1,19 @@
 #include "DriverSettingsFixture.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <vector>
 
+#include <sys/stat.h>
+
+#include "PrivateCups.h"
 #include "comm/CDriverMediaList.h"
 #include "platform/DeviceMode.h"
+#include "platform/LibraryLoader.h"
 #include "sampleprint/CDriverSettingsAccess.h"
 
 namespace {
@@ -20,6 +30,8 @@ TEST(DriverSettingsLibraryPath, IsTheDriverFolderAndTheLibraryName) {
 }
 
 TEST_F(DriverSettingsTest, LoadsFromTheQueuesDriverFolderAndUnloads) {
+    // The build's driver folder must pass the rule for driver folders.
+    EXPECT_EQ(LibraryLoader::TrustProblem(DriverFolder() + "/" + CDriverSettingsLibrary::kLibraryName), "");
     const std::string q = AddQueue(kQz);
     ASSERT_EQ(m_library.Load(q), 1);
     EXPECT_EQ(m_library.BoundCount(), CDriverSettingsLibrary::kEntryPointCount);
@@ -31,6 +43,21 @@ TEST_F(DriverSettingsTest, LoadsFromTheQueuesDriverFolderAndUnloads) {
     EXPECT_FALSE(m_library.IsLoaded());
     EXPECT_EQ(m_library.BoundCount(), 0);
     EXPECT_EQ(m_library.Open(q, "", nullptr, &h), CDriverSettingsLibrary::kNotBound);
+}
+
+TEST_F(DriverSettingsTest, LibraryIsNotLoadedFromAFolderOthersCanWrite) {
+    const std::string q = AddQueue(kQz);
+    TempDir dir;
+    const std::filesystem::path folder = dir.path() / "driver";
+    std::filesystem::create_directories(folder);
+    std::filesystem::copy_file(DriverFolder() + "/" + CDriverSettingsLibrary::kLibraryName,
+                               folder / CDriverSettingsLibrary::kLibraryName);
+    m_library.SetDriverPathFinder([&](const std::string&) { return (folder / "ovqz7100.ppd").string(); });
+    ASSERT_EQ(chmod(folder.c_str(), 0777), 0);
+    EXPECT_EQ(m_library.Load(q), 0);
+    EXPECT_FALSE(m_library.IsLoaded());
+    ASSERT_EQ(chmod(folder.c_str(), 0755), 0);
+    EXPECT_EQ(m_library.Load(q), 1);
 }
 
 TEST_F(DriverSettingsTest, MissingLibraryFailsEveryCall) {
@@ -125,6 +152,57 @@ TEST_F(DriverSettingsTest, LibraryRefusesBadHandlesRecordsAndValues) {
     EXPECT_LT(m_library.Open(q, "", garbage, &other), 0);
     EXPECT_EQ(other, 0);
     EXPECT_LT(m_library.Open("no_such_queue", "", nullptr, &other), 0);
+}
+
+TEST_F(DriverSettingsTest, MediaListBeyondSixteenBitsStaysWithinTheCallersRoom) {
+    // More media types than a 16-bit count can hold (ours first, then the
+    // model's own), so that a count cut to 16 bits would say 32; the ids
+    // repeat after 65535.
+    constexpr int kMedia = 0x10001;
+    const auto idOf = [](int i) { return static_cast<std::uint16_t>(i % 0xFFFF + 1); };
+    std::ostringstream model;
+    model << std::ifstream(DriverFolder() + "/" + kQz + ".ppd").rdbuf();
+    std::string ppd = model.str();
+    std::string choices, ids;
+    for (int i = 0; i < kMedia; ++i) {
+        char keyword[16];
+        std::snprintf(keyword, sizeof keyword, "M%06d", i);
+        choices += std::string("*MediaType ") + keyword + ": \"\"\n";
+        ids += std::string("*OVMediaID ") + keyword + ": \"" + std::to_string(idOf(i)) + "\"\n";
+    }
+    const auto defaultLine = ppd.find("*DefaultMediaType:");
+    ASSERT_NE(defaultLine, std::string::npos);
+    ppd.insert(ppd.find('\n', defaultLine) + 1, choices);
+    ppd += ids;
+    TempDir dir;
+    const std::string q = "ovqz7100_manymedia";
+    PrivateCups::Shared().AddQueue(q, "socket://127.0.0.1:9", dir.write("many.ppd", ppd));
+
+    ASSERT_EQ(m_library.Load(q), 1);
+    KRDM_HANDLE h = 0;
+    ASSERT_EQ(m_library.Open(q, "", nullptr, &h), 0);
+    KRDM_RANGE range{};
+    EXPECT_EQ(m_library.GetRange(h, KRDM_ITEM_MEDIA_LIST, &range), 0xFFFF);
+    ASSERT_EQ(range.elementSize, 2);
+    const int room = range.count;
+    EXPECT_EQ(room, 0xFFFF);
+
+    // Room for what was reported, then a guard that must stay untouched
+    // (large enough to hold every media type, should the library overrun).
+    constexpr std::uint16_t kGuard = 0xA5A5;
+    std::vector<std::uint16_t> buffer(0x20000, kGuard);
+    range.buffer = buffer.data();
+    range.count = 10;
+    EXPECT_LT(m_library.GetRange(h, KRDM_ITEM_MEDIA_LIST, &range), 0);
+    EXPECT_EQ(std::count(buffer.begin(), buffer.end(), kGuard), static_cast<long>(buffer.size()));
+    range.count = static_cast<std::uint16_t>(room);
+    EXPECT_EQ(m_library.GetRange(h, KRDM_ITEM_MEDIA_LIST, &range), room);
+    int wrong = 0;
+    for (int i = 0; i < room; ++i) wrong += buffer[i] != idOf(i);
+    EXPECT_EQ(wrong, 0);
+    EXPECT_EQ(std::count(buffer.begin() + room, buffer.end(), kGuard), static_cast<long>(buffer.size()) - room)
+        << "written beyond the room the library itself asked for";
+    m_library.Close(h);
 }
 
 TEST_F(DriverSettingsTest, DeviceModeDescribesTheCurrentSettings) {

@@ -1,8 +1,13 @@
 #include "comm/CBidiLibrary.h"
 
 #include "FakeBidi.h"
+#include "TestFiles.h"
+
+#include <filesystem>
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -92,6 +97,98 @@ TEST(BidiLibrary, DriverFolderPathRule) {
         {"/usr/lib/orvex/qz7100/libkrdrv.so", "libtqapi.so", "/usr/lib/orvex/qz7100/libtqapi.so"},
         {"/opt/drv/", "tq.so", "/opt/drv/tq.so"},
         {"/usr/lib/orvex/qz7100/libkrdrv.so", "", ""},
+        // A name with a path would leave the driver folder.
+        {"/usr/lib/orvex/qz7100/libkrdrv.so", "../evil/libtqapi.so", ""},
+        {"/usr/lib/orvex/qz7100/libkrdrv.so", "sub/libtqapi.so", ""},
+        {"/usr/lib/orvex/qz7100/libkrdrv.so", "/tmp/libtqapi.so", ""},
+        {"/usr/lib/orvex/qz7100/libkrdrv.so", "..\\libtqapi.so", ""},
+        {"/usr/lib/orvex/qz7100/libkrdrv.so", "..", ""},
     };
     for (const auto& c : cases) EXPECT_EQ(DriverFolderLibraryPath(c.driverPath, c.value), c.expected) << c.driverPath;
+}
+
+// The driver folder is whatever the printer's PPD names, and the PPD may
+// come from another machine: the library is loaded from there only when
+// nobody but root and this user can change what gets loaded.
+TEST(BidiLibrary, DriverFolderIsUsedOnlyWhenNobodyElseCanChangeIt) {
+    namespace fs = std::filesystem;
+    const uid_t otherUser = 65534;
+    struct Case {
+        const char* what;
+        mode_t folder;        // the driver folder
+        mode_t library;       // the library file
+        mode_t above;         // the folder that holds the driver folder
+        bool libraryOfOther;  // the library belongs to another user
+        bool folderOfOther;   // the driver folder belongs to another user
+        int loaded;
+    } cases[] = {
+        {"safe folder", 0755, 0755, 0755, false, false, 1},
+        {"sticky folder above", 0755, 0755, 01777, false, false, 1},
+        {"folder writable by others", 0757, 0755, 0755, false, false, 0},
+        {"folder writable by group", 0775, 0755, 0755, false, false, 0},
+        {"sticky driver folder writable by others", 01777, 0755, 0755, false, false, 0},
+        {"library writable by others", 0755, 0757, 0755, false, false, 0},
+        {"library writable by group", 0755, 0775, 0755, false, false, 0},
+        {"folder above writable by others", 0755, 0755, 0777, false, false, 0},
+        {"folder above writable by group", 0755, 0755, 0775, false, false, 0},
+        {"library of another user", 0755, 0755, 0755, true, false, 0},
+        {"folder of another user", 0755, 0755, 0755, false, true, 0},
+    };
+    FakeBidi fake;
+    for (const Case& c : cases) {
+        if ((c.libraryOfOther || c.folderOfOther) && geteuid() != 0) continue; // cannot give files away
+        TempDir dir;
+        const fs::path above = dir.path() / "above";
+        const fs::path folder = above / "driver";
+        fs::create_directories(folder);
+        fs::copy_file(fake.Path(), folder / "libtqapi.so");
+        ASSERT_EQ(chmod((folder / "libtqapi.so").c_str(), c.library), 0);
+        ASSERT_EQ(chmod(folder.c_str(), c.folder), 0);
+        ASSERT_EQ(chmod(above.c_str(), c.above), 0);
+        if (c.libraryOfOther) {
+            ASSERT_EQ(chown((folder / "libtqapi.so").c_str(), otherUser, -1), 0);
+        }
+        if (c.folderOfOther) {
+            ASSERT_EQ(chown(folder.c_str(), otherUser, -1), 0);
+        }
+
+        CBidiLibrary lib;
+        lib.SetLibraryName(kMissing);
+        lib.SetPathFinder([&](const std::string&) { return (folder / "libtqapi.so").string(); });
+        EXPECT_EQ(lib.Load("qz", 1), c.loaded) << c.what;
+        EXPECT_EQ(lib.IsLoaded(), c.loaded == 1) << c.what;
+    }
+}
+
+// Links are followed to the real place, which must pass on its own.
+TEST(BidiLibrary, DriverFolderIsJudgedWhereItsLinksLead) {
+    namespace fs = std::filesystem;
+    FakeBidi fake;
+    TempDir dir;
+    const fs::path safe = dir.path() / "safe";
+    const fs::path open = dir.path() / "open";
+    for (const fs::path& f : {safe, open}) {
+        fs::create_directories(f);
+        fs::copy_file(fake.Path(), f / "libtqapi.so");
+    }
+    ASSERT_EQ(chmod(open.c_str(), 0777), 0);
+    fs::create_directories(dir.path() / "links");
+    fs::create_directory_symlink(safe, dir.path() / "links/to-safe");
+    fs::create_directory_symlink(open, dir.path() / "links/to-open");
+    fs::create_symlink(open / "libtqapi.so", safe / "libtqapi-open.so");
+    fs::create_symlink(safe / "libtqapi.so", open / "libtqapi-safe.so");
+    const std::pair<fs::path, int> cases[] = {
+        {dir.path() / "links/to-safe/libtqapi.so", 1},
+        {dir.path() / "links/to-open/libtqapi.so", 0},
+        {safe / "libtqapi-open.so", 0},
+        // Whoever made the link in the open folder can only point it at a
+        // safe library.
+        {open / "libtqapi-safe.so", 1},
+    };
+    for (const auto& [path, loaded] : cases) {
+        CBidiLibrary lib;
+        lib.SetLibraryName(kMissing);
+        lib.SetPathFinder([&](const std::string&) { return path.string(); });
+        EXPECT_EQ(lib.Load("qz", 0), loaded) << path;
+    }
 }

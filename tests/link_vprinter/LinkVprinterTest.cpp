@@ -1,6 +1,7 @@
 #include "comm/CBidiLibrary.h"
 #include "comm/CPrinterLink.h"
 #include "comm/CStatusReply.h"
+#include "comm/RawJob.h"
 #include "comm/RemotePackets.h"
 #include "platform/Clock.h"
 
@@ -19,6 +20,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <thread>
 #include <sys/wait.h>
 
 namespace {
@@ -67,6 +69,9 @@ protected:
         printer = &Printer::Shared();
         ASSERT_TRUE(printer->control) << printer->error;
         ASSERT_TRUE(printer->control->ClearFaults());
+        // A test that stopped early may have left a slow printer at work.
+        ASSERT_TRUE(printer->control->Set("time-scale", "0.001"));
+        ASSERT_TRUE(printer->control->Ok("FINISH"));
         // Not on the library search path here: found through the queue's
         // driver description.
         ASSERT_EQ(lib.Load(Queue(), 1), 1);
@@ -239,6 +244,57 @@ TEST_P(VprinterLink, QueryFaultsEndInTheirResultsWithinTheTimeOut) {
     ASSERT_TRUE(printer->control->Fault("garbled-reply"));
     ms = TimeMs([&] { EXPECT_EQ(QueryEX1BLevel(link, Queue(), 101), -1); });
     EXPECT_LT(ms, 10000 + 5000);
+}
+
+TEST_P(VprinterLink, AnAdjustmentShowsBusyThenReadyOrTheErrorThatStoppedIt) {
+    // The status the utility's watch loop reads while the printer works: an
+    // automatic adjustment of pattern #1 (240 s at time scale 1), sent through
+    // the spooler as the page sends it.
+    ASSERT_TRUE(printer->control->Set("time-scale", "1"));
+    std::uint8_t job[128];
+    int n = BuildEnterRemote(job, sizeof job);
+    n += BuildCmdPH(job + n, sizeof job - n, 2);
+    n += BuildCmdSN(job + n, sizeof job - n, 3);
+    n += BuildCmdDT(job + n, sizeof job - n, 1, 1, 1);
+    n += BuildExitRemote(job + n, sizeof job - n);
+    n += BuildJobEnd(job + n, sizeof job - n);
+    auto send = [&] {
+        const int before = std::stoi(printer->control->Get("jobs-received"));
+        ASSERT_EQ(SendRawJob(Queue(), job, static_cast<std::size_t>(n)), 0);
+        const auto start = std::chrono::steady_clock::now();
+        while (std::stoi(printer->control->Get("jobs-received")) == before &&
+               std::chrono::steady_clock::now() - start < std::chrono::seconds(20))
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    };
+    CPrinterLink link(&lib);
+    auto status = [&] {
+        CStatusReply reply;
+        const int handle = link.OpenChannel(Queue());
+        EXPECT_GT(link.QueryStatus(handle, reply), 0);
+        link.CloseChannel(handle);
+        return std::pair<bool, bool>(reply.IsReady(), reply.IsStatusCodeZero());
+    };
+    const std::string done = "done automatic bidirectional alignment #1";
+    const std::string failed = "failed automatic bidirectional alignment #1: printer error";
+    ASSERT_TRUE(printer->control->Ok("LOG clear"));
+
+    send();
+    EXPECT_EQ(status(), std::make_pair(false, false)); // busy
+    ASSERT_TRUE(printer->control->Fault("error-state"));
+    EXPECT_EQ(status(), std::make_pair(false, true)); // the watch loop's failure
+    ASSERT_TRUE(printer->control->ClearFaults());
+    EXPECT_EQ(status(), std::make_pair(true, false)); // ready, the adjustment stopped
+    std::vector<std::string> log = printer->control->Log();
+    EXPECT_NE(std::find(log.begin(), log.end(), failed), log.end());
+    EXPECT_EQ(std::find(log.begin(), log.end(), done), log.end());
+
+    send();
+    EXPECT_EQ(status(), std::make_pair(false, false));
+    ASSERT_TRUE(printer->control->Ok("FINISH"));
+    EXPECT_EQ(status(), std::make_pair(true, false));
+    log = printer->control->Log();
+    EXPECT_NE(std::find(log.begin(), log.end(), done), log.end());
+    EXPECT_FALSE(printer->control->Get("saved-align.bi.00").empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Channels, VprinterLink, ::testing::Values("LinkNet", "LinkLocal", "LinkBoth"),

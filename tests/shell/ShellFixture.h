@@ -9,6 +9,7 @@
 #include "platform/Clock.h"
 #include "platform/MessageRecorder.h"
 #include "platform/SettingsStore.h"
+#include "ScopedEnv.h"
 #include "TestFiles.h"
 
 #include <QApplication>
@@ -16,7 +17,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <utility>
@@ -47,9 +47,9 @@ protected:
         }
         fs::create_directories(dir.path() / "runtime");
         fs::permissions(dir.path() / "runtime", fs::perms::owner_all, fs::perm_options::replace);
-        setenv("PLOTCARE_CONFIG_HOME", dir.file("user").c_str(), 1);
-        setenv("PLOTCARE_SYSTEM_CONFIG_DIR", dir.file("machine").c_str(), 1);
-        setenv("XDG_RUNTIME_DIR", dir.file("runtime").c_str(), 1);
+        env.Set("PLOTCARE_CONFIG_HOME", dir.file("user"));
+        env.Set("PLOTCARE_SYSTEM_CONFIG_DIR", dir.file("machine"));
+        env.Set("XDG_RUNTIME_DIR", dir.file("runtime"));
         MakeApp("Corvan Max 7100");
         MessagePresenter::SetCaptionSource([this] { return app->GetText(0); });
         CSharedObjects::SetCurrent(&shared);
@@ -64,9 +64,7 @@ protected:
         CSharedObjects::SetCurrent(nullptr);
         CPlotcareApp::SetCurrent(nullptr);
         app.reset();
-        unsetenv("PLOTCARE_CONFIG_HOME");
-        unsetenv("PLOTCARE_SYSTEM_CONFIG_DIR");
-        unsetenv("XDG_RUNTIME_DIR");
+        env.Restore();
     }
 
     void MakeApp(const QString& model) {
@@ -103,6 +101,7 @@ protected:
     }
 
     TempDir dir;
+    ScopedEnv env;
     std::unique_ptr<CPlotcareApp> app;
     MessageRecorder messages;
     FakeClock clock;

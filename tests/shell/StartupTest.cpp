@@ -3,13 +3,27 @@
 #include "app/CPlotcareStartup.h"
 #include "app/CSingleInstance.h"
 
+#include "ScopedEnv.h"
+#include "app/CInkChipImages.h"
+#include "comm/CBidiLibrary.h"
+#include "comm/CDriverSettingsLibrary.h"
+#include "custompaper/CMediaTable.h"
+
 #include <QDialog>
+#include <QFile>
+#include <QFileInfo>
 #include <QSysInfo>
 #include <QThread>
 #include <QTimer>
 
 #include <atomic>
+#include <functional>
 #include <future>
+#include <string>
+#include <vector>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -154,6 +168,130 @@ TEST_F(StartupTest, ALockLeftByADeadCopyIsTakenOver) {
     dir.write("runtime/Servulo2.lock",
               "999999\nplotcare\n" + QSysInfo::machineHostName().toStdString() + "\n");
     EXPECT_TRUE(probe.Acquire());
+}
+
+// Whether only this user can reach the folder: a real folder (no link),
+// owned by this user, closed to group and others.
+bool IsPrivateFolder(const QString& path) {
+    struct stat st {};
+    return lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISDIR(st.st_mode) &&
+           st.st_uid == geteuid() && (st.st_mode & 077) == 0;
+}
+
+// Without a runtime folder the lock and its socket go to a folder of this
+// user's own. The shared temporary folder is open to everyone: whatever
+// name there the program picks, another user can take it first, as a
+// folder of theirs, a link, or a folder open to all; the program must then
+// look elsewhere, not use it.
+TEST_F(StartupTest, TheLockFallsBackToAFolderOfThisUserOnly) {
+    namespace fs = std::filesystem;
+    struct Taking {
+        const char* name;
+        std::function<void(const fs::path&)> take;
+    };
+    std::vector<Taking> takings = {
+        {"a link to a folder",
+         [this](const fs::path& p) {
+             fs::create_directories(dir.path() / "elsewhere");
+             fs::permissions(dir.path() / "elsewhere", fs::perms::owner_all,
+                             fs::perm_options::replace);
+             fs::create_directory_symlink(dir.path() / "elsewhere", p);
+         }},
+        {"a folder open to all",
+         [](const fs::path& p) {
+             fs::create_directory(p);
+             fs::permissions(p, fs::perms::all, fs::perm_options::replace);
+         }},
+    };
+    if (geteuid() == 0) { // only root can hand a folder to another user
+        takings.push_back({"another user's folder", [](const fs::path& p) {
+                               fs::create_directory(p);
+                               fs::permissions(p, fs::perms::all, fs::perm_options::replace);
+                               ASSERT_EQ(chown(p.c_str(), 65534, 65534), 0);
+                           }});
+    }
+    for (const Taking& t : takings) {
+        SCOPED_TRACE(t.name);
+        TempDir shared;
+        fs::permissions(shared.path(), fs::perms::all | fs::perms::sticky_bit,
+                        fs::perm_options::replace);
+        ScopedEnv env;
+        env.Unset("XDG_RUNTIME_DIR");
+        env.Set("TMPDIR", shared.path().string());
+
+        for (int round = 0; round < 8; ++round) {
+            CSingleInstance instance(CPlotcareStartup::kInstanceName);
+            ASSERT_TRUE(instance.Acquire());
+            const QString folder = QFileInfo(instance.LockPath()).absolutePath();
+            ASSERT_TRUE(IsPrivateFolder(folder)) << folder.toStdString();
+            EXPECT_EQ(QFileInfo(instance.SocketPath()).absolutePath(), folder);
+            CSingleInstance second(CPlotcareStartup::kInstanceName);
+            EXPECT_FALSE(second.Acquire());
+            instance.Release();
+            // Everything outside the shared folder is this user's alone.
+            const fs::path chosen = folder.toStdString();
+            if (chosen.parent_path() != shared.path()) break;
+            fs::remove_all(chosen);
+            t.take(chosen);
+        }
+    }
+}
+
+// A page that took the shared objects when it was made and uses them when
+// it is left and destroyed, as the function pages do at exit. The window
+// goes first, so each use finds the very objects the page took.
+class SharedObjectsUser : public RecordingMainMenu {
+public:
+    SharedObjectsUser(CMainWindow* owner, NoteLog& log, std::vector<std::string>& uses)
+        : RecordingMainMenu(owner, log), m_uses(uses), m_bidi(ShellApp::BidiLibrary()) {
+        if (const CSharedObjects* shared = CSharedObjects::Current()) {
+            m_settingsLibrary = shared->driverSettingsLibrary.get();
+            m_inkChips = shared->inkChips.get();
+            m_mediaTable = shared->mediaTable.get();
+        }
+    }
+    ~SharedObjectsUser() override { m_uses.push_back(Use("destroyed")); }
+    void OnPageLeave() override {
+        RecordingMainMenu::OnPageLeave();
+        m_uses.push_back(Use("left"));
+    }
+
+private:
+    std::string Use(const std::string& when) const {
+        const CSharedObjects* shared = CSharedObjects::Current();
+        if (!shared || !m_bidi || shared->bidiLibrary.get() != m_bidi ||
+            shared->driverSettingsLibrary.get() != m_settingsLibrary ||
+            shared->inkChips.get() != m_inkChips || shared->mediaTable.get() != m_mediaTable)
+            return when + ": the shared objects are gone";
+        m_bidi->Unload();
+        m_settingsLibrary->Unload();
+        return when + (m_mediaTable->IsComplete() && !m_inkChips->ImageSize().isEmpty()
+                           ? ": used"
+                           : ": broken");
+    }
+
+    std::vector<std::string>& m_uses;
+    CBidiLibrary* m_bidi;
+    CDriverSettingsLibrary* m_settingsLibrary = nullptr;
+    CInkChipImages* m_inkChips = nullptr;
+    CMediaTable* m_mediaTable = nullptr;
+};
+
+TEST_F(StartupTest, PagesFindTheSharedObjectsAliveAtExit) {
+    std::vector<std::string> uses;
+    CSharedObjects::SetCurrent(nullptr);
+    CPlotcareStartup startup(*app, true);
+    CMainWindow::PageFactory recording = RecordingFactory(log);
+    startup.SetPageFactory([&](int index, CMainWindow* owner) -> CPage* {
+        if (index == 0) return new SharedObjectsUser(owner, log, uses);
+        return recording(index, owner);
+    });
+    startup.SetBeforeRun([](CMainWindow& w) { QTimer::singleShot(0, &w, [&w] { w.close(); }); });
+    ASSERT_EQ(startup.Run(), CPlotcareStartup::Outcome::Closed);
+    // Left once when the window first shows the main menu, once as the
+    // window goes, then destroyed.
+    EXPECT_EQ(uses, (std::vector<std::string>{"left: used", "left: used", "destroyed: used"}));
+    EXPECT_EQ(CSharedObjects::Current(), nullptr);
 }
 
 } // namespace

@@ -6,11 +6,49 @@
 // under the config roots, and none of it may reach the real ones.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace {
+
+// The folders each test process keeps to itself. A test that changes one
+// must put it back: a later test would otherwise write to a folder that no
+// longer exists, or to the machine's real ones.
+constexpr std::array<const char*, 5> kPrivateRoots = {"HOME", "XDG_CONFIG_HOME", "XDG_RUNTIME_DIR",
+                                                      "PLOTCARE_CONFIG_HOME",
+                                                      "PLOTCARE_SYSTEM_CONFIG_DIR"};
+
+class PrivateRootsCheck : public ::testing::EmptyTestEventListener {
+public:
+    void OnTestStart(const ::testing::TestInfo&) override {
+        for (std::size_t i = 0; i < kPrivateRoots.size(); ++i) {
+            const char* value = std::getenv(kPrivateRoots[i]);
+            m_before[i] = value ? std::optional<std::string>(value) : std::nullopt;
+        }
+    }
+    // Runs after the fixture's TearDown: fails the test that left a root
+    // changed, and puts the root back for the tests after it.
+    void OnTestEnd(const ::testing::TestInfo&) override {
+        for (std::size_t i = 0; i < kPrivateRoots.size(); ++i) {
+            const char* value = std::getenv(kPrivateRoots[i]);
+            const std::optional<std::string> now =
+                value ? std::optional<std::string>(value) : std::nullopt;
+            if (now == m_before[i]) continue;
+            ADD_FAILURE() << kPrivateRoots[i] << " was left as " << now.value_or("<unset>")
+                          << ", not " << m_before[i].value_or("<unset>");
+            if (m_before[i])
+                setenv(kPrivateRoots[i], m_before[i]->c_str(), 1);
+            else
+                unsetenv(kPrivateRoots[i]);
+        }
+    }
+
+private:
+    std::array<std::optional<std::string>, kPrivateRoots.size()> m_before;
+};
 
 std::string MakePrivateHome() {
     std::string pattern = (std::filesystem::temp_directory_path() / "plotcare-home-XXXXXX").string();
@@ -36,6 +74,7 @@ int main(int argc, char** argv) {
     setenv("PLOTCARE_SYSTEM_CONFIG_DIR", (home + "/system-config").c_str(), 1);
 
     ::testing::InitGoogleTest(&argc, argv);
+    ::testing::UnitTest::GetInstance()->listeners().Append(new PrivateRootsCheck);
     const int result = RUN_ALL_TESTS();
     std::error_code ec;
     std::filesystem::remove_all(home, ec);

@@ -169,6 +169,10 @@ TEST_F(Tqapi, RawJobsThroughCupsReachThePrinter) {
     EXPECT_NE(std::find(log.begin(), log.end(), "CH 00 10"), log.end());
     const std::string pdf = "%PDF-1.4\n<< /Title (Sample) /Type /Page /MediaBox [0 0 595 842] >>\n%%EOF\n";
     PrintRaw("VpNetwork", Text(pdf));
+    // The sheet comes out when the cleaning and the sheet's printing are over.
+    const auto start = Clock::now();
+    while (Control().Get("state") != "ready" && MsSince(start) < 5000)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     const std::string sheets = Control().Get("sheets");
     char name[32];
     std::snprintf(name, sizeof name, "/%04d-sheet.pdf", std::atoi(sheets.c_str()));

@@ -253,9 +253,10 @@ void CPrinterServer::Run() {
             add(c.fd, events, &c);
         }
 
-        // Sleep until a socket has something, a late answer is due, or a
-        // restart ends (the job port is listened to again then).
-        std::int64_t wait = m_printer.RestartRemainingMs();
+        // Sleep until a socket has something, a late answer is due, work in
+        // hand ends (its sheet comes out then) or a restart ends (the job
+        // port is listened to again then).
+        std::int64_t wait = m_printer.NextEventMs();
         const std::int64_t now = NowMs();
         for (const Pending& p : m_pending) {
             const std::int64_t due = std::max<std::int64_t>(0, p.due - now);
@@ -286,6 +287,7 @@ void CPrinterServer::Run() {
             }
         }
 
+        m_printer.Tick();
         const std::int64_t after = NowMs();
         std::vector<Pending> due;
         for (auto it = m_pending.begin(); it != m_pending.end();) {

@@ -29,6 +29,14 @@ bool ParseModel(const std::string& text, Model& model) {
     return false;
 }
 
+const char* InkName(int inkCount, int index) {
+    static const char* names8[8] = {"Photo Black", "Cyan",   "Magenta",     "Light Cyan",
+                                    "Light Magenta", "Yellow", "Light Black", "Matte Black"};
+    static const char* names4[4] = {"Black", "Cyan", "Magenta", "Yellow"};
+    if (index < 0 || index >= (inkCount == 4 ? 4 : 8)) return "";
+    return inkCount == 4 ? names4[index] : names8[index];
+}
+
 SlotData DefaultSlotData(int slotNumber) {
     // Offsets are those of the write packet minus 9.
     SlotData d{};
@@ -62,6 +70,16 @@ std::string ToHex(const std::uint8_t* data, std::size_t length) {
     for (std::size_t i = 0; i < length; ++i) {
         out.push_back(digits[data[i] >> 4]);
         out.push_back(digits[data[i] & 0x0F]);
+    }
+    return out;
+}
+
+std::string SpacedHex(const std::vector<std::uint8_t>& bytes) {
+    std::string out;
+    char buf[4];
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        std::snprintf(buf, sizeof buf, i ? " %02X" : "%02X", bytes[i]);
+        out += buf;
     }
     return out;
 }

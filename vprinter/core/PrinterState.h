@@ -17,6 +17,8 @@ const char* ModelDriverName(Model model); // "ORVEX Corvan Max 7100" / "ORVEX QZ
 const char* ModelName(Model model);       // "Corvan Max 7100" / "QZ-7100"
 const char* ModelKey(Model model);        // "corvan" / "qz"
 bool ParseModel(const std::string& text, Model& model);
+// The name of ink `index` (0-based) of a head with 8 or 4 inks.
+const char* InkName(int inkCount, int index);
 
 // The settings bytes of one custom paper slot: bytes 9..106 of the slot
 // write packet (slot number, 00, 64 setting bytes, 01, 00 00, 30 name bytes).
@@ -68,6 +70,8 @@ bool LoadPrinterState(const std::string& folder, PrinterState& state);
 bool SavePrinterState(const std::string& folder, const PrinterState& state);
 
 std::string ToHex(const std::uint8_t* data, std::size_t length);
+// "00 10": bytes in hex, a space between them (the log's way).
+std::string SpacedHex(const std::vector<std::uint8_t>& bytes);
 bool FromHex(const std::string& hex, std::vector<std::uint8_t>& out);
 
 } // namespace vprinter
