@@ -1,25 +1,35 @@
 #include "base/CKeyFileReader.h"
 
+#include "base/RegularFile.h"
+
+#include <algorithm>
+#include <cstring>
+
 CKeyFileReader::~CKeyFileReader() { Close(); }
 
 bool CKeyFileReader::Open(const std::string& path) {
     Close();
-    m_file = std::fopen(path.c_str(), "r");
-    return m_file != nullptr;
+    m_open = RegularFile::Read(path, kMaxFileSize, m_text) == RegularFile::Result::Ok;
+    return m_open;
 }
 
 void CKeyFileReader::Close() {
-    if (m_file) {
-        std::fclose(m_file);
-        m_file = nullptr;
-    }
+    m_text.clear();
+    m_pos = 0;
+    m_open = false;
 }
 
 int CKeyFileReader::ReadLine(std::string& line) {
-    if (!m_file) return -1;
-    char buf[kMaxLine + 1];
-    if (!std::fgets(buf, sizeof buf, m_file)) return -1;
-    line.assign(buf);
+    if (!m_open || m_pos >= m_text.size()) return -1;
+    // As a 256-byte line buffer reads: up to and with the line feed, at most
+    // 255 bytes; the text of the line ends at its first zero byte.
+    const std::size_t room = std::min<std::size_t>(kMaxLine, m_text.size() - m_pos);
+    const char* start = m_text.data() + m_pos;
+    const void* feed = std::memchr(start, '\n', room);
+    const std::size_t taken = feed ? static_cast<std::size_t>(static_cast<const char*>(feed) - start) + 1 : room;
+    m_pos += taken;
+    const void* zero = std::memchr(start, '\0', taken);
+    line.assign(start, zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - start) : taken);
     if (!line.empty() && line.back() == '\n') {
         line.pop_back();
         // Files written on other systems end lines with CR LF; text mode on
@@ -46,7 +56,7 @@ CKeyFileReader::Result CKeyFileReader::Find(const std::string& key, std::string&
             // the lookup recurse without bound.
             if (visiting.size() >= kMaxRedirections || !visiting.insert(key).second)
                 return Result::Ring;
-            std::rewind(m_file);
+            m_pos = 0;
             const Result inner = Find(line.substr(key.size() + 1), out, visiting);
             return inner == Result::Ring ? Result::Ring : Result::Found;
         }

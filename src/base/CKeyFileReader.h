@@ -1,6 +1,6 @@
 #pragma once
 
-#include <cstdio>
+#include <cstddef>
 #include <set>
 #include <string>
 
@@ -8,11 +8,14 @@
 // grouped in "[section]"s, with "key:other" redirecting a plain lookup to
 // another key. A line is at most 255 characters; a longer one reads as
 // several lines. Each lookup reads from the current position, so callers
-// open the file just before it.
+// open the file just before it. Only a regular file of at most kMaxFileSize
+// bytes opens (a FIFO, a device or a huge file is refused at once); its text
+// is read whole when it opens.
 class CKeyFileReader {
 public:
     static constexpr int kMaxLine = 255;
     static constexpr std::size_t kMaxRedirections = 64;
+    static constexpr std::size_t kMaxFileSize = 4u << 20;
 
     CKeyFileReader() = default;
     ~CKeyFileReader();
@@ -21,7 +24,7 @@ public:
 
     bool Open(const std::string& path);
     void Close();
-    bool IsOpen() const { return m_file != nullptr; }
+    bool IsOpen() const { return m_open; }
 
     // 0 with the line (one trailing line feed removed), -1 at end of file.
     int ReadLine(std::string& line);
@@ -38,5 +41,7 @@ private:
     enum class Result { Found, NotFound, Ring };
     Result Find(const std::string& key, std::string& out, std::set<std::string>& visiting);
 
-    std::FILE* m_file = nullptr;
+    std::string m_text;
+    std::size_t m_pos = 0;
+    bool m_open = false;
 };

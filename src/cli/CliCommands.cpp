@@ -40,8 +40,8 @@ const Command kCommands[] = {
      Printers},
     {"device-id", "device-id PRINTER", "the printer's IEEE 1284 device id and whether it matches its driver", 1, 1,
      {}, DeviceId},
-    {"status", "status PRINTER [--json]", "the printer's status record: state, ink levels, field 0D", 1, 1, {},
-     Status},
+    {"status", "status PRINTER [--json]",
+     "the printer's state, the free capacity of its maintenance tank and its ink levels by colour", 1, 1, {}, Status},
     {"version", "version PRINTER", "the printer's firmware version", 1, 1, {}, Version},
     {"wait-ready", "wait-ready PRINTER", "waits up to 10 s for the printer to report ready (Ctrl-C stops)", 1, 1,
      {}, WaitReady},
@@ -72,7 +72,7 @@ void Usage(std::ostream& s) {
          "  1  usage\n"
          "  2  printer not supported\n"
          "  3  printer not ready\n"
-         "  4  no answer\n"
+         "  4  no answer (no channel, no status, no reply)\n"
          "  5  refused by a check before anything was sent\n"
          "  6  the printer reported an error, or the job could not be sent\n"
          "  7  cancelled or timed out\n";
@@ -84,6 +84,13 @@ std::vector<SpoolerPrinter> SupportedPrinters(const Options& o, bool& asked) {
     for (auto& p : all)
         if (o.anyDriver || App().IsListedPrinter(QString::fromStdString(p.driver))) out.push_back(std::move(p));
     return out;
+}
+
+// An ink's colour name; an ink of a colour the printers do not use is named
+// by its place.
+std::string InkName(const CStatusReply::InkEntry& ink, std::size_t index, int inkSlots) {
+    const std::string name = CStatusReply::InkColourName(ink.colour, inkSlots);
+    return name.empty() ? "ink " + std::to_string(index + 1) : name;
 }
 
 const char* ChannelName(int type) {
@@ -105,7 +112,8 @@ int Printers(Context& c) {
                   << "}";
         c.out << "]\n";
     } else {
-        for (const auto& p : printers) c.out << p.name << "\t" << p.driver << "\t" << p.port << "\n";
+        for (const auto& p : printers)
+            c.out << Escaped(p.name) << "\t" << Escaped(p.driver) << "\t" << Escaped(p.port) << "\n";
         if (printers.empty()) c.err << "plotcare-cli: no supported printer is installed\n";
     }
     return kExitOk;
@@ -117,7 +125,7 @@ int DeviceId(Context& c) {
     CPrinterLink link(&s.lib);
     const std::string id = link.DeviceId(s.printer.name);
     if (id.empty()) {
-        c.err << "plotcare-cli: \"" << s.printer.name << "\" gave no device id\n";
+        c.err << "plotcare-cli: \"" << Escaped(s.printer.name) << "\" gave no device id\n";
         return kExitNoAnswer;
     }
     const bool matches = link.DeviceIdMatches(s.printer.name, s.printer.driver) == 1;
@@ -126,8 +134,9 @@ int DeviceId(Context& c) {
               << ",\"driver\":" << JsonString(s.printer.driver) << ",\"matches\":" << (matches ? "true" : "false")
               << "}\n";
     } else {
-        c.out << id << "\n";
-        c.out << (matches ? "matches" : "does not match") << " the driver \"" << s.printer.driver << "\"\n";
+        // The id is the printer's text: nothing in it may act on the terminal.
+        c.out << Escaped(id) << "\n";
+        c.out << (matches ? "matches" : "does not match") << " the driver \"" << Escaped(s.printer.driver) << "\"\n";
     }
     return kExitOk;
 }
@@ -138,48 +147,48 @@ int Status(Context& c) {
     CPrinterLink link(&s.lib);
     const int handle = link.OpenChannel(s.printer.name);
     if (handle < 1) {
-        c.err << "plotcare-cli: no channel to \"" << s.printer.name << "\" opens\n";
+        c.err << "plotcare-cli: no channel to \"" << Escaped(s.printer.name) << "\" opens\n";
         return kExitNoAnswer;
     }
     CStatusReply status;
     const int n = link.QueryStatus(handle, status);
     link.CloseChannel(handle);
     if (n < 1 || !status.HasRecord()) {
-        c.err << "plotcare-cli: \"" << s.printer.name << "\" gave no status record\n";
+        c.err << "plotcare-cli: \"" << Escaped(s.printer.name) << "\" gave no status record\n";
         return kExitNoAnswer;
     }
-    struct Ink {
-        int code, level;
-    };
-    std::vector<Ink> inks;
-    const CStatusReply::Field inkField = status.FindField(CStatusReply::kFieldInk);
-    const int entrySize = inkField.At(0);
-    if (entrySize > 0)
-        for (int i = 0; i < inkField.declaredSize / entrySize; ++i) {
-            const int base = 1 + i * entrySize;
-            const int level = inkField.At(base + 2);
-            if (level < 0) break;
-            inks.push_back({inkField.At(base + 1), level});
-        }
     const int state = status.StateCode();
-    const int field0D = status.FindField(CStatusReply::kField0D).At(0);
+    const int tank = status.MaintenanceTankFree();
+    const int inkSlots = status.InkSlotCount();
+    const std::vector<CStatusReply::InkEntry> inks = status.InkEntries();
     if (c.options.json) {
         c.out << "{\"printer\":" << JsonString(s.printer.name) << ",\"channel\":\"" << ChannelName(link.ChannelType())
               << "\",\"state\":" << state << ",\"ready\":" << (status.IsReady() ? "true" : "false")
-              << ",\"field0D\":" << field0D << ",\"field0DBelow13\":" << (status.HasField0DBelow13() ? "true" : "false")
-              << ",\"inkSlots\":" << status.InkSlotCount() << ",\"inkLow\":" << (status.IsInkLow() ? "true" : "false")
+              << ",\"maintenanceTankFree\":" << (tank < 0 ? std::string("null") : std::to_string(tank))
+              << ",\"maintenanceTankNearlyFull\":" << (status.HasField0DBelow13() ? "true" : "false")
+              << ",\"inkSlots\":" << inkSlots << ",\"inkLow\":" << (status.IsInkLow() ? "true" : "false")
               << ",\"inks\":[";
         for (std::size_t i = 0; i < inks.size(); ++i)
-            c.out << (i ? "," : "") << "{\"code\":" << inks[i].code << ",\"level\":" << inks[i].level << "}";
+            c.out << (i ? "," : "") << "{\"colour\":" << JsonString(InkName(inks[i], i, inkSlots))
+                  << ",\"level\":" << inks[i].level
+                  << ",\"low\":" << (inks[i].level <= CStatusReply::kInkLowLevel ? "true" : "false") << "}";
         c.out << "]}\n";
     } else {
-        c.out << "printer:  " << s.printer.name << "\n"
-              << "channel:  " << ChannelName(link.ChannelType()) << "\n"
-              << "state:    " << state << (status.IsReady() ? " (ready)" : " (not ready)") << "\n"
-              << "field 0D: " << field0D << (status.HasField0DBelow13() ? " (below 13: no head cleaning)" : "") << "\n"
-              << "inks:     " << status.InkSlotCount() << " slots" << (status.IsInkLow() ? ", ink low" : "") << "\n";
-        for (std::size_t i = 0; i < inks.size(); ++i)
-            c.out << "  ink " << (i + 1) << " (code " << inks[i].code << "): " << inks[i].level << " %\n";
+        c.out << "printer:          " << Escaped(s.printer.name) << "\n"
+              << "channel:          " << ChannelName(link.ChannelType()) << "\n"
+              << "state:            " << state << (status.IsReady() ? " (ready)" : " (not ready)") << "\n"
+              << "maintenance tank: ";
+        if (tank < 0)
+            c.out << "not reported\n";
+        else
+            c.out << tank << " % free" << (status.HasField0DBelow13() ? " (nearly full: no head cleaning)" : "") << "\n";
+        c.out << "inks:             " << inkSlots << (status.IsInkLow() ? " (an ink is low: no head cleaning)" : "") << "\n";
+        for (std::size_t i = 0; i < inks.size(); ++i) {
+            char line[64];
+            std::snprintf(line, sizeof line, "  %-16s%d %%%s\n", InkName(inks[i], i, inkSlots).c_str(), inks[i].level,
+                          inks[i].level <= CStatusReply::kInkLowLevel ? " (low)" : "");
+            c.out << line;
+        }
     }
     return kExitOk;
 }
@@ -194,13 +203,13 @@ int Version(Context& c) {
     const int r = link.SendReceive(s.printer.name, query, length, reply, sizeof reply, CPrinterLink::kReplyTimeoutMs);
     std::string version;
     if (r < 1 || !ReplyValue(reply, sizeof reply, kReplyPrefixVI, version)) {
-        c.err << "plotcare-cli: \"" << s.printer.name << "\" did not answer the version query\n";
+        c.err << "plotcare-cli: \"" << Escaped(s.printer.name) << "\" did not answer the version query\n";
         return kExitNoAnswer;
     }
     if (c.options.json)
         c.out << "{\"printer\":" << JsonString(s.printer.name) << ",\"version\":" << JsonString(version) << "}\n";
     else
-        c.out << Printable(version) << "\n";
+        c.out << Escaped(version) << "\n";
     return kExitOk;
 }
 
@@ -209,21 +218,24 @@ int WaitReady(Context& c) {
     if (int r = Open(c, s)) return r;
     CPrinterLink link(&s.lib);
     CliReadyProgress progress(c.err, c.options.terminal);
-    const int r = link.WaitUntilReady(s.printer.name, &progress);
-    if (progress.Cancelled()) {
-        c.err << "plotcare-cli: the wait for \"" << Printable(s.printer.name) << "\" was cancelled\n";
-        return kExitCancelled;
-    }
-    if (r == 1) {
+    const std::string name = Escaped(s.printer.name);
+    switch (link.WaitForReady(s.printer.name, &progress)) {
+    case CPrinterLink::ReadyOutcome::Ready:
         c.out << "ready\n";
         return kExitOk;
-    }
-    if (r == 0) {
-        c.err << "plotcare-cli: \"" << s.printer.name << "\" is not ready\n";
+    case CPrinterLink::ReadyOutcome::NotReady:
+        c.err << "plotcare-cli: \"" << name << "\" is not ready\n";
         return kExitNotReady;
+    case CPrinterLink::ReadyOutcome::Cancelled:
+        c.err << "plotcare-cli: the wait for \"" << name << "\" was cancelled\n";
+        return kExitCancelled;
+    case CPrinterLink::ReadyOutcome::NoChannel:
+        c.err << "plotcare-cli: no channel to \"" << name << "\" opens\n";
+        return kExitNoAnswer;
+    default:
+        c.err << "plotcare-cli: \"" << name << "\" does not answer\n";
+        return kExitNoAnswer;
     }
-    c.err << "plotcare-cli: \"" << s.printer.name << "\" does not answer\n";
-    return kExitNoAnswer;
 }
 
 } // namespace

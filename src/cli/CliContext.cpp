@@ -30,14 +30,14 @@ int FindPrinter(Context& c, SpoolerPrinter& found) {
     for (auto& p : all) {
         if (p.name != c.args[0]) continue;
         if (!c.options.anyDriver && !App().IsListedPrinter(QString::fromStdString(p.driver))) {
-            c.err << "plotcare-cli: printer \"" << p.name << "\" has the driver \"" << p.driver
+            c.err << "plotcare-cli: printer \"" << Escaped(p.name) << "\" has the driver \"" << Escaped(p.driver)
                   << "\", which plotcare does not support (--all to try anyway)\n";
             return kExitNotSupported;
         }
         found = p;
         return kExitOk;
     }
-    c.err << "plotcare-cli: no printer named \"" << c.args[0] << "\" is installed\n";
+    c.err << "plotcare-cli: no printer named \"" << Escaped(c.args[0]) << "\" is installed\n";
     return kExitNotSupported;
 }
 
@@ -104,7 +104,7 @@ int Report(Context& c, const std::string& printer, const std::string& action, co
         c.out << "}\n";
     } else {
         std::ostream& s = outcome.exitCode == kExitOk ? c.out : c.err;
-        s << (outcome.exitCode == kExitOk ? "" : "plotcare-cli: ") << Printable(outcome.message) << "\n";
+        s << (outcome.exitCode == kExitOk ? "" : "plotcare-cli: ") << Escaped(outcome.message) << "\n";
     }
     return outcome.exitCode;
 }

@@ -56,7 +56,7 @@ void CliReadyProgress::Show(std::int64_t elapsedMs) {
     const std::int64_t seconds = elapsedMs / 1000;
     if (seconds == m_shownSeconds) return;
     m_shownSeconds = seconds;
-    m_err << (m_terminal ? "\r" : "") << "plotcare-cli: waiting for \"" << Printable(m_printer)
+    m_err << (m_terminal ? "\r" : "") << "plotcare-cli: waiting for \"" << Escaped(m_printer)
           << "\" to report ready: " << seconds << " s of " << (m_timeoutMs + 999) / 1000 << " s (Ctrl-C stops)"
           << (m_terminal ? "" : "\n");
     m_err.flush();

@@ -14,10 +14,6 @@
 
 namespace {
 
-// The receive loops call again while the library says "nothing yet"; a short
-// pause between such calls keeps a library that answers at once from turning
-// the loop into a spin.
-constexpr int kNothingYetPauseMs = 10;
 // Work buffer of a wrapped receive.
 constexpr int kWrappedWorkSize = 512;
 
@@ -68,10 +64,18 @@ int CPrinterLink::SelectChannelType(const std::string& printer) {
     return 0;
 }
 
+bool CPrinterLink::ChooseChannelType(const std::string& printer) {
+    if (HasUsableType()) return true;
+    // Only a usable type is kept: a failed channel list (or one offering
+    // nothing usable) is asked for again next time.
+    const int chosen = SelectChannelType(printer);
+    if (chosen == kChannelLocal || chosen == kChannelNetwork) m_channelType = chosen;
+    return HasUsableType();
+}
+
 int CPrinterLink::OpenChannel(const std::string& printer) {
     if (!m_library) return -1;
-    if (!HasUsableType()) m_channelType = SelectChannelType(printer);
-    if (!HasUsableType()) return -1;
+    if (!ChooseChannelType(printer)) return -1;
     return m_library->OpenChannel(TQ_PRINTER_BY_QUEUE, printer, m_channelType);
 }
 
@@ -85,7 +89,8 @@ int CPrinterLink::QueryStatus(int handle, CStatusReply& reply) {
     std::int32_t size = kStatusBufferSize;
     const int r = m_library->GetStatus(handle, buffer, &size);
     if (r < 1) return r;
-    return AssignStatusBuffer(buffer, kStatusBufferSize, reply) < 0 ? -1 : r;
+    // Only the bytes that came count; the zeros behind them are no fields.
+    return AssignStatusBuffer(buffer, std::min(r, kStatusBufferSize), reply) < 0 ? -1 : r;
 }
 
 int AssignStatusBuffer(const std::uint8_t* buffer, int size, CStatusReply& reply) {
@@ -98,13 +103,23 @@ int AssignStatusBuffer(const std::uint8_t* buffer, int size, CStatusReply& reply
 }
 
 int CPrinterLink::WaitUntilReady(const std::string& printer, ReadyWaitProgress* progress) {
-    if (!m_library) return -1;
+    switch (WaitForReady(printer, progress)) {
+    case ReadyOutcome::Ready: return 1;
+    case ReadyOutcome::NoLibrary: return -1;
+    default: return 0;
+    }
+}
+
+CPrinterLink::ReadyOutcome CPrinterLink::WaitForReady(const std::string& printer, ReadyWaitProgress* progress) {
+    if (!m_library) return ReadyOutcome::NoLibrary;
     const int handle = OpenChannel(printer);
-    if (handle < 1) return 0;
+    if (handle < 1) return ReadyOutcome::NoChannel;
     CStatusReply status;
-    if (QueryStatus(handle, status) > 0 && status.IsReady()) {
+    int got = QueryStatus(handle, status);
+    bool answered = got > 0;
+    if (answered && status.IsReady()) {
         CloseChannel(handle);
-        return 1;
+        return ReadyOutcome::Ready;
     }
     Clock& clock = Clock::Current();
     const std::int64_t start = clock.TickMs();
@@ -113,8 +128,8 @@ int CPrinterLink::WaitUntilReady(const std::string& printer, ReadyWaitProgress* 
         progress->ReadyWaitBegin(printer, kReadyRetries * kReadyWaitMs);
         cancelled = progress->ReadyWaitPoll(0);
     }
-    int result = 0;
-    for (int attempt = 0; attempt < kReadyRetries && result == 0 && !cancelled; ++attempt) {
+    bool ready = false;
+    for (int attempt = 0; attempt < kReadyRetries && !ready && !cancelled; ++attempt) {
         if (progress) {
             // The wait blocks on the event queue, so windows stay alive
             // without the thread spinning; the progress is asked after every
@@ -123,11 +138,16 @@ int CPrinterLink::WaitUntilReady(const std::string& printer, ReadyWaitProgress* 
         } else {
             clock.Sleep(kReadyWaitMs);
         }
-        if (!cancelled && QueryStatus(handle, status) > 0 && status.IsReady()) result = 1;
+        if (cancelled) break;
+        got = QueryStatus(handle, status);
+        answered = answered || got > 0;
+        ready = got > 0 && status.IsReady();
     }
-    if (progress) progress->ReadyWaitEnd(result == 1);
+    if (progress) progress->ReadyWaitEnd(ready);
     CloseChannel(handle);
-    return result;
+    if (ready) return ReadyOutcome::Ready;
+    if (cancelled) return ReadyOutcome::Cancelled;
+    return answered ? ReadyOutcome::NotReady : ReadyOutcome::NoStatus;
 }
 
 int CPrinterLink::Exchange(int handle, const std::uint8_t* command, int length, std::uint8_t* reply, int replySize,
@@ -149,8 +169,7 @@ int CPrinterLink::Exchange(int handle, const std::uint8_t* command, int length, 
 int CPrinterLink::SendReceive(const std::string& printer, const std::uint8_t* command, int length,
                               std::uint8_t* reply, int replySize, int timeoutMs) {
     if (!m_library) return -1;
-    if (!HasUsableType()) m_channelType = SelectChannelType(printer);
-    if (!HasUsableType()) return -1;
+    if (!ChooseChannelType(printer)) return -1;
     const int handle = m_library->OpenChannel(TQ_PRINTER_BY_QUEUE, printer, m_channelType);
     if (handle <= 0) return -1;
     const int r = Exchange(handle, command, length, reply, replySize, timeoutMs);
@@ -186,14 +205,25 @@ int CPrinterLink::ReceivePlain(int handle, std::uint8_t* reply, int replySize, i
     if (!m_library) return -1;
     Clock& clock = Clock::Current();
     const std::int64_t start = clock.TickMs();
+    int left = timeoutMs;
     for (;;) {
         std::int32_t size = replySize;
-        const int r = m_library->Receive(handle, reply, &size, timeoutMs);
+        const int r = m_library->Receive(handle, reply, &size, left);
         if (r != 0) return r;
-        // "Nothing yet" for longer than the time-out: the reply is not coming.
-        if (clock.TickMs() - start >= timeoutMs) return kReceiveTimedOut;
-        clock.Sleep(kNothingYetPauseMs);
+        if (!TimeLeft(clock, start, timeoutMs, left)) return kReceiveTimedOut;
     }
+}
+
+bool CPrinterLink::TimeLeft(Clock& clock, std::int64_t start, int timeoutMs, int& left) {
+    // "Nothing yet" for the whole time-out: the reply is not coming. Else a
+    // short pause, so a library that answers at once cannot make the loop
+    // spin, and the next call gets only what is left of the time-out.
+    if (clock.TickMs() - start >= timeoutMs) return false;
+    clock.Sleep(kNothingYetPauseMs);
+    const std::int64_t spent = clock.TickMs() - start;
+    if (spent >= timeoutMs) return false;
+    left = static_cast<int>(timeoutMs - spent);
+    return true;
 }
 
 int CPrinterLink::SendWrapped(int handle, const std::uint8_t* command, int length) {
@@ -211,26 +241,26 @@ int CPrinterLink::ReceiveWrapped(int handle, std::uint8_t* reply, int replySize,
     std::uint8_t work[kWrappedWorkSize];
     // The library is told the work buffer's size, never more.
     const std::int32_t room = std::clamp(replySize, 0, kWrappedWorkSize);
+    int left = timeoutMs;
     int r = 0;
     int marker = -1;
     for (;;) {
         std::memset(work, 0, sizeof work);
         std::int32_t size = room;
-        r = m_library->Receive(handle, work, &size, timeoutMs);
+        r = m_library->Receive(handle, work, &size, left);
         if (r < 0) return r;
-        if (r > 0) {
-            marker = FindReplyMarker(work, kWrappedWorkSize);
-            if (marker >= 0) break;
-        }
-        if (clock.TickMs() - start >= timeoutMs) return kReceiveTimedOut;
-        if (r == 0) clock.Sleep(kNothingYetPauseMs);
+        // The marker counts only among the bytes that came.
+        if (r > 0) marker = FindReplyMarker(work, std::min(r, kWrappedWorkSize));
+        if (marker >= 0) break;
+        // Nothing, or bytes without the marker: no answer yet.
+        if (!TimeLeft(clock, start, timeoutMs, left)) return kReceiveTimedOut;
     }
-    const int received = std::min(r, kWrappedWorkSize);
-    const int n = received - marker;
-    if (n >= 1 && n < replySize) {
-        std::memcpy(reply, work + marker, static_cast<std::size_t>(n));
-        reply[n] = 0;
-    }
+    const int n = std::min(r, kWrappedWorkSize) - marker;
+    // The reply and its end must fit; one that does not is a failure rather
+    // than a count with nothing copied.
+    if (n >= replySize) return kReplyTooLong;
+    std::memcpy(reply, work + marker, static_cast<std::size_t>(n));
+    reply[n] = 0;
     return r;
 }
 

@@ -6,6 +6,7 @@
 #include "tqapi.h"
 
 class CBidiLibrary;
+class Clock;
 class CStatusReply;
 class ReadyWaitProgress;
 
@@ -32,6 +33,11 @@ public:
     // Returned when a receive loop gave up: the library kept answering
     // "nothing yet" (or no marker) beyond the time-out.
     static constexpr int kReceiveTimedOut = TQ_TIMEOUT;
+    // Returned when a wrapped reply does not fit the caller's reply buffer.
+    static constexpr int kReplyTooLong = TQ_BUFFER_TOO_SMALL;
+    // The pause before a receive loop asks the library again after it
+    // answered "nothing yet" or with bytes that are no reply.
+    static constexpr int kNothingYetPauseMs = 10;
 
     explicit CPrinterLink(CBidiLibrary* library);
     virtual ~CPrinterLink();
@@ -49,12 +55,26 @@ public:
     // library. `progress` shows the wait and may end it early; without one
     // the waits are plain sleeps.
     int WaitUntilReady(const std::string& printer, ReadyWaitProgress* progress);
+
+    // How a readiness wait ended: ready; answered but never ready; no status
+    // read answered at all; no channel opened; ended by the progress; no
+    // library.
+    enum class ReadyOutcome { Ready, NotReady, NoStatus, NoChannel, Cancelled, NoLibrary };
+    // The same wait as WaitUntilReady, telling the ways of not being ready
+    // apart (WaitUntilReady gives 1 for Ready, -1 for NoLibrary, else 0).
+    ReadyOutcome WaitForReady(const std::string& printer, ReadyWaitProgress* progress);
+
     int Exchange(int handle, const std::uint8_t* command, int length, std::uint8_t* reply, int replySize,
                  int timeoutMs);
     int SendReceive(const std::string& printer, const std::uint8_t* command, int length, std::uint8_t* reply,
                     int replySize, int timeoutMs);
     int DeviceIdMatches(const std::string& printer, const std::string& model);
 
+    // The receives ask the library until a reply comes, all within the one
+    // time-out (each call gets what is left of it, after a short pause on
+    // every call that brought no reply): the byte count of the last call,
+    // its negative result, kReceiveTimedOut, or for a wrapped reply that
+    // does not fit the reply buffer kReplyTooLong.
     int SendPlain(int handle, const std::uint8_t* command, int length);
     int ReceivePlain(int handle, std::uint8_t* reply, int replySize, int timeoutMs);
     int SendWrapped(int handle, const std::uint8_t* command, int length);
@@ -65,6 +85,12 @@ public:
 
 private:
     bool HasUsableType() const { return m_channelType == kChannelLocal || m_channelType == kChannelNetwork; }
+    // Chooses the channel type when none is chosen yet; false when there is
+    // no usable one.
+    bool ChooseChannelType(const std::string& printer);
+    // After a receive call that brought no answer: false when the time-out
+    // has run out, else pauses and gives the time-out left for the next call.
+    static bool TimeLeft(Clock& clock, std::int64_t start, int timeoutMs, int& left);
 
     CBidiLibrary* m_library;
     std::int32_t m_channelType = kChannelNone;

@@ -64,19 +64,42 @@ int CStatusReply::InkSlotCount() const {
     return (f.At(17) == 4 && f.At(20) == 5 && f.At(23) == 8) ? 8 : 4;
 }
 
-bool CStatusReply::IsInkLow() const {
+int CStatusReply::MaintenanceTankFree() const { return FindField(kField0D).At(0); }
+
+std::vector<CStatusReply::InkEntry> CStatusReply::InkEntries() const {
+    std::vector<InkEntry> out;
     const Field f = FindField(kFieldInk);
     const int entrySize = f.At(0);
-    if (entrySize <= 0) return false;
+    if (entrySize <= 0) return out;
     const int entries = f.declaredSize / entrySize;
     // Entries follow the size byte. Their count comes from the declared field
-    // length; an entry whose level byte lies past the record is not examined.
+    // length; an entry whose level byte lies past the record ends the list.
     const std::size_t end = FieldBytes();
     const std::size_t first = static_cast<std::size_t>(f.data - (m_record.data() + 2)) + 1;
     for (int i = 0; i < entries; ++i) {
-        const std::size_t level = first + static_cast<std::size_t>(i) * entrySize + 2;
-        if (level >= end) break;
-        if (m_record[2 + level] <= kInkLowLevel) return true;
+        const std::size_t entry = first + static_cast<std::size_t>(i) * entrySize;
+        if (entry + 2 >= end) break;
+        out.push_back({m_record[2 + entry + 1], m_record[2 + entry + 2]});
     }
+    return out;
+}
+
+const char* CStatusReply::InkColourName(int colour, int inkSlots) {
+    switch (colour) {
+    case 1: return inkSlots == 8 ? "Photo Black" : "Black";
+    case 2: return "Cyan";
+    case 3: return "Magenta";
+    case 4: return "Yellow";
+    case 5: return "Light Black";
+    case 6: return "Light Cyan";
+    case 7: return "Light Magenta";
+    case 8: return "Matte Black";
+    default: return "";
+    }
+}
+
+bool CStatusReply::IsInkLow() const {
+    for (const InkEntry& ink : InkEntries())
+        if (ink.level <= kInkLowLevel) return true;
     return false;
 }

@@ -10,6 +10,7 @@
 class CStatusReply {
 public:
     static constexpr int kFieldState = 0x01;
+    // Free capacity of the maintenance tank, in %.
     static constexpr int kField0D = 0x0D;
     static constexpr int kFieldInk = 0x0F;
     static constexpr int kStateReady = 4;
@@ -51,6 +52,22 @@ public:
 
     // The state byte of field 01, or -1.
     int StateCode() const;
+
+    // The free capacity of the maintenance tank in % (field 0D), or -1.
+    int MaintenanceTankFree() const;
+
+    // One ink of field 0F: its colour code and its level in %.
+    struct InkEntry {
+        int colour;
+        int level;
+    };
+    // The ink entries of field 0F in order, as far as their level bytes are
+    // held (the entries IsInkLow examines).
+    std::vector<InkEntry> InkEntries() const;
+    // The name of an ink colour code in the operator's words; empty for a
+    // code the printers do not use. Code 1 is Photo Black on the eight-ink
+    // printer and Black on the four-ink one.
+    static const char* InkColourName(int colour, int inkSlots);
 
 private:
     // The field bytes that are both declared and held.

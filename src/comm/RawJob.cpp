@@ -10,9 +10,14 @@ int SendRawJob(const std::string& printer, const std::uint8_t* data, std::size_t
     int result = -1;
     if (spooler.StartRawDocument(handle, kRawJobDocumentName) > 0) {
         const std::int64_t written = spooler.WriteDocument(handle, data, length);
-        if (written >= 0 && static_cast<std::uint64_t>(written) == length) result = 0;
-        // A job the spooler would not end did not reach the printer either.
-        if (!spooler.EndDocument(handle)) result = -1;
+        if (written >= 0 && static_cast<std::uint64_t>(written) == length) {
+            // A job the spooler would not end did not reach the printer either.
+            result = spooler.EndDocument(handle) ? 0 : -1;
+        } else {
+            // A command job cut short must not reach the printer: the printer
+            // would run its first commands and perhaps stay in remote mode.
+            spooler.CancelDocument(handle);
+        }
     }
     spooler.ClosePrinter(handle);
     return result;

@@ -167,6 +167,24 @@ bool CupsSpooler::EndDocument(Handle printer) {
     return status < IPP_STATUS_REDIRECTION_OTHER_SITE && !state->writeFailed;
 }
 
+bool CupsSpooler::CancelDocument(Handle printer) {
+    OpenPrinterState* state = Find(printer);
+    if (!state || state->job <= 0) return false;
+    const int job = state->job;
+    state->job = 0;
+    state->writeFailed = false;
+    // The connection is in the middle of the document's data: dropping it
+    // keeps the server from ever seeing the document end. The job is then
+    // cancelled over a new connection, which the printer keeps.
+    httpClose(state->http);
+    state->http = Connect();
+    if (!state->http) {
+        m_printers.erase(printer);
+        return false;
+    }
+    return cupsCancelJob2(state->http, state->name.c_str(), job, 0) == IPP_STATUS_OK;
+}
+
 bool CupsSpooler::EnumJobs(Handle printer, std::size_t first, std::size_t count, std::vector<SpoolerJob>& jobs) {
     jobs.clear();
     OpenPrinterState* state = Find(printer);

@@ -1,6 +1,6 @@
 #include "platform/PrivateProfile.h"
 
-#include <fstream>
+#include "base/RegularFile.h"
 
 namespace {
 
@@ -63,12 +63,9 @@ std::string ReadString(std::string_view text, std::string_view section, std::str
 
 std::string ReadPrivateProfileString(const std::string& file, const std::string& section,
                                      const std::string& key, const std::string& def) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return def;
+    // The data file's path comes from the driver description of a queue: a
+    // FIFO or a device there must not hang the printer selection.
     std::string data;
-    char chunk[4096];
-    while (data.size() < PrivateProfile::kMaxFileSize && in.read(chunk, sizeof chunk).gcount() > 0)
-        data.append(chunk, static_cast<std::size_t>(in.gcount()));
-    if (data.size() > PrivateProfile::kMaxFileSize) data.resize(PrivateProfile::kMaxFileSize);
+    if (RegularFile::Read(file, PrivateProfile::kMaxFileSize, data) != RegularFile::Result::Ok) return def;
     return PrivateProfile::ReadString(data, section, key, def);
 }

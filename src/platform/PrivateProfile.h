@@ -12,8 +12,8 @@
 // that key decide; lines beginning with ';' are comments.
 namespace PrivateProfile {
 
-// Files larger than this are read only up to this size: a driver data file
-// is a few hundred bytes, and a stray huge file must not exhaust memory.
+// Files larger than this are not read: a driver data file is a few hundred
+// bytes, and a stray huge file must not exhaust memory.
 constexpr std::size_t kMaxFileSize = 1 << 20;
 
 // The value from the text of a profile, or `def`.
@@ -23,6 +23,7 @@ std::string ReadString(std::string_view text, std::string_view section, std::str
 }  // namespace PrivateProfile
 
 // The value of `key` in `section` of the profile file, or `def` when the file
-// cannot be read or holds no such key.
+// cannot be read (also when it is no regular file or larger than
+// kMaxFileSize) or holds no such key.
 std::string ReadPrivateProfileString(const std::string& file, const std::string& section,
                                      const std::string& key, const std::string& def);

@@ -49,6 +49,10 @@ public:
     virtual std::int64_t WriteDocument(Handle printer, const std::uint8_t* data, std::size_t length) = 0;
     // Ends the open document and hands it to the printer.
     virtual bool EndDocument(Handle printer) = 0;
+    // Abandons the open document: its job is cancelled and nothing of it is
+    // printed. False when there is no open document or the spooler did not
+    // confirm the cancel.
+    virtual bool CancelDocument(Handle printer) = 0;
 
     // Up to `count` of the printer's jobs that are not finished, starting at
     // position `first` of the queue. False on failure.

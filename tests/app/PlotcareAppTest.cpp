@@ -1,5 +1,6 @@
 #include "app/CPlotcareApp.h"
 #include "EnsureQtApp.h"
+#include "SpecialFiles.h"
 #include "TestFiles.h"
 
 #include <QDesktopServices>
@@ -53,6 +54,15 @@ TEST_F(PlotcareApp, LaunchFileSetsTheMode) {
         if (c.file) Settings("Setting_Launch.ini", c.file);
         EXPECT_EQ(app.ReadLaunchMode(), c.mode) << (c.file ? c.file : "(no file)");
     }
+}
+
+// A FIFO in the launch file's place must not hang start-up: the mode is the
+// normal one, at once.
+TEST_F(PlotcareApp, LaunchFileThatIsAFifoIsNoLaunchFile) {
+    std::filesystem::create_directories(dir.file("Settings"));
+    LateWriterFifo fifo(dir.file("Settings/Setting_Launch.ini"));
+    ASSERT_TRUE(fifo.Made());
+    EXPECT_LT(ElapsedMs([&] { EXPECT_EQ(app.ReadLaunchMode(), CPlotcareApp::kModeNormal); }), 1000);
 }
 
 TEST_F(PlotcareApp, RequiredFilesAreAllSevenButNotTheLaunchFile) {

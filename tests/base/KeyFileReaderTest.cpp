@@ -1,7 +1,10 @@
 #include "base/CKeyFileReader.h"
+#include "SpecialFiles.h"
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 namespace {
 
@@ -108,6 +111,34 @@ TEST(KeyFile, UnopenableFile) {
     std::string out;
     EXPECT_NE(reader.GetValue("A", out), 0);
     EXPECT_EQ(CKeyFileReader::Lookup("/nonexistent/k.ini", "A"), "");
+}
+
+// Key files lie in a folder others may change: only a regular file of a sane
+// size is read, and refusing anything else takes no time (a FIFO would
+// block start-up, a link to an endless device would keep a lookup reading).
+TEST(KeyFile, OpensOnlyRegularFilesOfBoundedSize) {
+    TempDir dir;
+    CKeyFileReader reader;
+    {
+        LateWriterFifo fifo(dir.file("fifo.ini"));
+        ASSERT_TRUE(fifo.Made());
+        EXPECT_LT(ElapsedMs([&] { EXPECT_FALSE(reader.Open(fifo.Path())); }), 1000);
+        EXPECT_FALSE(reader.IsOpen());
+    }
+    std::filesystem::create_symlink("/dev/zero", dir.file("zero.ini"));
+    ASSERT_FALSE(reader.Open(dir.file("zero.ini")));
+    EXPECT_EQ(CKeyFileReader::Lookup(dir.file("zero.ini"), "A"), "");
+    EXPECT_FALSE(reader.Open(dir.path().string())); // a folder
+
+    // A file of exactly the cap opens; one byte more does not.
+    const std::string big = "A=1\n" + std::string(CKeyFileReader::kMaxFileSize - 4, 'x');
+    ASSERT_TRUE(reader.Open(dir.write("max.ini", big)));
+    std::string out;
+    EXPECT_EQ(reader.GetValue("A", out), 0);
+    EXPECT_EQ(out, "1");
+    EXPECT_FALSE(reader.Open(dir.write("over.ini", big + "x")));
+    EXPECT_FALSE(reader.IsOpen());
+    EXPECT_EQ(CKeyFileReader::Lookup(dir.file("over.ini"), "A"), "");
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "comm/RawJob.h"
+#include "platform/Spooler.h"
 
 #include "PrivateCups.h"
 #include "RecordingSpooler.h"
@@ -35,38 +36,44 @@ TEST(RawJobTest, SendsOneDocumentNamedZamuCommandAndCloses) {
     EXPECT_EQ(spooler.OpenHandles(), 0u);
 }
 
-// Every failure gives -1, ends a document that was started and closes what
-// was opened.
+// Every failure gives -1 and closes what was opened. A document whose bytes
+// did not all go in is cancelled, never ended: a cut command job must not
+// reach the printer.
 TEST(RawJobTest, FailuresGiveMinusOneAndAlwaysClose) {
+    enum Fate { None, Ended, Cancelled };
     struct Case {
         const char* name;
         std::string printer;
-        std::optional<Step> failing;
-        std::size_t acceptAtMost;  // 0: no limit
+        std::vector<Step> failing;
+        std::optional<std::size_t> acceptAtMost;
         std::vector<std::string> calls;
-        std::size_t documents;
+        Fate fate;  // of the one document, when there is one
     };
+    const std::vector<std::string> cancelled = {"Open QZ", "Start ZAMU Command", "Write 12", "Cancel", "Close"};
     const std::vector<Case> cases = {
-        {"missing printer", "Nope", std::nullopt, 0, {"Open Nope"}, 0},
-        {"open fails", "QZ", Step::Open, 0, {"Open QZ"}, 0},
-        {"document not started", "QZ", Step::StartDocument, 0, {"Open QZ", "Start ZAMU Command", "Close"}, 0},
-        {"write fails", "QZ", Step::Write, 0, {"Open QZ", "Start ZAMU Command", "Write 12", "End", "Close"}, 1},
-        {"short write", "QZ", std::nullopt, 11, {"Open QZ", "Start ZAMU Command", "Write 12", "End", "Close"}, 1},
-        {"end fails", "QZ", Step::EndDocument, 0, {"Open QZ", "Start ZAMU Command", "Write 12", "End", "Close"}, 1},
+        {"missing printer", "Nope", {}, {}, {"Open Nope"}, None},
+        {"open fails", "QZ", {Step::Open}, {}, {"Open QZ"}, None},
+        {"document not started", "QZ", {Step::StartDocument}, {}, {"Open QZ", "Start ZAMU Command", "Close"}, None},
+        {"write fails", "QZ", {Step::Write}, {}, cancelled, Cancelled},
+        {"short write", "QZ", {}, 11, cancelled, Cancelled},
+        {"nothing accepted", "QZ", {}, 0, cancelled, Cancelled},
+        {"cancel refused as well", "QZ", {Step::Write, Step::CancelDocument}, {}, cancelled, Cancelled},
+        {"end fails", "QZ", {Step::EndDocument}, {}, {"Open QZ", "Start ZAMU Command", "Write 12", "End", "Close"}, Ended},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         RecordingSpooler spooler;
         spooler.AddPrinter("QZ");
-        if (c.failing) spooler.Fail(*c.failing);
-        if (c.acceptAtMost) spooler.AcceptAtMost(c.acceptAtMost);
+        for (Step step : c.failing) spooler.Fail(step);
+        if (c.acceptAtMost) spooler.AcceptAtMost(*c.acceptAtMost);
 
         EXPECT_EQ(SendRawJob(c.printer, kCommand.data(), kCommand.size()), -1);
         EXPECT_EQ(spooler.Calls(), c.calls);
         EXPECT_EQ(spooler.OpenHandles(), 0u);
-        ASSERT_EQ(spooler.Documents().size(), c.documents);
-        if (c.documents) {
-            EXPECT_TRUE(spooler.Documents()[0].ended);
+        ASSERT_EQ(spooler.Documents().size(), c.fate == None ? 0u : 1u);
+        if (c.fate != None) {
+            EXPECT_EQ(spooler.Documents()[0].ended, c.fate == Ended);
+            EXPECT_EQ(spooler.Documents()[0].cancelled, c.fate == Cancelled);
         }
     }
 }
@@ -98,6 +105,30 @@ TEST(RawJobCupsTest, JobReachesThePrinterByteForByte) {
     const auto jobs = printer.WaitForJobs(1, 60s);
     ASSERT_EQ(jobs.size(), 1u) << cups.ErrorLog();
     EXPECT_EQ(jobs[0], data);
+}
+
+// A document cancelled half-way never prints, and the queue goes on: the
+// next job is the first the printer gets.
+TEST(RawJobCupsTest, CancelledDocumentNeverReachesThePrinter) {
+    PrivateCups& cups = PrivateCups::Shared();
+    RawListener printer;
+    cups.AddQueue("RawJobCancel", printer.Uri());
+
+    Spooler& spooler = Spooler::Current();
+    const Spooler::Handle handle = spooler.OpenPrinter("RawJobCancel");
+    ASSERT_NE(handle, 0);
+    ASSERT_GT(spooler.StartRawDocument(handle, kRawJobDocumentName), 0);
+    const Bytes half(kCommand.begin(), kCommand.begin() + 6);
+    ASSERT_EQ(spooler.WriteDocument(handle, half.data(), half.size()), 6);
+    EXPECT_TRUE(spooler.CancelDocument(handle));
+    EXPECT_FALSE(spooler.CancelDocument(handle)); // nothing open any more
+    spooler.ClosePrinter(handle);
+
+    ASSERT_EQ(SendRawJob("RawJobCancel", kCommand.data(), kCommand.size()), 0);
+    const auto jobs = printer.WaitForJobs(1, 60s);
+    ASSERT_EQ(jobs.size(), 1u) << cups.ErrorLog();
+    EXPECT_EQ(jobs[0], kCommand);
+    EXPECT_TRUE(printer.WaitForJobs(2, 2s).size() == 1u);
 }
 
 TEST(RawJobCupsTest, MissingQueueGivesMinusOne) {

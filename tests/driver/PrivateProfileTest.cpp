@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include "SpecialFiles.h"
 #include "TestFiles.h"
 #include "platform/PrivateProfile.h"
+
+#include <filesystem>
 
 namespace {
 
@@ -51,6 +54,22 @@ TEST(PrivateProfile, ReadsFilesAndFallsBackWhenMissing) {
     // A key line with no line break at the end of the file still counts.
     const std::string tail = dir.write("tail.ini", "[S]\nK=v");
     EXPECT_EQ(ReadPrivateProfileString(tail, "S", "K", ""), "v");
+}
+
+// The data file's path comes from a queue's driver description: a FIFO
+// there gives the default at once instead of blocking, and so does anything
+// else that is no regular file or is too large.
+TEST(PrivateProfile, ReadsOnlyRegularFilesOfBoundedSize) {
+    TempDir dir;
+    {
+        LateWriterFifo fifo(dir.file("fifo.ini"));
+        ASSERT_TRUE(fifo.Made());
+        EXPECT_LT(ElapsedMs([&] { EXPECT_EQ(ReadPrivateProfileString(fifo.Path(), "S", "K", "d"), "d"); }), 1000);
+    }
+    std::filesystem::create_symlink("/dev/zero", dir.file("zero.ini"));
+    EXPECT_EQ(ReadPrivateProfileString(dir.file("zero.ini"), "S", "K", "d"), "d");
+    const std::string big = "[S]\nK=v\n" + std::string(PrivateProfile::kMaxFileSize, ';');
+    EXPECT_EQ(ReadPrivateProfileString(dir.write("big.ini", big), "S", "K", "d"), "d");
 }
 
 }  // namespace

@@ -41,7 +41,7 @@ TEST_F(CliReadyProgressTest, OneLinePerSecondNamingThePrinterAndTheTimeOut) {
     EXPECT_FALSE(progress.Cancelled());
     std::string expected;
     for (int s = 0; s <= 10; ++s)
-        expected += "plotcare-cli: waiting for \"Q?Z\" to report ready: " + std::to_string(s) + " s of 10 s (Ctrl-C stops)\n";
+        expected += "plotcare-cli: waiting for \"Q\\x1BZ\" to report ready: " + std::to_string(s) + " s of 10 s (Ctrl-C stops)\n";
     EXPECT_EQ(err.str(), expected);
     EXPECT_EQ(clock.ActiveTimers(), 0);
 }

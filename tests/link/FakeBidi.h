@@ -5,6 +5,7 @@
 // Load/Unload) and forwards to its scripting functions.
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -53,6 +54,17 @@ public:
     int LastOpenType() { return Fn<int()>("FakeTqLastOpenType")(); }
     int OpenChannels() { return Fn<int()>("FakeTqOpenChannels")(); }
     int LastReceiveSize() { return Fn<int()>("FakeTqLastReceiveSize")(); }
+    // Runs at the end of every TQReceive with its time-out and result.
+    void SetReceiveHook(void (*hook)(int timeoutMs, int result)) {
+        Fn<void(void (*)(int, int))>("FakeTqSetReceiveHook")(hook);
+    }
+    // The time-out of every TQReceive so far.
+    std::vector<int> ReceiveTimeouts() {
+        std::vector<int> out(4096);
+        const int n = Fn<int(int*, int)>("FakeTqReceiveTimeouts")(out.data(), static_cast<int>(out.size()));
+        out.resize(static_cast<std::size_t>(std::min<int>(n, 4096)));
+        return out;
+    }
     std::string LastPrinter() { return Fn<const char*()>("FakeTqLastPrinter")(); }
 
     // Channel list entry: type little-endian, flag byte, three unused bytes.

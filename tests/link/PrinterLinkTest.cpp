@@ -91,6 +91,25 @@ TEST_F(LinkFixture, OpenChannelChoosesOnceAndRefusesWithoutAUsableType) {
     EXPECT_EQ(none.SendReceive("qz", nullptr, 0, nullptr, 0, 100), -1);
 }
 
+// A channel list that could not be read, or offers nothing usable, leaves the
+// link without a type: it asks again next time.
+TEST_F(LinkFixture, AFailedChannelQueryIsNotKeptAsAType) {
+    for (int failure : {-5, CBidiLibrary::kNotBound}) {
+        fake.SetChannels({}, failure);
+        EXPECT_EQ(link.OpenChannel("qz"), -1);
+        EXPECT_EQ(link.ChannelType(), CPrinterLink::kChannelNone) << failure;
+        std::uint8_t out[16];
+        EXPECT_EQ(link.SendReceive("qz", out, 1, out, sizeof out, 10), -1);
+        EXPECT_EQ(link.ChannelType(), CPrinterLink::kChannelNone) << failure;
+    }
+    UseChannels({{kLocal, 0x03}}); // none usable: 0
+    EXPECT_EQ(link.OpenChannel("qz"), -1);
+    EXPECT_EQ(link.ChannelType(), CPrinterLink::kChannelNone);
+    UseChannels({{kLocal, 0x07}});
+    EXPECT_EQ(link.OpenChannel("qz"), 7);
+    EXPECT_EQ(link.ChannelType(), CPrinterLink::kChannelLocal);
+}
+
 TEST_F(LinkFixture, QueryStatus) {
     CStatusReply reply;
     fake.PushStatus(StatusReplyBytes(StateField(4)));
@@ -117,6 +136,20 @@ TEST_F(LinkFixture, QueryStatus) {
     fake.Reset();
     fake.PushStatus({}, -3);
     EXPECT_EQ(link.QueryStatus(7, reply), -3);
+}
+
+// The record is read from the bytes the library gave, not from the zero
+// padding of the buffer behind them.
+TEST_F(LinkFixture, StatusIsReadFromTheReceivedBytesOnly) {
+    // The record claims 20 bytes of fields; only the state field came.
+    fake.PushStatus(StatusReplyBytes(StateField(4), 20));
+    CStatusReply reply;
+    EXPECT_EQ(link.QueryStatus(7, reply), static_cast<int>(StatusReplyBytes(StateField(4), 20).size()));
+    EXPECT_TRUE(reply.IsReady());
+    EXPECT_EQ(reply.Bytes().size(), 2u + 3u);
+    ASSERT_EQ(reply.Fields().size(), 1u);
+    EXPECT_EQ(reply.Fields()[0].id, CStatusReply::kFieldState);
+    EXPECT_EQ(reply.DeclaredLength(), 20);
 }
 
 TEST_F(LinkFixture, StatusWithAnOverlongLengthIsCopiedWithinTheBuffer) {
@@ -175,7 +208,10 @@ TEST_F(LinkFixture, ReceiveWrapped) {
         {"marker after a header", {{"\x30\x2a junk" + reply, -1000}}, 512, 7 + static_cast<int>(reply.size()), reply},
         {"nothing yet, then garbage, then the reply", {{"", 0}, {"garbage", -1000}, {reply, -1000}}, 512,
          static_cast<int>(reply.size()), reply},
-        {"longer than the reply size: counted, not copied", {{reply, -1000}}, 10, static_cast<int>(reply.size()), ""},
+        {"longer than the reply size: a failure, nothing copied", {{reply, -1000}}, 10, CPrinterLink::kReplyTooLong,
+         ""},
+        {"exactly the reply size: no room for the end", {{reply, -1000}}, static_cast<int>(reply.size()),
+         CPrinterLink::kReplyTooLong, ""},
         {"error passes through", {{"", 0}, {"", -6}}, 512, -6, ""},
     };
     for (const auto& c : cases) {
@@ -185,6 +221,62 @@ TEST_F(LinkFixture, ReceiveWrapped) {
         EXPECT_EQ(link.ReceiveWrapped(7, out, c.replySize, 10000), c.expectedResult) << c.name;
         EXPECT_EQ(Text(out), c.expectedText) << c.name;
     }
+}
+
+namespace {
+
+FakeClock* g_libraryClock = nullptr;
+
+// A library that waits up to 6 s of its time-out before it says "nothing
+// yet" (or hands over bytes without the reply marker).
+void TakeUpTo6Seconds(int timeoutMs, int result) {
+    if (result >= 0) g_libraryClock->Advance(std::min(timeoutMs, 6000));
+}
+
+} // namespace
+
+// However many calls it takes, a receive ends within its one time-out: each
+// call is offered only what is left of it.
+TEST_F(LinkFixture, ReceiveIsBoundedByOneTimeOutInAll) {
+    g_libraryClock = &clock;
+    for (bool wrapped : {false, true}) {
+        SCOPED_TRACE(wrapped ? "wrapped" : "plain");
+        fake.Reset();
+        fake.SetReceiveHook(TakeUpTo6Seconds);
+        if (wrapped) {
+            fake.SetReceiveDefault(7);
+            for (int i = 0; i < 4; ++i) fake.PushReceive("garbage"); // data, but never the marker
+        } else {
+            fake.SetReceiveDefault(0);
+        }
+        std::uint8_t out[512] = {};
+        const auto t0 = clock.TickMs();
+        const int r = wrapped ? link.ReceiveWrapped(7, out, 512, 10000) : link.ReceivePlain(7, out, 512, 10000);
+        EXPECT_EQ(r, CPrinterLink::kReceiveTimedOut);
+        EXPECT_EQ(clock.TickMs() - t0, 10000);
+        const std::vector<int> timeouts = fake.ReceiveTimeouts();
+        ASSERT_EQ(timeouts.size(), 2u);
+        EXPECT_EQ(timeouts[0], 10000);
+        EXPECT_EQ(timeouts[1], 10000 - 6000 - CPrinterLink::kNothingYetPauseMs);
+    }
+}
+
+// A library that answers at once, with nothing or with bytes that are no
+// reply, is asked again only after a pause: the loops never spin.
+TEST_F(LinkFixture, ReceivePausesAfterEveryNonAnswer) {
+    fake.PushReceive("", 0);
+    fake.PushReceive("garbage");
+    fake.PushReceive("more garbage");
+    fake.PushReceive("", 0);
+    fake.PushReceive("@BDC PS\r\nVI:00V1;");
+    std::uint8_t out[512] = {};
+    EXPECT_GT(link.ReceiveWrapped(7, out, 512, 10000), 0);
+    EXPECT_EQ(clock.Sleeps(), std::vector<int>(4, CPrinterLink::kNothingYetPauseMs));
+
+    fake.Reset();
+    fake.SetReceiveDefault(0);
+    EXPECT_EQ(link.ReceiveWrapped(7, out, 512, 1000), CPrinterLink::kReceiveTimedOut);
+    EXPECT_EQ(fake.Calls("TQReceive"), 1000 / CPrinterLink::kNothingYetPauseMs);
 }
 
 TEST_F(LinkFixture, ReceiveLoopsEndAtTheTimeOutWhenTheLibraryNeverAnswers) {

@@ -39,7 +39,7 @@ int RecordingSpooler::StartRawDocument(Handle printer, const std::string& docume
     m_calls.push_back("Start " + documentName);
     const auto it = m_open.find(printer);
     if (it == m_open.end() || it->second.document || Failing(Step::StartDocument)) return 0;
-    m_documents.push_back({it->second.printer, documentName, {}, false});
+    m_documents.push_back({it->second.printer, documentName, {}, false, false});
     it->second.document = m_documents.size() - 1;
     return m_nextJob++;
 }
@@ -61,6 +61,15 @@ bool RecordingSpooler::EndDocument(Handle printer) {
     m_documents[*it->second.document].ended = true;
     it->second.document.reset();
     return !Failing(Step::EndDocument);
+}
+
+bool RecordingSpooler::CancelDocument(Handle printer) {
+    m_calls.push_back("Cancel");
+    const auto it = m_open.find(printer);
+    if (it == m_open.end() || !it->second.document) return false;
+    m_documents[*it->second.document].cancelled = true;
+    it->second.document.reset();
+    return !Failing(Step::CancelDocument);
 }
 
 bool RecordingSpooler::EnumJobs(Handle printer, std::size_t first, std::size_t count, std::vector<SpoolerJob>& jobs) {

@@ -23,13 +23,14 @@
 
 class RecordingSpooler : public Spooler {
 public:
-    enum class Step { EnumPrinters, Open, StartDocument, Write, EndDocument, EnumJobs };
+    enum class Step { EnumPrinters, Open, StartDocument, Write, EndDocument, CancelDocument, EnumJobs };
 
     struct Document {
         std::string printer;
         std::string name;
         std::vector<std::uint8_t> bytes;
-        bool ended = false;  // EndDocument was called for it
+        bool ended = false;      // EndDocument was called for it
+        bool cancelled = false;  // CancelDocument was called for it
     };
 
     RecordingSpooler();
@@ -52,7 +53,7 @@ public:
     // --- what happened ---
     const std::vector<Document>& Documents() const { return m_documents; }
     // One entry per call: "EnumPrinters", "Open NAME", "Start NAME",
-    // "Write N", "End", "Close", "EnumJobs FIRST COUNT", "Ppd NAME".
+    // "Write N", "End", "Cancel", "Close", "EnumJobs FIRST COUNT", "Ppd NAME".
     const std::vector<std::string>& Calls() const { return m_calls; }
     // Printers opened and not closed yet.
     std::size_t OpenHandles() const { return m_open.size(); }
@@ -65,6 +66,7 @@ public:
     int StartRawDocument(Handle printer, const std::string& documentName) override;
     std::int64_t WriteDocument(Handle printer, const std::uint8_t* data, std::size_t length) override;
     bool EndDocument(Handle printer) override;
+    bool CancelDocument(Handle printer) override;
     bool EnumJobs(Handle printer, std::size_t first, std::size_t count, std::vector<SpoolerJob>& jobs) override;
     std::string PpdPath(const std::string& printer) override;
 

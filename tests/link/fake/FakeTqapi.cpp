@@ -36,7 +36,8 @@ struct State {
     int lastOpenType = 0;
     int openChannels = 0;
     int lastReceiveSize = 0;
-    int lastReceiveTimeout = 0;
+    std::vector<int> receiveTimeouts;
+    void (*receiveHook)(int timeoutMs, int result) = nullptr;
     std::string lastPrinter;
 };
 
@@ -82,6 +83,14 @@ FAKE_EXPORT int FakeTqLastSent(std::uint8_t* out, int room) {
 FAKE_EXPORT int FakeTqLastOpenType() { return g.lastOpenType; }
 FAKE_EXPORT int FakeTqOpenChannels() { return g.openChannels; }
 FAKE_EXPORT int FakeTqLastReceiveSize() { return g.lastReceiveSize; }
+// Called at the end of every TQReceive with its time-out and result (a test
+// moves its clock on here, as a library that waits would take time).
+FAKE_EXPORT void FakeTqSetReceiveHook(void (*hook)(int, int)) { g.receiveHook = hook; }
+FAKE_EXPORT int FakeTqReceiveTimeouts(int* out, int room) {
+    const int n = std::min<int>(room, static_cast<int>(g.receiveTimeouts.size()));
+    std::copy(g.receiveTimeouts.begin(), g.receiveTimeouts.begin() + n, out);
+    return static_cast<int>(g.receiveTimeouts.size());
+}
 FAKE_EXPORT const char* FakeTqLastPrinter() { return g.lastPrinter.c_str(); }
 
 FAKE_EXPORT int32_t TQInitialize(void) {
@@ -169,10 +178,14 @@ FAKE_EXPORT int32_t TQSend(int32_t, const void* data, int32_t length) {
 FAKE_EXPORT int32_t TQReceive(int32_t, void* buffer, int32_t* size, int32_t timeoutMs) {
     ++g.calls["TQReceive"];
     g.lastReceiveSize = *size;
-    (void)timeoutMs;
-    if (g.receives.empty()) return g.receiveDefault;
-    const Scripted s = g.receives.front();
-    g.receives.pop_front();
-    return Copy(s, buffer, size);
+    g.receiveTimeouts.push_back(timeoutMs);
+    int result = g.receiveDefault;
+    if (!g.receives.empty()) {
+        const Scripted s = g.receives.front();
+        g.receives.pop_front();
+        result = Copy(s, buffer, size);
+    }
+    if (g.receiveHook) g.receiveHook(timeoutMs, result);
+    return result;
 }
 #endif
