@@ -129,7 +129,7 @@ int AutoAlign(Context& c) {
         const std::string typed = c.Value("--thickness");
         const std::string cleaned = adj.TypeThickness(typed);
         if (cleaned != typed)
-            c.err << "plotcare-cli: the thickness \"" << Printable(typed) << "\" is taken as \""
+            c.err << "plotcare-cli: the thickness \"" << Escaped(typed) << "\" is taken as \""
                   << cleaned << "\" (1 to 16)\n";
     }
     if (c.Has("--media")) {
