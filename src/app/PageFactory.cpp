@@ -3,12 +3,13 @@
 #include "app/CMainMenuPage.h"
 #include "app/CMainWindow.h"
 #include "app/CPlaceholderPage.h"
+#include "maintenance/CAutoAdjustmentPage.h"
 
 CPage* CreatePage(int index, CMainWindow* owner) {
     const bool customFilePage = owner ? owner->HasCustomFilePage() : true;
     switch (index) {
     case 0: return new CMainMenuPage(owner, customFilePage);
-    case 1:
+    case 1: return new CAutoAdjustmentPage(owner);
     case 2:
     case 3:
     case 4:
