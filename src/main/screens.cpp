@@ -10,12 +10,23 @@
 #include "app/CSplashDialog.h"
 #include "app/CTextDisplayDialog.h"
 #include "app/ShellApp.h"
+#include "custompaper/CMediaTable.h"
+#include "custompaper/COwnerDrawCombo.h"
+#include "maintenance/CAutoAdjustment.h"
+#include "maintenance/CAutoAdjustmentPage.h"
+#include "maintenance/CBusyDialogIndicator.h"
+#include "maintenance/SelectedMediaDriver.h"
 #include "platform/Clock.h"
 #include "platform/MessageRecorder.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QAbstractItemView>
+#include <QCheckBox>
+#include <QDialog>
+#include <QLineEdit>
 #include <QDir>
+#include <QPainter>
 #include <QTextStream>
 
 #include <cstdio>
@@ -30,6 +41,44 @@ bool Save(const QPixmap& picture, const QDir& dir, const QString& name) {
     }
     std::printf("%s %dx%d\n", qPrintable(path), picture.width(), picture.height());
     return true;
+}
+
+// The driver of the review: a part of the driver's media list, so that the
+// media boxes show real names, the greyed ones among them.
+class ReviewDriver final : public MediaDriver {
+public:
+    int DriverKind() override { return 1; }
+    MediaTypeList::DriverMedia Media() override {
+        return {{101, "Premium Glossy Photo Paper 260"}, {104, "Premium Glossy Photo Paper 170"},
+                {102, "Premium Semigloss Photo Paper 260"}, {103, "Premium Luster Photo Paper 260"},
+                {202, "Singleweight Matte Paper"}, {204, "Enhanced Matte Paper"},
+                {301, "Proofing Paper White Semimatte"}, {401, "Watercolor Paper Radiant White"},
+                {501, "Clear Film"}, {502, "Backlight Film"}, {601, "Canvas Satin"},
+                {602, "Canvas Matte"}};
+    }
+    int ApplyMedia(std::uint32_t) override { return -1; }
+};
+
+// The window with another top-level window drawn over it where it stands,
+// with a plain frame and its caption (offscreen windows have no frame).
+QPixmap WithWindowOver(QWidget& base, QWidget* top, bool framed) {
+    QPixmap picture = base.grab();
+    if (!top || !top->isVisible()) return picture;
+    QPainter p(&picture);
+    const QPoint at = top->mapToGlobal(QPoint(0, 0)) - base.mapToGlobal(QPoint(0, 0));
+    if (framed) {
+        const int bar = 22;
+        const QRect frame(at.x() - 1, at.y() - bar - 1, top->width() + 1, top->height() + bar + 1);
+        p.fillRect(frame.adjusted(0, 0, 1, -top->height()), QColor(60, 72, 96));
+        p.setPen(Qt::white);
+        p.setFont(ShellApp::BaseFont());
+        p.drawText(frame.adjusted(8, 0, 0, -top->height() - 1).translated(0, 1),
+                   Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, top->windowTitle());
+        p.setPen(QColor(60, 72, 96));
+        p.drawRect(frame);
+    }
+    p.drawPixmap(at, top->grab());
+    return picture;
 }
 
 } // namespace
@@ -87,6 +136,8 @@ int main(int argc, char** argv) {
     FakeClock::Scope clockScope(clock);
     CSharedObjects shared;
     CSharedObjects::SetCurrent(&shared);
+    shared.mediaTable = std::make_unique<CMediaTable>(app.SettingsFilePath("Media.ini"));
+    SetSelectedMediaDriverSource([] { return std::make_unique<ReviewDriver>(); });
 
     bool ok = true;
     {
@@ -102,8 +153,32 @@ int main(int argc, char** argv) {
             QApplication::processEvents();
             ok &= Save(window.grab(), out, QStringLiteral("page%1.png").arg(k));
         }
+        // The automatic adjustment page with its media list open (the
+        // greyed media visible), and with the busy dialog of an alignment.
+        window.ShowPage(1);
+        if (auto* page = dynamic_cast<CAutoAdjustmentPage*>(window.Page(1)); page && window.CurrentIndex() == 1) {
+            page->MediaList()->showPopup();
+            QApplication::processEvents();
+            QWidget* popup = page->MediaList()->view()->window();
+            ok &= Save(WithWindowOver(window, popup, false), out, QStringLiteral("page1-media.png"));
+            page->MediaList()->hidePopup();
+            // As an operator starts it: a thickness, the patterns ticked.
+            page->ThicknessEdit()->insert(QStringLiteral("3"));
+            for (int k = 1; k <= 4; ++k)
+                page->PatternBox(CAutoAdjustment::Direction::Bidirectional, k)->setChecked(true);
+            {
+                CBusyDialogIndicator busy(&window);
+                const auto& bi = CAutoAdjustment::Constants(CAutoAdjustment::Direction::Bidirectional);
+                busy.Begin(bi.captionText, bi.allPatternsMs, true);
+                busy.Poll();
+                ok &= Save(WithWindowOver(window, busy.Dialog().Window(), true), out,
+                           QStringLiteral("page1-busy.png"));
+                busy.End();
+            }
+        }
         window.ShowPage(0);
     }
+    SetSelectedMediaDriverSource(nullptr);
     ok &= Save(CSplashDialog(CSplashDialog::Form::Splash).Render(), out, QStringLiteral("splash.png"));
     ok &= Save(CSplashDialog(CSplashDialog::Form::About).Render(), out, QStringLiteral("about.png"));
     {
