@@ -1,12 +1,27 @@
 // The automatic adjustment's actions end to end: through the private CUPS
 // server to two virtual printers, a Corvan Max 7100 on the network channel
 // and a QZ-7100 on the local channel.
+#include "../shell/ShellFixture.h"
+
+#include "comm/CBidiLibrary.h"
+#include "comm/CDriverSettingsLibrary.h"
+#include "custompaper/CMediaTable.h"
+#include "custompaper/COwnerDrawCombo.h"
+#include "maintenance/CAutoAdjustmentPage.h"
+
 #include "CVPrinterClient.h"
 #include "CVPrinterProcess.h"
+#include "DriverRegistration.h"
 #include "PrivateCups.h"
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
 
 #include <algorithm>
 #include <array>
@@ -39,6 +54,11 @@ struct VirtualPrinter {
     bool Logged(const std::string& line) const {
         const auto log = control->Log();
         return std::find(log.begin(), log.end(), line) != log.end();
+    }
+    bool LoggedStart(const std::string& start) const {
+        for (const std::string& line : control->Log())
+            if (line.rfind(start, 0) == 0) return true;
+        return false;
     }
 };
 
@@ -121,6 +141,90 @@ TEST_F(AutoAdjustVprinter, CliRefusesWhenThePrinterCannotAlign) {
     CliRun run("auto-align AdjNet --direction uni --thickness 2");
     EXPECT_EQ(run.Finish(), 5);
     EXPECT_EQ(printers->corvan.control->Get("jobs-received"), jobs) << "nothing was sent";
+}
+
+// The page in the main window, on the real libraries, the real clock and
+// the printers above.
+class AutoAdjustPageVprinter : public ShellTest {
+protected:
+    void SetUp() override {
+        ShellTest::SetUp();
+        printers = &Printers::Shared();
+        ASSERT_TRUE(printers->corvan.control) << printers->corvan.error;
+        ASSERT_TRUE(printers->qz.control) << printers->qz.error;
+        PrivateCups::Shared().Activate();
+        for (VirtualPrinter* p : {&printers->corvan, &printers->qz}) {
+            p->control->ClearFaults();
+            p->control->Set("sn", "0");
+            p->control->Request("LOG clear");
+        }
+        RegisterDriversForTest();
+        ShellApp::SetPrinterSource(nullptr); // the real spooler
+        shared.bidiLibrary = std::make_unique<CBidiLibrary>();
+        shared.driverSettingsLibrary = std::make_unique<CDriverSettingsLibrary>();
+        shared.mediaTable = std::make_unique<CMediaTable>(dir.file("program/Settings/Media.ini"));
+        window = std::make_unique<CMainWindow>(true);
+        ASSERT_TRUE(window->Initialize());
+        window->show();
+        menu = static_cast<CMainMenuPage*>(window->Page(0));
+        page = static_cast<CAutoAdjustmentPage*>(window->Page(1));
+        // The watch waits for real: the printer takes its time through CUPS.
+        Clock::SetCurrent(nullptr);
+    }
+    void TearDown() override {
+        Clock::SetCurrent(&clock);
+        window.reset();
+        shared.bidiLibrary.reset();
+        shared.driverSettingsLibrary.reset();
+        shared.mediaTable.reset();
+        ShellTest::TearDown();
+    }
+    void Open(const char* queue) {
+        const int i = menu->PrinterList()->findText(queue);
+        ASSERT_GE(i, 0) << queue;
+        menu->PrinterList()->setCurrentIndex(i);
+        menu->FunctionButton(1)->click();
+        ASSERT_EQ(window->CurrentIndex(), 1) << messages.Texts().join("|").toStdString();
+        messages.Clear();
+    }
+
+    Printers* printers = nullptr;
+    std::unique_ptr<CMainWindow> window;
+    CMainMenuPage* menu = nullptr;
+    CAutoAdjustmentPage* page = nullptr;
+};
+
+TEST_F(AutoAdjustPageVprinter, AlignsOnTheNetworkWithTheMediasOwnPlatenGap) {
+    Open("AdjNet");
+    // The driver's media list, the page's exclusions greyed.
+    COwnerDrawCombo* media = page->MediaList();
+    ASSERT_GT(media->Count(), 5);
+    EXPECT_EQ(media->ItemText(0), app->GetText(10140));
+    EXPECT_EQ(media->ItemText(1), "Premium Glossy Photo Paper 260");
+    const int film = media->findText("Clear Film");
+    ASSERT_GE(film, 0);
+    EXPECT_TRUE(media->IsItemMarked(film));
+
+    media->setFocus();
+    QTest::keyClick(media, Qt::Key_Down);
+    EXPECT_EQ(page->ThicknessEdit()->text(), "3") << "the media's own thickness";
+    EXPECT_EQ(page->PlatenList()->currentText(), app->GetText(10150));
+    page->PatternBox(CAutoAdjustment::Direction::Bidirectional, 2)->click();
+    page->StartButton(CAutoAdjustment::Direction::Bidirectional)->click();
+    EXPECT_EQ(messages.Texts(), QStringList{app->GetText(10900)});
+
+    // The printer was asked for the media's platen gap (2 unless set) and
+    // got it back in the job.
+    EXPECT_TRUE(printers->corvan.LoggedStart("query EX 01 00 00 00 1B "));
+    for (const char* line : {"PH 00 03", "SN 00 01 02", "DT 00 00 02"})
+        EXPECT_TRUE(printers->corvan.Logged(line)) << line;
+}
+
+TEST_F(AutoAdjustPageVprinter, ChecksNozzlesOnTheLocalChannel) {
+    Open("AdjLocal");
+    page->NozzleCheckButton()->click();
+    EXPECT_EQ(messages.Texts(), QStringList{app->GetText(10900)});
+    EXPECT_TRUE(printers->qz.Logged("NC 00 01"));
 }
 
 } // namespace
