@@ -9,8 +9,6 @@ class CMediaTable;
 class COwnerDrawCombo;
 class QCheckBox;
 class QComboBox;
-class QGroupBox;
-class QLabel;
 class QLineEdit;
 class QPushButton;
 

@@ -147,6 +147,17 @@ INSTANTIATE_TEST_SUITE_P(
         ExitCase{"nozzle_error", "auto-nozzle qz", 4, nullptr, 0, false, 6, "failed", true}),
     [](const auto& info) { return std::string(info.param.what); });
 
+// The help keeps every row whole, long ones included.
+TEST_F(CliAutoAdjust, HelpListsBothActions) {
+    ASSERT_EQ(Run("--help"), 0);
+    const std::string help = out.str();
+    EXPECT_NE(help.find("\n  auto-align PRINTER ...     sensor head alignment"), std::string::npos) << help;
+    EXPECT_NE(help.find("[--thickness N] [--platen 1-4|auto]\n  auto-nozzle PRINTER        sensor nozzle check"),
+              std::string::npos)
+        << help;
+    EXPECT_NE(help.find("  7  cancelled or timed out\n"), std::string::npos) << help;
+}
+
 TEST_F(CliAutoAdjust, SensorNozzleCheckSendsThirtyBytes) {
     Status(4);
     ASSERT_EQ(Run("auto-nozzle qz"), 0) << err.str();
