@@ -509,4 +509,73 @@ QPixmap InkChipStrip() {
     return pm;
 }
 
+QPixmap NozzleCheckPicture() {
+    const int s = kButtonPictureSize;
+    QPixmap pm = Blank(QSize(s, s));
+    QPainter p(&pm);
+    Antialias(p);
+    DrawTile(p, s);
+    p.scale(s / 32.0, s / 32.0);
+    Sheet(p, QRectF(6, 4, 20, 24));
+    // One staircase of nozzle lines per ink, as the printer prints it; the
+    // black row has a gap, the clogged nozzle the pattern is there to show.
+    const QColor inks[] = {kInkC, kInkM, kInkY, kInkK};
+    for (int row = 0; row < 4; ++row) {
+        p.setPen(QPen(inks[row], 1.3, Qt::SolidLine, Qt::FlatCap));
+        const qreal top = 8.5 + row * 4.8;
+        for (int i = 0; i < 6; ++i) {
+            if (row == 3 && i == 3) continue;
+            const qreal x = 9.5 + i * 2.6;
+            const qreal y = top + (i % 3) * 0.9;
+            p.drawLine(QPointF(x, y), QPointF(x, y + 2.6));
+        }
+    }
+    return pm;
+}
+
+QPixmap HeadCleaningPicture() {
+    const int s = kButtonPictureSize;
+    QPixmap pm = Blank(QSize(s, s));
+    QPainter p(&pm);
+    Antialias(p);
+    DrawTile(p, s);
+    p.scale(s / 32.0, s / 32.0);
+    // The print head with its nozzle plate.
+    p.setPen(QPen(QColor(0xC8, 0xD4, 0xE0), 0.8));
+    p.setBrush(Qt::white);
+    p.drawRoundedRect(QRectF(6, 5, 16, 9), 1.8, 1.8);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0x2B, 0x34, 0x3E));
+    p.drawRect(QRectF(8, 14, 12, 2.4));
+    // Ink drawn through the nozzles.
+    const QColor inks[] = {kInkC, kInkM, kInkY};
+    for (int i = 0; i < 3; ++i) {
+        p.setBrush(inks[i]);
+        QPainterPath drop;
+        const qreal x = 10 + i * 4;
+        drop.moveTo(x, 17.5);
+        drop.cubicTo(x - 1.6, 20, x - 1.6, 21.6, x, 21.6);
+        drop.cubicTo(x + 1.6, 21.6, x + 1.6, 20, x, 17.5);
+        p.drawPath(drop);
+    }
+    // The wiper passing under the head.
+    p.setBrush(QColor(0x7F, 0xE0, 0xD2));
+    p.drawRoundedRect(QRectF(5, 24, 14, 3), 1.2, 1.2);
+    Arrow(p, QPointF(20, 25.5), QPointF(27, 25.5), false, Qt::white, 1.6);
+    // A sparkle: the head comes out clean.
+    p.setPen(Qt::NoPen);
+    p.setBrush(kInkY);
+    QPainterPath star;
+    const QPointF c(25.5, 9.5);
+    for (int i = 0; i < 8; ++i) {
+        const qreal r = (i % 2 == 0) ? 4.6 : 1.6;
+        const qreal a = i * M_PI / 4 - M_PI / 2;
+        const QPointF pt(c.x() + r * std::cos(a), c.y() + r * std::sin(a));
+        i == 0 ? star.moveTo(pt) : star.lineTo(pt);
+    }
+    star.closeSubpath();
+    p.drawPath(star);
+    return pm;
+}
+
 } // namespace Artwork

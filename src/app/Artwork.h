@@ -30,4 +30,9 @@ QPixmap ButtonPicture(int function);
 QPixmap PrinterPicture();
 QPixmap InkChipStrip();
 
+// The two action buttons of the nozzle check and head cleaning page (32 × 32):
+// a printed check pattern, and a print head being cleaned.
+QPixmap NozzleCheckPicture();
+QPixmap HeadCleaningPicture();
+
 } // namespace Artwork

@@ -4,13 +4,14 @@
 #include "app/CMainWindow.h"
 #include "app/CPlaceholderPage.h"
 #include "maintenance/CAutoAdjustmentPage.h"
+#include "maintenance/CNozzleCleaningPage.h"
 
 CPage* CreatePage(int index, CMainWindow* owner) {
     const bool customFilePage = owner ? owner->HasCustomFilePage() : true;
     switch (index) {
     case 0: return new CMainMenuPage(owner, customFilePage);
     case 1: return new CAutoAdjustmentPage(owner);
-    case 2:
+    case 2: return new CNozzleCleaningPage(owner);
     case 3:
     case 4:
     case 5:

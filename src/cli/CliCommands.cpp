@@ -3,6 +3,7 @@
 #include "app/CPlotcareApp.h"
 #include "cli/CliAutoAdjust.h"
 #include "cli/CliContext.h"
+#include "cli/CliNozzleCleaning.h"
 #include "comm/CDriverSettingsLibrary.h"
 #include "custompaper/CMediaTable.h"
 #include "cli/CliReadyProgress.h"
@@ -45,6 +46,10 @@ const Command kCommands[] = {
     {"version", "version PRINTER", "the printer's firmware version", 1, 1, {}, Version},
     {"wait-ready", "wait-ready PRINTER", "waits up to 10 s for the printer to report ready (Ctrl-C stops)", 1, 1,
      {}, WaitReady},
+    {"nozzle-check", "nozzle-check PRINTER", "prints the nozzle check pattern once the printer is ready", 1, 1, {},
+     NozzleCheck},
+    {"head-clean", "head-clean PRINTER", "cleans the print head unless an ink or the maintenance tank is low", 1,
+     1, {}, HeadClean},
     {"auto-align", "auto-align PRINTER ...",
      "sensor head alignment, waits until done: --direction bi|uni [--patterns 1,2,3,4] [--media ID]\n"
      "                             [--thickness N] [--platen 1-4|auto]",

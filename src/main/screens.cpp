@@ -14,18 +14,19 @@
 #include "custompaper/COwnerDrawCombo.h"
 #include "maintenance/CAutoAdjustment.h"
 #include "maintenance/CAutoAdjustmentPage.h"
+#include "maintenance/CBusyDialog.h"
 #include "maintenance/CBusyDialogIndicator.h"
 #include "maintenance/SelectedMediaDriver.h"
 #include "platform/Clock.h"
 #include "platform/MessageRecorder.h"
 
-#include <QApplication>
-#include <QCommandLineParser>
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QCheckBox>
+#include <QCommandLineParser>
 #include <QDialog>
-#include <QLineEdit>
 #include <QDir>
+#include <QLineEdit>
 #include <QPainter>
 #include <QTextStream>
 
@@ -78,6 +79,24 @@ QPixmap WithWindowOver(QWidget& base, QWidget* top, bool framed) {
         p.drawRect(frame);
     }
     p.drawPixmap(at, top->grab());
+    return picture;
+}
+
+// The main window as it looks while a page waits for the printer: the busy
+// dialog centred over the disabled window.
+QPixmap WithBusyDialog(CMainWindow& window) {
+    CBusyDialog busy;
+    if (!busy.Create(ShellApp::Text(0), CBusyDialog::kReadyWaitTimeoutMs, false, &window)) return {};
+    QApplication::processEvents();
+    QPixmap picture = window.grab();
+    const QPixmap dialog = busy.Window()->grab();
+    QPainter p(&picture);
+    p.drawPixmap((picture.width() - dialog.width()) / 2, (picture.height() - dialog.height()) / 2, dialog);
+    p.setPen(QColor(0x80, 0x80, 0x80));
+    p.drawRect(QRect((picture.width() - dialog.width()) / 2, (picture.height() - dialog.height()) / 2,
+                     dialog.width() - 1, dialog.height() - 1));
+    p.end();
+    busy.Close();
     return picture;
 }
 
@@ -153,6 +172,9 @@ int main(int argc, char** argv) {
             QApplication::processEvents();
             ok &= Save(window.grab(), out, QStringLiteral("page%1.png").arg(k));
         }
+        // The nozzle check page while its readiness wait runs.
+        window.ShowPage(2);
+        ok &= Save(WithBusyDialog(window), out, QStringLiteral("page2-busy.png"));
         // The automatic adjustment page with its media list open (the
         // greyed media visible), and with the busy dialog of an alignment.
         window.ShowPage(1);

@@ -56,6 +56,13 @@ TEST_P(Screens, EveryWindowRendersAtItsSize) {
         EXPECT_GT(page.height(), 66 + menuBar);
         EXPECT_GT(DistinctColours(page), 20);
     }
+    // The nozzle check page at its height, and once more with the busy
+    // dialog of its readiness wait over the disabled window.
+    const QImage nozzle = load("page2.png");
+    EXPECT_EQ(nozzle.height(), menuBar + 66 + 262);
+    const QImage busy = load("page2-busy.png");
+    EXPECT_EQ(busy.size(), nozzle.size());
+    EXPECT_NE(busy, nozzle);
     // The automatic adjustment page with its media list open and with the
     // busy dialog of an alignment up: the page's picture with more on it.
     const QImage adjustment = load("page1.png");
