@@ -3,6 +3,7 @@
 #include "app/CMainMenuPage.h"
 #include "app/CMainWindow.h"
 #include "app/CPlaceholderPage.h"
+#include "maintenance/CAutoAdjustmentPage.h"
 #include "maintenance/CManualAlignmentPage.h"
 #include "maintenance/CNozzleCleaningPage.h"
 
@@ -10,8 +11,8 @@ CPage* CreatePage(int index, CMainWindow* owner) {
     const bool customFilePage = owner ? owner->HasCustomFilePage() : true;
     switch (index) {
     case 0: return new CMainMenuPage(owner, customFilePage);
+    case 1: return new CAutoAdjustmentPage(owner);
     case 2: return new CNozzleCleaningPage(owner);
-    case 1:
     case 3:
     case 4:
     case 5:

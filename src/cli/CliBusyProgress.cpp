@@ -7,14 +7,6 @@
 
 namespace cli {
 
-namespace {
-
-volatile std::sig_atomic_t g_interrupted = 0;
-
-void OnInterrupt(int) { g_interrupted = 1; }
-
-}  // namespace
-
 CliBusyProgress::CliBusyProgress(std::ostream& err, bool terminal) : m_err(err), m_terminal(terminal) {}
 
 CliBusyProgress::~CliBusyProgress() { Stop(); }
@@ -28,13 +20,7 @@ bool CliBusyProgress::Begin(int captionText, int timeoutMs, bool cancellable) {
     m_cancellable = cancellable;
     m_state = kRunning;
     m_shownSeconds = -1;
-    g_interrupted = 0;
-    if (cancellable) {
-        struct sigaction action {};
-        action.sa_handler = OnInterrupt;
-        sigemptyset(&action.sa_mask);
-        m_handling = sigaction(SIGINT, &action, &m_previous) == 0;
-    }
+    if (cancellable) m_interrupt.Catch();
     m_clock = &Clock::Current();
     m_startMs = m_clock->TickMs();
     // The ticks wake the caller's waits, so the line moves on and Ctrl-C and
@@ -52,7 +38,7 @@ int CliBusyProgress::Poll() {
 
 void CliBusyProgress::Tick() {
     if (!m_clock || m_state != kRunning) return;
-    if (m_cancellable && g_interrupted) {
+    if (m_cancellable && m_interrupt.Interrupted()) {
         m_state = kCancelled;
     } else if (m_timeoutMs > 0 && m_clock->TickMs() - m_startMs >= m_timeoutMs) {
         m_state = kTimedOut;
@@ -81,10 +67,7 @@ void CliBusyProgress::Stop() {
         m_clock->StopTimer(m_timer);
         m_timer = 0;
     }
-    if (m_handling) {
-        sigaction(SIGINT, &m_previous, nullptr);
-        m_handling = false;
-    }
+    m_interrupt.Release();
     m_clock = nullptr;
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "cli/CliInterrupt.h"
 #include "maintenance/BusyIndicator.h"
 
-#include <csignal>
 #include <cstdint>
 #include <iosfwd>
 #include <string>
@@ -48,8 +48,7 @@ private:
     std::int64_t m_shownSeconds = -1;
     Clock* m_clock = nullptr;
     int m_timer = 0;
-    bool m_handling = false;
-    struct sigaction m_previous {};
+    CliInterrupt m_interrupt;
 };
 
 }  // namespace cli

@@ -1,6 +1,7 @@
 #include "cli/CliCommands.h"
 
 #include "app/CPlotcareApp.h"
+#include "cli/CliAutoAdjust.h"
 #include "cli/CliContext.h"
 #include "cli/CliManualAlign.h"
 #include "cli/CliNozzleCleaning.h"
@@ -50,6 +51,12 @@ const Command kCommands[] = {
      NozzleCheck},
     {"head-clean", "head-clean PRINTER", "cleans the print head unless an ink or the maintenance tank is low", 1,
      1, {}, HeadClean},
+    {"auto-align", "auto-align PRINTER ...",
+     "sensor head alignment, waits until done: --direction bi|uni [--patterns 1,2,3,4] [--media ID]\n"
+     "                             [--thickness N] [--platen 1-4|auto]",
+     1, 1, {"--direction", "--patterns", "--media", "--thickness", "--platen"}, AutoAlign},
+    {"auto-nozzle", "auto-nozzle PRINTER", "sensor nozzle check, waits until done (Ctrl-C stops waiting)", 1, 1, {},
+     AutoNozzle},
     {"align", "align PRINTER ...",
      "manual head alignment: --direction bi|uni [--media ID] [--thickness N] [--platen 1-4|auto]\n"
      "                             print|save ITEM... (ITEM: R, R=V,V,... or R.C=V; rows 1-4, values 1-9);\n"

@@ -4,10 +4,9 @@
 #include "cli/CliContext.h"
 #include "cli/CliReadyProgress.h"
 #include "cli/CliText.h"
-#include "comm/CDriverSettingsLibrary.h"
 #include "comm/CPrinterLink.h"
 #include "custompaper/CMediaTable.h"
-#include "maintenance/CAlignmentDriver.h"
+#include "maintenance/SelectedMediaDriver.h"
 
 #include <charconv>
 #include <ostream>
@@ -209,10 +208,8 @@ int Align(Context& c) {
     const std::string commandName = "align-" + action;
     const MA::Action what = action == "print" ? MA::Action::Print : MA::Action::Save;
     const CMediaTable& table = *session.Shared().mediaTable;
-    const QByteArray* settings = App().GetDriverSettings();
-    CAlignmentDriver driver(session.Shared().driverSettingsLibrary.get(), printer,
-                            session.Printer().port, settings ? settings->constData() : nullptr,
-                            &table);
+    const auto driverAccess = SelectedMediaDriver();
+    MediaDriver& driver = *driverAccess;
     MA alignment(kind);
     alignment.FillMedia(driver, table);
 

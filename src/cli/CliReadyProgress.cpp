@@ -7,14 +7,6 @@
 
 namespace cli {
 
-namespace {
-
-volatile std::sig_atomic_t g_interrupted = 0;
-
-void OnInterrupt(int) { g_interrupted = 1; }
-
-} // namespace
-
 CliReadyProgress::CliReadyProgress(std::ostream& err, bool terminal) : m_err(err), m_terminal(terminal) {}
 
 CliReadyProgress::~CliReadyProgress() { Stop(); }
@@ -25,11 +17,7 @@ void CliReadyProgress::ReadyWaitBegin(const std::string& printer, int timeoutMs)
     m_shownSeconds = -1;
     m_cancelled = false;
     // Ctrl-C belongs to the wait while it lasts.
-    g_interrupted = 0;
-    struct sigaction action {};
-    action.sa_handler = OnInterrupt;
-    sigemptyset(&action.sa_mask);
-    m_handling = sigaction(SIGINT, &action, &m_previous) == 0;
+    m_interrupt.Catch();
     // The ticks wake the wait, so the line moves on and Ctrl-C is seen
     // within a fraction of a second.
     m_clock = &Clock::Current();
@@ -38,7 +26,7 @@ void CliReadyProgress::ReadyWaitBegin(const std::string& printer, int timeoutMs)
 }
 
 bool CliReadyProgress::ReadyWaitPoll(std::int64_t elapsedMs) {
-    if (g_interrupted) {
+    if (m_interrupt.Interrupted()) {
         m_cancelled = true;
         return true;
     }
@@ -67,10 +55,7 @@ void CliReadyProgress::Stop() {
         m_clock->StopTimer(m_timer);
         m_timer = 0;
     }
-    if (m_handling) {
-        sigaction(SIGINT, &m_previous, nullptr);
-        m_handling = false;
-    }
+    m_interrupt.Release();
 }
 
 } // namespace cli

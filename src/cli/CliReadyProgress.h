@@ -1,8 +1,8 @@
 #pragma once
 
+#include "cli/CliInterrupt.h"
 #include "comm/ReadyWaitProgress.h"
 
-#include <csignal>
 #include <iosfwd>
 #include <string>
 
@@ -43,8 +43,7 @@ private:
     Clock* m_clock = nullptr;
     int m_timer = 0;
     bool m_cancelled = false;
-    bool m_handling = false;
-    struct sigaction m_previous {};
+    CliInterrupt m_interrupt;
 };
 
 } // namespace cli

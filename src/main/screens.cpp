@@ -11,19 +11,26 @@
 #include "app/CSplashDialog.h"
 #include "app/CTextDisplayDialog.h"
 #include "app/ShellApp.h"
+#include "custompaper/CDigitEdit.h"
 #include "custompaper/CMediaTable.h"
-#include "maintenance/CAlignmentDriver.h"
+#include "custompaper/COwnerDrawCombo.h"
+#include "maintenance/CAutoAdjustment.h"
+#include "maintenance/CAutoAdjustmentPage.h"
 #include "maintenance/CManualAlignmentPage.h"
 #include "maintenance/CBusyDialog.h"
+#include "maintenance/CBusyDialogIndicator.h"
+#include "maintenance/SelectedMediaDriver.h"
 #include "platform/Clock.h"
 #include "platform/MessageRecorder.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QLineEdit>
 #include <QCommandLineParser>
+#include <QDialog>
 #include <QDir>
+#include <QLineEdit>
 #include <QPainter>
 #include <QTextStream>
 
@@ -41,26 +48,50 @@ bool Save(const QPixmap& picture, const QDir& dir, const QString& name) {
     return true;
 }
 
-// A driver of kind 2 with a few media, one of which that kind cannot use
-// (301) and one that custom paper cannot use (201, left out of the lists).
-class ReviewDriver final : public CAlignmentDriver {
+// The driver of the review: a part of the driver's media list, so that the
+// media boxes show real names, the greyed ones among them.
+class ReviewDriver final : public MediaDriver {
 public:
-    int DriverKind() override { return 2; }
+    int DriverKind() override { return 1; }
     MediaTypeList::DriverMedia Media() override {
         return {{101, "Premium Glossy Photo Paper 260"}, {104, "Premium Glossy Photo Paper 170"},
-                {102, "Premium Semigloss Photo Paper 260"}, {201, "Plain Paper"},
-                {301, "Singleweight Matte Paper"},         {401, "Enhanced Matte Paper"},
-                {501, "Proofing Paper White Semimatte"}};
+                {102, "Premium Semigloss Photo Paper 260"}, {103, "Premium Luster Photo Paper 260"},
+                {202, "Singleweight Matte Paper"}, {204, "Enhanced Matte Paper"},
+                {301, "Proofing Paper White Semimatte"}, {401, "Watercolor Paper Radiant White"},
+                {501, "Clear Film"}, {502, "Backlight Film"}, {601, "Canvas Satin"},
+                {602, "Canvas Matte"}};
     }
-    int ApplyMedia(std::uint32_t) override { return 3; }
+    int ApplyMedia(std::uint32_t) override { return -1; }
 };
 
-// The alignment pages as an operator fills them in: a media chosen, rows #1
-// and #3 checked, a few values typed; and the four-ink column headers.
+// The window with another top-level window drawn over it where it stands,
+// with a plain frame and its caption (offscreen windows have no frame).
+QPixmap WithWindowOver(QWidget& base, QWidget* top, bool framed) {
+    QPixmap picture = base.grab();
+    if (!top || !top->isVisible()) return picture;
+    QPainter p(&picture);
+    const QPoint at = top->mapToGlobal(QPoint(0, 0)) - base.mapToGlobal(QPoint(0, 0));
+    if (framed) {
+        const int bar = 22;
+        const QRect frame(at.x() - 1, at.y() - bar - 1, top->width() + 1, top->height() + bar + 1);
+        p.fillRect(frame.adjusted(0, 0, 1, -top->height()), QColor(60, 72, 96));
+        p.setPen(Qt::white);
+        p.setFont(ShellApp::BaseFont());
+        p.drawText(frame.adjusted(8, 0, 0, -top->height() - 1).translated(0, 1),
+                   Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, top->windowTitle());
+        p.setPen(QColor(60, 72, 96));
+        p.drawRect(frame);
+    }
+    p.drawPixmap(at, top->grab());
+    return picture;
+}
+
+// The alignment pages as an operator fills them in: a thickness typed, rows
+// #1 and #3 checked, a few values typed; and the four-ink column headers.
 bool SaveAlignmentStates(CMainWindow& window, const QDir& out, const QString& stem) {
     auto* page = static_cast<CManualAlignmentPage*>(window.Page(window.CurrentIndex()));
-    page->MediaList()->setCurrentIndex(1);
-    emit page->MediaList()->activated(1);
+    page->ThicknessEdit()->setText(QStringLiteral("3"));
+    emit page->ThicknessEdit()->textEdited(QStringLiteral("3"));
     page->RowCheck(0)->setChecked(true);
     page->RowCheck(2)->setChecked(true);
     page->Cell(0, 2)->setText(QStringLiteral("4"));
@@ -153,7 +184,7 @@ int main(int argc, char** argv) {
     CSharedObjects::SetCurrent(&shared);
     shared.inkChips = std::make_unique<CInkChipImages>();
     shared.mediaTable = std::make_unique<CMediaTable>(app.SettingsFilePath("Media.ini"));
-    CManualAlignmentPage::SetDriverFactory([] { return std::make_unique<ReviewDriver>(); });
+    SetSelectedMediaDriverSource([] { return std::make_unique<ReviewDriver>(); });
 
     bool ok = true;
     {
@@ -173,8 +204,32 @@ int main(int argc, char** argv) {
         // The nozzle check page while its readiness wait runs.
         window.ShowPage(2);
         ok &= Save(WithBusyDialog(window), out, QStringLiteral("page2-busy.png"));
+        // The automatic adjustment page with its media list open (the
+        // greyed media visible), and with the busy dialog of an alignment.
+        window.ShowPage(1);
+        if (auto* page = dynamic_cast<CAutoAdjustmentPage*>(window.Page(1)); page && window.CurrentIndex() == 1) {
+            page->MediaList()->showPopup();
+            QApplication::processEvents();
+            QWidget* popup = page->MediaList()->view()->window();
+            ok &= Save(WithWindowOver(window, popup, false), out, QStringLiteral("page1-media.png"));
+            page->MediaList()->hidePopup();
+            // As an operator starts it: a thickness, the patterns ticked.
+            page->ThicknessEdit()->insert(QStringLiteral("3"));
+            for (int k = 1; k <= 4; ++k)
+                page->PatternBox(CAutoAdjustment::Direction::Bidirectional, k)->setChecked(true);
+            {
+                CBusyDialogIndicator busy(&window);
+                const auto& bi = CAutoAdjustment::Constants(CAutoAdjustment::Direction::Bidirectional);
+                busy.Begin(bi.captionText, bi.allPatternsMs, true);
+                busy.Poll();
+                ok &= Save(WithWindowOver(window, busy.Dialog().Window(), true), out,
+                           QStringLiteral("page1-busy.png"));
+                busy.End();
+            }
+        }
         window.ShowPage(0);
     }
+    SetSelectedMediaDriverSource(nullptr);
     ok &= Save(CSplashDialog(CSplashDialog::Form::Splash).Render(), out, QStringLiteral("splash.png"));
     ok &= Save(CSplashDialog(CSplashDialog::Form::About).Render(), out, QStringLiteral("about.png"));
     {
@@ -189,7 +244,6 @@ int main(int argc, char** argv) {
         QApplication::processEvents();
         ok &= Save(text.grab(), out, QStringLiteral("textdisplay.png"));
     }
-    CManualAlignmentPage::SetDriverFactory({});
     CSharedObjects::SetCurrent(nullptr);
     CPlotcareApp::SetCurrent(nullptr);
     return ok ? 0 : 1;

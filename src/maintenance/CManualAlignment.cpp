@@ -4,7 +4,6 @@
 #include "comm/CStatusReply.h"
 #include "comm/RawJob.h"
 #include "comm/RemotePackets.h"
-#include "maintenance/CAlignmentDriver.h"
 #include "platform/Clock.h"
 
 namespace {
@@ -24,7 +23,7 @@ private:
     std::size_t m_used = 0;
 };
 
-CAlignmentMediaChoice::ApplyMedia ApplyWith(CAlignmentDriver& driver) {
+CAlignmentMediaChoice::ApplyMedia ApplyWith(MediaDriver& driver) {
     return [&driver](std::uint32_t id) { return driver.ApplyMedia(id); };
 }
 
@@ -119,18 +118,18 @@ CManualAlignment::CManualAlignment(const Kind& kind)
     ResetValues();
 }
 
-void CManualAlignment::FillMedia(CAlignmentDriver& driver, const CMediaTable& table) {
+void CManualAlignment::FillMedia(MediaDriver& driver, const CMediaTable& table) {
     const int kind = driver.DriverKind();
     m_media.FillMedia(table, driver.Media(), kind);
     m_media.SelectMedia(0, ApplyWith(driver));
 }
 
-void CManualAlignment::RefreshMedia(CAlignmentDriver& driver, const CMediaTable& table) {
+void CManualAlignment::RefreshMedia(MediaDriver& driver, const CMediaTable& table) {
     m_media.Remark(table, driver.DriverKind());
     m_media.MediaSelectionChanged(ApplyWith(driver));
 }
 
-bool CManualAlignment::SelectMedia(int index, CAlignmentDriver& driver) {
+bool CManualAlignment::SelectMedia(int index, MediaDriver& driver) {
     return m_media.SelectMedia(index, ApplyWith(driver));
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "maintenance/CAlignmentMediaChoice.h"
+#include "maintenance/MediaDriver.h"
 
 #include <array>
 #include <cstddef>
@@ -8,7 +9,6 @@
 #include <functional>
 #include <string>
 
-class CAlignmentDriver;
 class CMediaTable;
 class CPrinterLink;
 class ReadyWaitProgress;
@@ -152,13 +152,13 @@ public:
     // for another printer than before: the driver's media that the table
     // lists, greyed where the driver's kind excludes them; "no media type"
     // chosen.
-    void FillMedia(CAlignmentDriver& driver, const CMediaTable& table);
+    void FillMedia(MediaDriver& driver, const CMediaTable& table);
     // After the driver settings changed: the grey marks follow the driver's
     // kind again, and the chosen media is written into the driver again.
-    void RefreshMedia(CAlignmentDriver& driver, const CMediaTable& table);
+    void RefreshMedia(MediaDriver& driver, const CMediaTable& table);
     // Chooses a media item as the operator would; false for an unavailable
     // one (nothing changes).
-    bool SelectMedia(int index, CAlignmentDriver& driver);
+    bool SelectMedia(int index, MediaDriver& driver);
     // The index of the media item with that id; -1 when the list has none.
     int MediaIndexOfId(std::uint32_t id) const;
 

@@ -7,10 +7,13 @@
 #include "app/ControlHelpers.h"
 #include "app/ShellApp.h"
 #include "comm/CPrinterLink.h"
+#include "custompaper/AccessibleLabel.h"
+#include "custompaper/CDigitEdit.h"
 #include "custompaper/CMediaTable.h"
-#include "maintenance/CAlignmentDriver.h"
+#include "custompaper/COwnerDrawCombo.h"
 #include "maintenance/CBusyDialog.h"
 #include "maintenance/CBusyDialogIndicator.h"
+#include "maintenance/SelectedMediaDriver.h"
 #include "platform/MessagePresenter.h"
 
 #include <QApplication>
@@ -20,7 +23,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
-#include <QStandardItemModel>
+#include <QSignalBlocker>
 
 namespace {
 
@@ -73,20 +76,6 @@ ControlRect RowCheckRect(int row) {
     return {24, top, 96, top + kRowHeight};
 }
 
-// A label's text as an accessible name: no mnemonic, no trailing colon.
-QString NameOf(QString text) {
-    text.remove(QLatin1Char('&'));
-    text = text.trimmed();
-    while (text.endsWith(QLatin1Char(':')))
-        text.chop(1);
-    return text.trimmed();
-}
-
-CManualAlignmentPage::DriverFactory& Factory() {
-    static CManualAlignmentPage::DriverFactory factory;
-    return factory;
-}
-
 bool ReviewMode() {
     return ShellApp::Mode() == CPlotcareApp::kModeReview;
 }
@@ -98,10 +87,6 @@ void ShowMessageOf(const MA::Message& message, QWidget* owner) {
 }
 
 } // namespace
-
-void CManualAlignmentPage::SetDriverFactory(DriverFactory factory) {
-    Factory() = std::move(factory);
-}
 
 CManualAlignmentPage::CManualAlignmentPage(CManualAlignment::Direction direction,
                                            CMainWindow* mainWindow)
@@ -123,7 +108,7 @@ void CManualAlignmentPage::BuildControls() {
         return l;
     };
     QLabel* mediaLabel = label(kMediaLabel);
-    m_mediaList = new QComboBox(this);
+    m_mediaList = new COwnerDrawCombo(this);
     SetControlId(m_mediaList, kMediaList);
     QLabel* thicknessLabel = label(kThicknessLabel);
     m_thickness = new QLineEdit(this);
@@ -137,9 +122,9 @@ void CManualAlignmentPage::BuildControls() {
         m_rowChecks[r] = new QCheckBox(this);
         SetControlId(m_rowChecks[r], kFirstRowCheck + r);
         for (int c = 0; c < kind.columns; ++c) {
-            auto* cell = new QLineEdit(this);
+            // One pattern number 1..9; an emptied cell gets its last value back.
+            auto* cell = new CDigitEdit(this);
             cell->setAlignment(Qt::AlignCenter);
-            cell->setMaxLength(1);
             SetControlId(cell, CellId(kind, r, c));
             m_cells[r][c] = cell;
         }
@@ -187,25 +172,25 @@ void CManualAlignmentPage::BuildControls() {
     for (int i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 
-    m_mediaList->setAccessibleName(NameOf(mediaLabel->text()));
-    m_thickness->setAccessibleName(NameOf(thicknessLabel->text()) + QLatin1Char(' ') +
+    // Names for assistive tools: a box by its label; a row's check box and
+    // cells by the "dotsize" label, the row and the column's number.
+    m_mediaList->SetAccessibleLabel(mediaLabel);
+    NameControl(m_thickness, thicknessLabel);
+    m_thickness->setAccessibleName(m_thickness->accessibleName() + QLatin1Char(' ') +
                                    unitLabel->text());
-    m_platenList->setAccessibleName(NameOf(platenLabel->text()));
-    mediaLabel->setBuddy(m_mediaList);
-    thicknessLabel->setBuddy(m_thickness);
-    platenLabel->setBuddy(m_platenList);
+    NameControl(m_platenList, platenLabel);
+    const QString dotSize = AccessibleNameFromLabel(dotSizeLabel->text());
     for (int r = 0; r < MA::kRows; ++r) {
         const QString rowName = m_rowChecks[r]->text();
-        m_rowChecks[r]->setAccessibleName(NameOf(dotSizeLabel->text()) + QLatin1Char(' ') +
-                                          rowName);
+        m_rowChecks[r]->setAccessibleName(dotSize + QLatin1Char(' ') + rowName);
         for (int c = 0; c < kind.columns; ++c)
             m_cells[r][c]->setAccessibleName(
-                QStringLiteral("%1 %2, %3").arg(NameOf(dotSizeLabel->text()), rowName).arg(c + 1));
+                QStringLiteral("%1 %2, %3").arg(dotSize, rowName).arg(c + 1));
     }
     for (QPushButton* b : {m_help, m_print, m_save})
-        b->setAccessibleName(NameOf(b->text()));
+        b->setAccessibleName(AccessibleNameFromLabel(b->text()));
 
-    connect(m_mediaList, qOverload<int>(&QComboBox::activated), this,
+    connect(m_mediaList, &COwnerDrawCombo::SelectionPicked, this,
             &CManualAlignmentPage::OnMediaPicked);
     connect(m_thickness, &QLineEdit::textEdited, this, &CManualAlignmentPage::OnThicknessEdited);
     connect(m_platenList, qOverload<int>(&QComboBox::activated), this,
@@ -224,21 +209,10 @@ QCheckBox* CManualAlignmentPage::RowCheck(int row) const {
     return row >= 0 && row < MA::kRows ? m_rowChecks[row] : nullptr;
 }
 
-QLineEdit* CManualAlignmentPage::Cell(int row, int column) const {
+CDigitEdit* CManualAlignmentPage::Cell(int row, int column) const {
     if (row < 0 || row >= MA::kRows || column < 0 || column >= m_alignment.Columns())
         return nullptr;
     return m_cells[row][column];
-}
-
-std::unique_ptr<CAlignmentDriver> CManualAlignmentPage::Driver() const {
-    if (Factory()) return Factory()();
-    CPlotcareApp* app = CPlotcareApp::Current();
-    CSharedObjects* shared = CSharedObjects::Current();
-    const QByteArray* settings = app ? app->GetDriverSettings() : nullptr;
-    return std::make_unique<CAlignmentDriver>(
-        shared ? shared->driverSettingsLibrary.get() : nullptr, ShellApp::SelectedPrinter(),
-        app ? app->GetPortName().toStdString() : std::string(),
-        settings ? settings->constData() : nullptr, &Table());
 }
 
 const CMediaTable& CManualAlignmentPage::Table() const {
@@ -275,18 +249,14 @@ void CManualAlignmentPage::paintEvent(QPaintEvent* event) {
 // --- logic -> controls -------------------------------------------------------
 
 void CManualAlignmentPage::MirrorMedia() {
-    m_mirroring = true;
-    const CAlignmentMediaChoice& media = m_alignment.Media();
-    m_mediaList->clear();
-    auto* model = qobject_cast<QStandardItemModel*>(m_mediaList->model());
-    for (const auto& item : media.MediaItems()) {
-        const QString text =
-            item.textId >= 0 ? ShellApp::Text(item.textId) : QString::fromStdString(item.name);
-        m_mediaList->addItem(text, QVariant::fromValue(item.data));
-        if (item.Unavailable() && model) model->item(m_mediaList->count() - 1)->setEnabled(false);
+    const QSignalBlocker block(m_mediaList);
+    m_mediaList->ResetContent();
+    for (const auto& item : m_alignment.Media().MediaItems()) {
+        const QString text = item.textId >= 0 ? ShellApp::Text(item.textId)
+                                              : QString::fromStdString(item.name);
+        m_mediaList->AddItem(text, item.data);
     }
-    m_mediaList->setCurrentIndex(media.MediaIndex());
-    m_mirroring = false;
+    m_mediaList->SetSelection(m_alignment.Media().MediaIndex());
 }
 
 void CManualAlignmentPage::MirrorThicknessAndPlaten() {
@@ -306,7 +276,7 @@ void CManualAlignmentPage::MirrorThicknessAndPlaten() {
 void CManualAlignmentPage::MirrorGrid() {
     for (int r = 0; r < MA::kRows; ++r)
         for (int c = 0; c < m_alignment.Columns(); ++c)
-            m_cells[r][c]->setText(QString::number(m_alignment.Value(r, c)));
+            m_cells[r][c]->SetValue(m_alignment.Value(r, c));
 }
 
 void CManualAlignmentPage::EnableRows() {
@@ -322,12 +292,11 @@ void CManualAlignmentPage::EnableRows() {
 
 void CManualAlignmentPage::OnMediaPicked(int index) {
     if (m_mirroring) return;
-    const auto driver = Driver();
+    const auto driver = SelectedMediaDriver();
     if (!m_alignment.SelectMedia(index, *driver)) {
         // An unavailable item never stays the choice.
-        m_mirroring = true;
-        m_mediaList->setCurrentIndex(m_alignment.Media().MediaIndex());
-        m_mirroring = false;
+        const QSignalBlocker block(m_mediaList);
+        m_mediaList->SetSelection(m_alignment.Media().MediaIndex());
         return;
     }
     MirrorThicknessAndPlaten();
@@ -375,10 +344,10 @@ void CManualAlignmentPage::Block(bool blocking) {
 void CManualAlignmentPage::RunAction(CManualAlignment::Action action) {
     for (int r = 0; r < MA::kRows; ++r)
         for (int c = 0; c < m_alignment.Columns(); ++c)
-            m_alignment.SetValue(r, c, m_cells[r][c]->text().toInt());
+            m_alignment.SetValue(r, c, m_cells[r][c]->Value());
     CPrinterLink link(ShellApp::BidiLibrary());
     CBusyDialog readyDialog(ShellApp::Text(0), MainWindow());
-    const auto driver = Driver();
+    const auto driver = SelectedMediaDriver();
     const MA::Target target{link,          ShellApp::SelectedPrinter(),
                             !ReviewMode(), &readyDialog,
                             Table(),       [&driver] { return driver->DriverKind(); }};
@@ -398,7 +367,7 @@ bool CManualAlignmentPage::OnPageShow() {
     const std::string printer = ShellApp::SelectedPrinter();
     if (printer != m_filledFor) {
         m_filledFor = printer;
-        m_alignment.FillMedia(*Driver(), Table());
+        m_alignment.FillMedia(*SelectedMediaDriver(), Table());
         busy.Poll();
         MirrorMedia();
         MirrorThicknessAndPlaten();
@@ -429,7 +398,7 @@ void CManualAlignmentPage::OnDriverSettingsChanged() {
 }
 
 void CManualAlignmentPage::Refresh() {
-    m_alignment.RefreshMedia(*Driver(), Table());
+    m_alignment.RefreshMedia(*SelectedMediaDriver(), Table());
     MirrorMedia();
     MirrorThicknessAndPlaten();
     EnableRows();

@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-class CAlignmentDriver;
+class CDigitEdit;
 class CMediaTable;
+class COwnerDrawCombo;
 class QCheckBox;
 class QComboBox;
-class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -50,12 +50,6 @@ public:
     static constexpr int kHelpTopic = 0;
     static constexpr int kPageHeight = 300;
 
-    // The driver of the selected printer; tests and the review renderings
-    // give their own. An empty function goes back to the driver-settings
-    // library.
-    using DriverFactory = std::function<std::unique_ptr<CAlignmentDriver>()>;
-    static void SetDriverFactory(DriverFactory factory);
-
     CManualAlignmentPage(CManualAlignment::Direction direction, CMainWindow* mainWindow);
     ~CManualAlignmentPage() override;
 
@@ -65,11 +59,11 @@ public:
     bool TabLeavesPage() const override { return true; }
 
     const CManualAlignment& Alignment() const { return m_alignment; }
-    QComboBox* MediaList() const { return m_mediaList; }
+    COwnerDrawCombo* MediaList() const { return m_mediaList; }
     QLineEdit* ThicknessEdit() const { return m_thickness; }
     QComboBox* PlatenList() const { return m_platenList; }
     QCheckBox* RowCheck(int row) const;
-    QLineEdit* Cell(int row, int column) const;
+    CDigitEdit* Cell(int row, int column) const;
     QPushButton* PrintButton() const { return m_print; }
     QPushButton* SaveButton() const { return m_save; }
     QPushButton* HelpButton() const { return m_help; }
@@ -81,7 +75,6 @@ protected:
 
 private:
     void BuildControls();
-    std::unique_ptr<CAlignmentDriver> Driver() const;
     const CMediaTable& Table() const;
 
     // Logic -> controls.
@@ -104,11 +97,11 @@ private:
     bool m_mirroring = false;
     QWidget* m_focusBeforeBlock = nullptr;
 
-    QComboBox* m_mediaList = nullptr;
+    COwnerDrawCombo* m_mediaList = nullptr;
     QLineEdit* m_thickness = nullptr;
     QComboBox* m_platenList = nullptr;
     std::array<QCheckBox*, CManualAlignment::kRows> m_rowChecks{};
-    std::array<std::array<QLineEdit*, CManualAlignment::kMaxColumns>, CManualAlignment::kRows>
+    std::array<std::array<CDigitEdit*, CManualAlignment::kMaxColumns>, CManualAlignment::kRows>
         m_cells{};
     QPushButton* m_print = nullptr;
     QPushButton* m_save = nullptr;

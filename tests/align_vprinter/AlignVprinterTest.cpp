@@ -11,7 +11,9 @@
 #include "cli/CliCommands.h"
 #include "comm/CBidiLibrary.h"
 #include "comm/CDriverSettingsLibrary.h"
+#include "custompaper/CDigitEdit.h"
 #include "custompaper/CMediaTable.h"
+#include "custompaper/COwnerDrawCombo.h"
 #include "maintenance/CManualAlignmentPage.h"
 
 #include <QCheckBox>

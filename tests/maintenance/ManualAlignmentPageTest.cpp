@@ -9,9 +9,11 @@
 #include "comm/CBidiLibrary.h"
 #include "comm/CPrinterLink.h"
 #include "custompaper/CMediaTable.h"
-#include "maintenance/CAlignmentDriver.h"
+#include "custompaper/CDigitEdit.h"
+#include "custompaper/COwnerDrawCombo.h"
 #include "maintenance/CBusyDialog.h"
 #include "maintenance/CManualAlignmentPage.h"
+#include "maintenance/SelectedMediaDriver.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -40,7 +42,7 @@ struct DriverScript {
     std::vector<std::uint32_t> applied;
 };
 
-class ScriptedDriver : public CAlignmentDriver {
+class ScriptedDriver : public MediaDriver {
 public:
     explicit ScriptedDriver(DriverScript& script) : m_script(script) {}
     int DriverKind() override { return m_script.kind; }
@@ -86,7 +88,7 @@ public:
         fake.SetChannels(channels);
         fake.PushStatus(Status(4, 8));
         spooler.AddPrinter("Room2");
-        CManualAlignmentPage::SetDriverFactory(
+        SetSelectedMediaDriverSource(
             [this] { return std::make_unique<ScriptedDriver>(driver); });
         MA::FirstFillFlag(MA::Direction::Bidirectional) = true;
         MA::FirstFillFlag(MA::Direction::Unidirectional) = true;
@@ -98,7 +100,7 @@ public:
     }
     void TearDown() override {
         window.reset();
-        CManualAlignmentPage::SetDriverFactory({});
+        SetSelectedMediaDriverSource({});
         shared.bidiLibrary.reset();
         ShellTest::TearDown();
     }
@@ -135,7 +137,7 @@ TEST_F(ManualAlignmentPageTest, ActivationFillsTheMediaListUnderTheBusyDialog) {
     bool busyUp = false;
     // The busy dialog is up (and the main window disabled) while the driver
     // is read.
-    CManualAlignmentPage::SetDriverFactory([&] {
+    SetSelectedMediaDriverSource([&] {
         for (QWidget* w : QApplication::topLevelWidgets())
             if (w->isVisible() && w->windowTitle() == app->GetText(80000) && !window->isEnabled())
                 busyUp = true;
@@ -373,7 +375,12 @@ TEST_F(ManualAlignmentPageTest, KeyboardAloneReachesEveryControl) {
         EXPECT_EQ(tab(), page->Cell(0, c)) << c;
     QTest::keyClicks(page->Cell(0, 6), "7");
     EXPECT_EQ(page->Cell(0, 6)->text(), "7");
-    for (int r = 1; r < 4; ++r)
+    // Emptied and left, the cell has its last value again.
+    QTest::keyClick(page->Cell(0, 6), Qt::Key_Backspace);
+    EXPECT_EQ(page->Cell(0, 6)->text(), "");
+    EXPECT_EQ(tab(), page->RowCheck(1));
+    EXPECT_EQ(page->Cell(0, 6)->text(), "7");
+    for (int r = 2; r < 4; ++r)
         EXPECT_EQ(tab(), page->RowCheck(r)) << r;
     EXPECT_EQ(tab(), page->HelpButton());
     EXPECT_EQ(tab(), page->PrintButton());

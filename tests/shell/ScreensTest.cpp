@@ -75,6 +75,19 @@ TEST_P(Screens, EveryWindowRendersAtItsSize) {
             EXPECT_NE(picture, plain) << state;
         }
     }
+    // The automatic adjustment page with its media list open and with the
+    // busy dialog of an alignment up: the page's picture with more on it.
+    const QImage adjustment = load("page1.png");
+    for (const char* name : {"page1-media.png", "page1-busy.png"}) {
+        SCOPED_TRACE(name);
+        const QImage over = load(name);
+        ASSERT_FALSE(over.isNull());
+        EXPECT_EQ(over.size(), adjustment.size());
+        int changed = 0;
+        for (int y = 0; y < over.height(); y += 4)
+            for (int x = 0; x < over.width(); x += 4) changed += over.pixel(x, y) != adjustment.pixel(x, y);
+        EXPECT_GT(changed, 1000);
+    }
     for (const char* name : {"splash.png", "about.png"}) {
         SCOPED_TRACE(name);
         const QImage picture = load(name);

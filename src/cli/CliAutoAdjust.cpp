@@ -1,0 +1,199 @@
+#include "cli/CliAutoAdjust.h"
+
+#include "app/CPlotcareApp.h"
+#include "cli/CliBusyProgress.h"
+#include "cli/CliContext.h"
+#include "cli/CliReadyProgress.h"
+#include "cli/CliText.h"
+#include "comm/CPrinterLink.h"
+#include "custompaper/CMediaTable.h"
+#include "maintenance/BusyIndicator.h"
+#include "maintenance/CAutoAdjustment.h"
+#include "maintenance/SelectedMediaDriver.h"
+
+#include <charconv>
+#include <ostream>
+#include <sstream>
+
+namespace cli {
+
+namespace {
+
+using Adj = CAutoAdjustment;
+
+// Reading the driver's media list takes a moment but needs no line of its
+// own on a terminal.
+class Silent final : public BusyIndicator {
+public:
+    bool Begin(int, int, bool) override { return true; }
+    int Poll() override { return kRunning; }
+    int State() const override { return kRunning; }
+    void End() override {}
+};
+
+bool ParseInt(const std::string& text, int& value) {
+    const char* end = text.data() + text.size();
+    const auto [p, ec] = std::from_chars(text.data(), end, value);
+    return ec == std::errc() && p == end && !text.empty();
+}
+
+// "1,2,4" -> patterns; false for anything else.
+bool ParsePatterns(const std::string& text, Adj::Patterns& patterns) {
+    patterns = {};
+    std::stringstream s(text);
+    std::string item;
+    bool any = false;
+    while (std::getline(s, item, ',')) {
+        int n = 0;
+        if (!ParseInt(item, n) || n < 1 || n > Adj::kPatternCount) return false;
+        patterns[static_cast<std::size_t>(n - 1)] = true;
+        any = true;
+    }
+    return any && !text.empty() && text.back() != ',';
+}
+
+std::string JsonPatterns(const Adj::Patterns& patterns) {
+    std::string out = "[";
+    for (int i = 0; i < Adj::kPatternCount; ++i)
+        if (patterns[static_cast<std::size_t>(i)])
+            out += (out.size() > 1 ? "," : "") + std::to_string(i + 1);
+    return out + "]";
+}
+
+// Exit code and word of an outcome; the sentence is the page's message.
+Outcome Describe(Adj::Outcome outcome, bool readyWaitCancelled) {
+    // The page's message on one line.
+    const auto text = [](Adj::Outcome o) {
+        return App().GetText(Adj::MessageFor(o).text).replace(QLatin1Char('\n'), QLatin1Char(' ')).toStdString();
+    };
+    if (readyWaitCancelled)
+        return {kExitCancelled, "cancelled", "the wait for the printer was cancelled", {}};
+    switch (outcome) {
+    case Adj::Outcome::NotAllowed:
+        return {kExitRefused, "not-allowed",
+                "no pattern is chosen, or the media cannot be used with the driver's settings", {}};
+    case Adj::Outcome::NotReady: return {kExitNotReady, "not-ready", text(outcome), {}};
+    case Adj::Outcome::EmptyThickness:
+        return {kExitRefused, "empty-thickness", text(outcome), {}};
+    case Adj::Outcome::NotAlignable: return {kExitRefused, "sn-level", text(outcome), {}};
+    case Adj::Outcome::PlatenNotObtained:
+        return {kExitNoAnswer, "platen-not-obtained",
+                "the printer did not give the platen gap for the media", {}};
+    case Adj::Outcome::Finished: return {kExitOk, "finished", text(outcome), {}};
+    case Adj::Outcome::Cancelled: return {kExitCancelled, "cancelled", text(outcome), {}};
+    case Adj::Outcome::TimedOut: return {kExitCancelled, "timed-out", text(outcome), {}};
+    case Adj::Outcome::Failed: break;
+    }
+    return {kExitFailed, "failed", text(Adj::Outcome::Failed), {}};
+}
+
+int Usage(Context& c, const std::string& what) {
+    c.err << "plotcare-cli: " << what << "\n"
+          << "usage: plotcare-cli auto-align PRINTER --direction bi|uni [--patterns 1,2,3,4] "
+             "[--media ID] [--thickness N] [--platen VALUE|auto]\n";
+    return kExitUsage;
+}
+
+} // namespace
+
+int AutoAlign(Context& c) {
+    // The command line first: nothing is opened for a wrong one.
+    const std::string direction = c.Value("--direction");
+    if (direction != "bi" && direction != "uni") return Usage(c, "--direction must be bi or uni");
+    const Adj::Direction dir =
+        direction == "bi" ? Adj::Direction::Bidirectional : Adj::Direction::Unidirectional;
+    Adj::Patterns patterns{true, true, true, true};
+    if (c.Has("--patterns") && !ParsePatterns(c.Value("--patterns"), patterns))
+        return Usage(c, "--patterns takes pattern numbers 1 to 4, separated by commas");
+    int mediaId = 0;
+    if (c.Has("--media") && (!ParseInt(c.Value("--media"), mediaId) || mediaId < 0))
+        return Usage(c, "--media takes a media id of the driver");
+    int platen = -1;
+    if (c.Has("--platen")) {
+        const std::string v = c.Value("--platen");
+        if (v == "auto") platen = 0;
+        else if (!ParseInt(v, platen) || platen < 1 || platen > 4)
+            return Usage(c, "--platen takes auto or a platen gap value from 4 (widest) to 1 (narrow)");
+    }
+
+    ActionSession session;
+    if (int r = session.Open(c)) return r;
+    const std::string& printer = session.Name();
+    Adj adj(*session.Shared().mediaTable);
+    const auto driver = SelectedMediaDriver();
+    Silent quiet;
+    adj.Activate(printer, *driver, quiet);
+
+    // As an operator would fill the page: thickness, media, platen gap, patterns.
+    if (c.Has("--thickness")) {
+        const std::string typed = c.Value("--thickness");
+        const std::string cleaned = adj.TypeThickness(typed);
+        if (cleaned != typed)
+            c.err << "plotcare-cli: the thickness \"" << Escaped(typed) << "\" is taken as \""
+                  << cleaned << "\" (1 to 16)\n";
+    }
+    if (c.Has("--media")) {
+        const int index = adj.MediaIndexOfId(static_cast<std::uint32_t>(mediaId));
+        if (index < 0) {
+            std::string offered;
+            for (const auto& item : adj.Choice().MediaItems())
+                if (item.MediaId() != 0 && !item.Unavailable())
+                    offered += " " + std::to_string(item.MediaId());
+            return Usage(c, "the driver of \"" + printer + "\" offers no media " +
+                                std::to_string(mediaId) + " here (offered:" + offered + ")");
+        }
+        if (!adj.SelectMedia(index, *driver))
+            return Report(c, printer, "auto-align",
+                          {kExitRefused, "media-unavailable",
+                           "the media " + std::to_string(mediaId) +
+                               " cannot be used for the automatic adjustment with the driver's settings",
+                           {}});
+        const std::string given = c.Value("--thickness");
+        if (c.Has("--thickness") && adj.Choice().ThicknessText() != given &&
+            !adj.Choice().ThicknessText().empty())
+            c.err << "plotcare-cli: the media's own thickness " << adj.Choice().ThicknessText()
+                  << " is used\n";
+    }
+    if (platen >= 0 && !adj.Choice().PlatenItems().empty()) {
+        const int index = adj.Choice().PlatenIndexOfValue(platen);
+        if (index < 0) {
+            std::string offered;
+            for (const auto& item : adj.Choice().PlatenItems())
+                offered += " " + (item.value == 0 ? std::string("auto") : std::to_string(item.value));
+            return Usage(c, "the platen gap " + c.Value("--platen") + " is not offered for thickness " +
+                                adj.Choice().ThicknessText() + " (offered:" + offered + ")");
+        }
+        adj.SelectPlaten(index);
+    }
+    for (int p = 1; p <= Adj::kPatternCount; ++p)
+        adj.SetPattern(dir, p, patterns[static_cast<std::size_t>(p - 1)]);
+
+    CPrinterLink link(&session.Bidi());
+    CliReadyProgress ready(c.err, c.options.terminal);
+    CliBusyProgress busy(c.err, c.options.terminal);
+    const Adj::Outcome result = adj.StartAlignment(dir, link, printer, *driver, &ready, true, busy);
+    Outcome outcome = Describe(result, ready.Cancelled());
+    outcome.fields = {{"direction", JsonString(direction)},
+                      {"patterns", JsonPatterns(patterns)},
+                      {"media", std::to_string(adj.Choice().SelectedMediaId())},
+                      {"thickness", std::to_string(adj.Choice().Thickness())},
+                      {"platen", std::to_string(adj.LastPlatenValue())},
+                      {"timeoutMs", std::to_string(adj.LastTimeoutMs())}};
+    return Report(c, printer, "auto-align", outcome);
+}
+
+int AutoNozzle(Context& c) {
+    ActionSession session;
+    if (int r = session.Open(c)) return r;
+    const std::string& printer = session.Name();
+    Adj adj(*session.Shared().mediaTable);
+    CPrinterLink link(&session.Bidi());
+    CliReadyProgress ready(c.err, c.options.terminal);
+    CliBusyProgress busy(c.err, c.options.terminal);
+    const Adj::Outcome result = adj.StartNozzleCheck(link, printer, &ready, true, busy);
+    Outcome outcome = Describe(result, ready.Cancelled());
+    outcome.fields = {{"timeoutMs", std::to_string(adj.LastTimeoutMs())}};
+    return Report(c, printer, "auto-nozzle", outcome);
+}
+
+} // namespace cli
