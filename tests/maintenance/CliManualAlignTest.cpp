@@ -128,8 +128,17 @@ TEST_F(CliAlignTest, PrintAndSaveSendThePagesJobs) {
     EXPECT_NE(json.find("\"jobBytes\":92"), std::string::npos) << json;
 
     ASSERT_EQ(Run({"align", "Room2", "restore"}), 0) << err.str();
+    EXPECT_EQ(out.str(), "the printer goes back to its kept alignment values\n");
     ASSERT_EQ(spooler.Documents().size(), 3u);
     EXPECT_EQ(spooler.Documents()[2].bytes.size(), 23u);
+}
+
+TEST_F(CliAlignTest, HelpShowsTheItemSyntax) {
+    ASSERT_EQ(Run({"--help"}), 0);
+    const std::string help = out.str();
+    EXPECT_NE(help.find("\n  align PRINTER ...          manual head alignment"), std::string::npos) << help;
+    EXPECT_NE(help.find("print|save ITEM... (ITEM: R, R=V,V,... or R.C=V"), std::string::npos) << help;
+    EXPECT_NE(help.find("restore: back to the values the printer keeps\n"), std::string::npos) << help;
 }
 
 TEST_F(CliAlignTest, ExitCodes) {
