@@ -122,7 +122,8 @@ FAKE_EXPORT int32_t TQGetAvailableChannel(int32_t, const char* printer, void* li
         return g.channelsFirstResult;
     }
     const int n = std::min<int>(*size, static_cast<int>(g.channels.size()));
-    std::memcpy(list, g.channels.data(), static_cast<std::size_t>(n));
+    // An empty script has no data pointer, which memcpy must not be handed.
+    if (n > 0) std::memcpy(list, g.channels.data(), static_cast<std::size_t>(n));
     return g.channelsSecondResult == 1000 ? static_cast<int>(g.channels.size()) / TQ_CHANNEL_ENTRY_SIZE
                                           : g.channelsSecondResult;
 }
