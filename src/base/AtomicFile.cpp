@@ -99,6 +99,7 @@ Result Replace(const std::string& path, const std::string& content, Io* ioOrNull
 
     struct stat old {};
     const bool replacing = stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode);
+    if (replacing && access(path.c_str(), W_OK) != 0) return Result::NotWritable;
 
     std::random_device entropy;
     std::uint64_t salt = (static_cast<std::uint64_t>(entropy()) << 32) ^ entropy() ^ static_cast<std::uint64_t>(getpid());
@@ -137,6 +138,7 @@ Result Replace(const std::string& path, const std::string& content, Io* ioOrNull
 const char* Describe(Result r) {
     switch (r) {
     case Result::Ok: return "saved";
+    case Result::NotWritable: return "the file is read-only";
     case Result::CannotCreate: return "no new file can be created in its folder";
     case Result::WriteFailed: return "writing the new file failed";
     case Result::FlushFailed: return "the new file could not be flushed to disk";

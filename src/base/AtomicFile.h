@@ -12,11 +12,14 @@
 // Until the rename the old file is untouched; after it the new one is whole.
 // A replaced file keeps its permission bits, its owner where the process may
 // set it, and its access control list; a new file is created as any new file
-// of the process (umask, the folder's default ACL).
+// of the process (umask, the folder's default ACL). A file the user may not
+// write is not replaced, though the folder would allow it: its owner made it
+// read-only.
 namespace AtomicFile {
 
 enum class Result {
     Ok,
+    NotWritable,       // the existing file may not be written by this user
     CannotCreate,      // no new file can be made in the folder
     WriteFailed,       // the content did not all reach the new file
     FlushFailed,       // the new file could not be flushed or closed

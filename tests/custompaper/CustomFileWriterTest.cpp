@@ -15,12 +15,14 @@
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -369,6 +371,25 @@ TEST_F(CustomFileWriterTest, PermissionsAndLinksAreKept) {
     ASSERT_EQ(stat(fresh.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
 
+    // Its access control list and owner (the owner only where the test may
+    // hand files to another user).
+    const std::string shared = dir.write("acl.zmd", own);
+    ASSERT_EQ(std::system(("setfacl -m u:nobody:rw " + shared).c_str()), 0);
+    const bool root = geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(chown(shared.c_str(), 65534, 65534), 0);
+    }
+    char before[256], after[256];
+    const ssize_t aclSize = getxattr(shared.c_str(), "system.posix_acl_access", before, sizeof before);
+    ASSERT_GT(aclSize, 0);
+    ASSERT_EQ(Write(shared, 1, Record("x")), 0);
+    ASSERT_EQ(getxattr(shared.c_str(), "system.posix_acl_access", after, sizeof after), aclSize);
+    EXPECT_EQ(std::string(before, aclSize), std::string(after, aclSize));
+    ASSERT_EQ(stat(shared.c_str(), &st), 0);
+    if (root) {
+        EXPECT_EQ(st.st_uid, 65534u);
+    }
+
     // Through a link: the link stays, the file it names gets the entry.
     const std::string target = dir.write("real/target.zmd", own);
     const std::string link = dir.file("link.zmd");
@@ -376,6 +397,36 @@ TEST_F(CustomFileWriterTest, PermissionsAndLinksAreKept) {
     ASSERT_EQ(Write(link, 1, Record("linked")), 0);
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_NE(Read(target).find("CustomName=linked"), std::string::npos);
+}
+
+TEST_F(CustomFileWriterTest, AReadOnlyFileIsNotReplaced) {
+    // A file its user may not write, in a folder the user may write: the
+    // folder would allow a new file in its place, the file's mode does not.
+    const std::string own = "[Base]\nModel=Corvan Max 7100\nMediaCount=0\n";
+    const std::string path = dir.write("ro.zmd", own);
+    ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+    ASSERT_EQ(chmod(dir.path().c_str(), 0777), 0);
+    auto save = [&] {
+        CustomFileWriteOutcome o;
+        const int r = Write(path, 1, Record("x"), &o);
+        return r == -1 && o.save == AtomicFile::Result::NotWritable ? 0 : 1;
+    };
+    if (geteuid() != 0) {
+        EXPECT_EQ(save(), 0);
+    } else {
+        // Root may write any file: the save runs as another user.
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            if (setgid(65534) != 0 || setuid(65534) != 0) _exit(2);
+            _exit(save());
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 0);
+    }
+    EXPECT_EQ(Read(path), own);
 }
 
 TEST_F(CustomFileWriterTest, SavePathPerUserThenMachineWide) {
