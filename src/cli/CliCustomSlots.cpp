@@ -201,10 +201,10 @@ int Register(Context& c) {
     // The settings, checked as the pages keep them, before anything is sent.
     const std::string from = c.Value("--from");
     std::string text;
-    switch (RegularFile::Read(from, kJsonMaxBytes, text)) {
+    switch (RegularFile::Read(from, kSlotJsonMaxBytes, text)) {
     case RegularFile::Result::Ok: break;
     case RegularFile::Result::TooLarge:
-        return refuse("bad-settings", from + " is larger than " + std::to_string(kJsonMaxBytes) + " bytes");
+        return refuse("bad-settings", from + " is larger than " + std::to_string(kSlotJsonMaxBytes) + " bytes");
     case RegularFile::Result::NotRegular: return refuse("bad-settings", from + " is not a regular file");
     default: return refuse("bad-settings", from + " cannot be read");
     }

@@ -112,13 +112,16 @@ INSTANTIATE_TEST_SUITE_P(
         JsonCase{"empty", "", false, nullptr}),
     [](const auto& info) { return std::string(info.param.what); });
 
-TEST(SlotJson, RefusesTextsAboveTheLimitAndReadsTheName) {
-    std::map<std::string, cli::JsonValue> members;
-    std::string error;
-    const std::string big = "{\"a\":\"" + std::string(cli::kJsonMaxBytes, 'x') + "\"}";
-    EXPECT_FALSE(cli::ReadJsonObject(big, members, error));
-    ASSERT_TRUE(cli::ReadJsonObject(R"({"name":"A\"\\\/\n\u0041"})", members, error)) << error;
-    EXPECT_EQ(members["name"].text, "A\"\\/\nA");
+TEST_F(SlotJsonFixture, ReadsTheNameWithItsEscapesAndRefusesLargeTexts) {
+    CustomPaperSlot slot;
+    std::string name, error;
+    ASSERT_TRUE(cli::ReadSlotJson("{" + kBase + R"(,"mediaCode":9,"name":"A\"\\\/\u0041\u00e4"})", media, slot,
+                                  name, error))
+        << error;
+    EXPECT_EQ(name, "A\"\\/A\xC3\xA4");
+    const std::string big = "{" + kBase + ",\"mediaCode\":9,\"x\":\"" + std::string(cli::kSlotJsonMaxBytes, 'x') + "\"}";
+    EXPECT_FALSE(cli::ReadSlotJson(big, media, slot, name, error));
+    EXPECT_FALSE(error.empty());
 }
 
 // ---------------------------------------------------------------------------
