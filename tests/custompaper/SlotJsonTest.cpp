@@ -1,5 +1,6 @@
 #include "cli/SlotJson.h"
 #include "custompaper/CMediaTable.h"
+#include "custompaper/FileEntrySlot.h"
 #include "custompaper/SlotRanges.h"
 
 #include "TestFiles.h"
@@ -122,6 +123,28 @@ TEST_F(SlotJsonFixture, ReadsTheNameWithItsEscapesAndRefusesLargeTexts) {
     const std::string big = "{" + kBase + ",\"mediaCode\":9,\"x\":\"" + std::string(cli::kSlotJsonMaxBytes, 'x') + "\"}";
     EXPECT_FALSE(cli::ReadSlotJson(big, media, slot, name, error));
     EXPECT_FALSE(error.empty());
+}
+
+// A custom file entry as slot settings: the media found again from ID and
+// SID (the first row's code), the shared values taken, the rest left.
+TEST_F(SlotJsonFixture, FileEntryBecomesSlotSettings) {
+    CustomFileRecord e;
+    e.CustomName = "Entry", e.ID = 1, e.SID = 1, e.Mode = 4, e.Density = 30, e.Forward = -70, e.Drytime = 50;
+    e.Paperthick = 16, e.Paperdraw = -4, e.PaperCut = 3, e.Platen = 1, e.Roller = 3;
+    CustomPaperSlot slot;
+    slot.ThreeWay = 2, slot.Name = "kept";
+    ASSERT_TRUE(SlotFromFileEntry(e, media, slot));
+    CustomPaperSlot want;
+    want.Name = "kept", want.MediaId = 101, want.MediaCode = 7, want.Forward = -70, want.Drytime = 50;
+    want.Paperthick = 16, want.Paperdraw = -4, want.PaperCut = 3, want.Platen = 1, want.Roller = 3;
+    want.ThreeWay = 0;
+    want.Name = slot.Name;
+    EXPECT_EQ(slot, want);
+
+    e.SID = 9; // no media carries ID 1 / SID 9
+    const CustomPaperSlot before = slot;
+    EXPECT_FALSE(SlotFromFileEntry(e, media, slot));
+    EXPECT_EQ(slot, before);
 }
 
 // ---------------------------------------------------------------------------
