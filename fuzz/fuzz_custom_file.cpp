@@ -2,11 +2,11 @@
 // the reader refuses it or reads it, without a crash, a hang or an
 // unbounded allocation; and what the writer's editor puts into any text is
 // what a lookup then finds (for texts whose lines the reader does not split).
+#include "FuzzInputFile.h"
 #include "base/CKeyFileEditor.h"
 #include "custompaper/CCustomFile.h"
 #include "custompaper/CCustomFileIndex.h"
 #include "custompaper/CustomFileText.h"
-#include "FuzzInputFile.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -27,7 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 if (CustomFileText::CharacterCount(name) > CCustomFile::kNameLength) std::abort();
         }
         CustomFileRecord record;
-        for (int k = 0; k <= count + 1 && k < 4; ++k) file.ReadEntry(k, record);
+        for (int k = 0; k <= count + 1 && k < 4; ++k)
+            file.ReadEntry(k, record);
     }
 
     CKeyFileEditor editor(text);

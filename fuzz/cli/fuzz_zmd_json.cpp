@@ -17,7 +17,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     CustomFileRecord again;
-    if (!cli::CustomFileRecordFromJson(cli::CustomFileEntryJson("f", 1, record, true), again, error)) std::abort();
+    if (!cli::CustomFileRecordFromJson(cli::CustomFileEntryJson("f", 1, record, true), again,
+                                       error))
+        std::abort();
     record.CustomName.clear(); // taken from --name, not from the JSON
     if (!(again == record)) std::abort();
     return 0;

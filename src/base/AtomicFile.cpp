@@ -3,23 +3,34 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
-#include <random>
-#include <vector>
-
 #include <fcntl.h>
+#include <random>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
+#include <vector>
 
 namespace AtomicFile {
 
 Io::~Io() = default;
-int Io::Open(const char* path, int flags, mode_t mode) { return ::open(path, flags, mode); }
-ssize_t Io::Write(int fd, const void* data, std::size_t size) { return ::write(fd, data, size); }
-int Io::Fsync(int fd) { return ::fsync(fd); }
-int Io::Close(int fd) { return ::close(fd); }
-int Io::Rename(const char* from, const char* to) { return ::rename(from, to); }
-int Io::Unlink(const char* path) { return ::unlink(path); }
+int Io::Open(const char* path, int flags, mode_t mode) {
+    return ::open(path, flags, mode);
+}
+ssize_t Io::Write(int fd, const void* data, std::size_t size) {
+    return ::write(fd, data, size);
+}
+int Io::Fsync(int fd) {
+    return ::fsync(fd);
+}
+int Io::Close(int fd) {
+    return ::close(fd);
+}
+int Io::Rename(const char* from, const char* to) {
+    return ::rename(from, to);
+}
+int Io::Unlink(const char* path) {
+    return ::unlink(path);
+}
 
 namespace {
 
@@ -62,7 +73,8 @@ bool CopyPermissions(int fd, const std::string& oldPath, const struct stat& old)
         if (fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0) {
         }
         // fchown may clear set-id bits; put the bits back as far as allowed.
-        if (fchmod(fd, old.st_mode & 07777) != 0 && fchmod(fd, old.st_mode & 0777) != 0) return false;
+        if (fchmod(fd, old.st_mode & 07777) != 0 && fchmod(fd, old.st_mode & 0777) != 0)
+            return false;
     }
     const ssize_t size = getxattr(oldPath.c_str(), kAclName, nullptr, 0);
     if (size > 0 && size < (1 << 16)) {
@@ -102,7 +114,8 @@ Result Replace(const std::string& path, const std::string& content, Io* ioOrNull
     if (replacing && access(path.c_str(), W_OK) != 0) return Result::NotWritable;
 
     std::random_device entropy;
-    std::uint64_t salt = (static_cast<std::uint64_t>(entropy()) << 32) ^ entropy() ^ static_cast<std::uint64_t>(getpid());
+    std::uint64_t salt = (static_cast<std::uint64_t>(entropy()) << 32) ^ entropy() ^
+                         static_cast<std::uint64_t>(getpid());
     std::string temp;
     int fd = -1;
     for (int attempt = 0; attempt < 64 && fd < 0; ++attempt) {
@@ -137,13 +150,20 @@ Result Replace(const std::string& path, const std::string& content, Io* ioOrNull
 
 const char* Describe(Result r) {
     switch (r) {
-    case Result::Ok: return "saved";
-    case Result::NotWritable: return "the file is read-only";
-    case Result::CannotCreate: return "no new file can be created in its folder";
-    case Result::WriteFailed: return "writing the new file failed";
-    case Result::FlushFailed: return "the new file could not be flushed to disk";
-    case Result::RenameFailed: return "the new file could not replace the old one";
-    case Result::FolderFlushFailed: return "the folder could not be flushed to disk";
+    case Result::Ok:
+        return "saved";
+    case Result::NotWritable:
+        return "the file is read-only";
+    case Result::CannotCreate:
+        return "no new file can be created in its folder";
+    case Result::WriteFailed:
+        return "writing the new file failed";
+    case Result::FlushFailed:
+        return "the new file could not be flushed to disk";
+    case Result::RenameFailed:
+        return "the new file could not replace the old one";
+    case Result::FolderFlushFailed:
+        return "the folder could not be flushed to disk";
     }
     return "failed";
 }

@@ -2,7 +2,6 @@
 
 #include <cstddef>
 #include <string>
-
 #include <sys/types.h>
 
 // Replacing a file the user keeps, so that no failure and no crash leaves it

@@ -33,10 +33,12 @@ bool CKeyFileEditor::IsSectionLine(const std::string& text, const std::string& s
 void CKeyFileEditor::Insert(std::size_t at, std::string text) {
     // The line before may have been the file's last, without a line end.
     if (at > 0 && m_lines[at - 1].end.empty()) m_lines[at - 1].end = m_lineEnd;
-    m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(at), Line{std::move(text), m_lineEnd});
+    m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(at),
+                   Line{std::move(text), m_lineEnd});
 }
 
-void CKeyFileEditor::SetValue(const std::string& section, const std::string& key, const std::string& value) {
+void CKeyFileEditor::SetValue(const std::string& section, const std::string& key,
+                              const std::string& value) {
     const std::string prefix = key + "=";
     bool inSection = false;
     std::size_t firstSection = m_lines.size();

@@ -13,11 +13,10 @@
 #include "platform/Spooler.h"
 
 #include <QString>
-
 #include <cerrno>
 #include <climits>
-#include <cstdio>
 #include <cstdint>
+#include <cstdio>
 #include <ostream>
 #include <sys/stat.h>
 
@@ -51,16 +50,18 @@ const IntField kAfter[] = {{"Platen", &CustomFileRecord::Platen, 1, 4},
                            {"Roller", &CustomFileRecord::Roller, 0, 3},
                            {"SID", &CustomFileRecord::SID, INT32_MIN, INT32_MAX}};
 
-template <typename F>
-void ForEachField(bool withResolution, F&& f) {
-    for (const IntField& x : kBefore) f(x);
+template <typename F> void ForEachField(bool withResolution, F&& f) {
+    for (const IntField& x : kBefore)
+        f(x);
     if (withResolution)
-        for (const IntField& x : kResolution) f(x);
-    for (const IntField& x : kMiddle) f(x);
+        for (const IntField& x : kResolution)
+            f(x);
+    for (const IntField& x : kMiddle)
+        f(x);
 }
-template <typename F>
-void ForEachFieldAfterInk(F&& f) {
-    for (const IntField& x : kAfter) f(x);
+template <typename F> void ForEachFieldAfterInk(F&& f) {
+    for (const IntField& x : kAfter)
+        f(x);
 }
 
 struct Refusal {
@@ -100,7 +101,8 @@ int DriverName(Context& c, std::string& driver) {
             if (p.name != name) continue;
             if (!c.options.anyDriver && !App().IsListedPrinter(QString::fromStdString(p.driver))) {
                 c.err << "plotcare-cli: printer \"" << Escaped(p.name) << "\" has the driver \""
-                      << Escaped(p.driver) << "\", which plotcare does not support (--all to try anyway)\n";
+                      << Escaped(p.driver)
+                      << "\", which plotcare does not support (--all to try anyway)\n";
                 return kExitNotSupported;
             }
             driver = p.driver;
@@ -119,26 +121,32 @@ bool IsNumber(const std::string& s) {
 
 int List(Context& c, const std::string& driver, const std::string& path) {
     CCustomFile file(driver);
-    if (file.Attach(path) != 0) return Finish(c, path, "zmd list", FileRefusal(path, file.LastProblem()));
+    if (file.Attach(path) != 0)
+        return Finish(c, path, "zmd list", FileRefusal(path, file.LastProblem()));
     const int count = file.MediaCount();
     std::vector<std::string> names;
     if (count < 0 || (count > 0 && file.ReadNames(names, count) != 0))
-        return Finish(c, path, "zmd list", {kExitRefused, "damaged", "\"" + path + "\": the entries cannot be read"});
+        return Finish(c, path, "zmd list",
+                      {kExitRefused, "damaged", "\"" + path + "\": the entries cannot be read"});
     if (c.options.json) {
-        c.out << "{\"file\":" << JsonString(path) << ",\"model\":" << JsonString(CCustomFile::ModelOf(driver))
+        c.out << "{\"file\":" << JsonString(path)
+              << ",\"model\":" << JsonString(CCustomFile::ModelOf(driver))
               << ",\"mediaCount\":" << count << ",\"entries\":[";
         for (std::size_t i = 0; i < names.size(); ++i)
-            c.out << (i ? "," : "") << "{\"entry\":" << i + 1 << ",\"name\":" << JsonString(names[i]) << "}";
+            c.out << (i ? "," : "") << "{\"entry\":" << i + 1
+                  << ",\"name\":" << JsonString(names[i]) << "}";
         c.out << "]}\n";
     } else {
-        for (std::size_t i = 0; i < names.size(); ++i) c.out << i + 1 << "\t" << Escaped(names[i]) << "\n";
+        for (std::size_t i = 0; i < names.size(); ++i)
+            c.out << i + 1 << "\t" << Escaped(names[i]) << "\n";
     }
     return kExitOk;
 }
 
 int Show(Context& c, const std::string& driver, const std::string& path, const std::string& which) {
     CCustomFile file(driver);
-    if (file.Attach(path) != 0) return Finish(c, path, "zmd show", FileRefusal(path, file.LastProblem()));
+    if (file.Attach(path) != 0)
+        return Finish(c, path, "zmd show", FileRefusal(path, file.LastProblem()));
     int entry = 0;
     if (IsNumber(which)) {
         entry = std::stoi(which);
@@ -151,14 +159,17 @@ int Show(Context& c, const std::string& driver, const std::string& path, const s
     }
     CustomFileRecord record;
     if (entry < 1 || file.ReadEntry(entry, record) != 0)
-        return Finish(c, path, "zmd show",
-                      {kExitRefused, "no-entry", "\"" + path + "\" has no readable entry \"" + which + "\""});
+        return Finish(
+            c, path, "zmd show",
+            {kExitRefused, "no-entry", "\"" + path + "\" has no readable entry \"" + which + "\""});
     // The resolution keys are not needed to use an entry; shown when present.
     bool withResolution = true;
     for (const IntField& f : kResolution) {
         std::string value;
-        if (file.Lookup(CCustomFile::SectionOf(entry), f.key, value) != 0) withResolution = false;
-        else record.*f.field = TextScan::Atoi(value);
+        if (file.Lookup(CCustomFile::SectionOf(entry), f.key, value) != 0)
+            withResolution = false;
+        else
+            record.*f.field = TextScan::Atoi(value);
     }
     if (c.options.json) {
         c.out << CustomFileEntryJson(path, entry, record, withResolution) << "\n";
@@ -186,21 +197,23 @@ std::string CheckAndComplete(CustomFileRecord& r, const CMediaTable& media) {
     const auto range = [&](const IntField& f) {
         const std::int32_t v = r.*f.field;
         if (problem.empty() && (v < f.low || v > f.high))
-            problem = std::string(f.key) + " " + std::to_string(v) + " is outside " + std::to_string(f.low) + ".." +
-                      std::to_string(f.high);
+            problem = std::string(f.key) + " " + std::to_string(v) + " is outside " +
+                      std::to_string(f.low) + ".." + std::to_string(f.high);
     };
     ForEachField(false, range);
     ForEachFieldAfterInk(range);
     if (!problem.empty()) return problem;
     const int platens = r.Paperthick >= 7 ? 1 : r.Paperthick >= 3 ? 3 : 4;
     if (r.Platen > platens)
-        return "Platen " + std::to_string(r.Platen) + " is not offered for Paperthick " + std::to_string(r.Paperthick) +
-               " (1.." + std::to_string(platens) + ")";
-    if (r.InkMode.size() != 32 || r.InkMode.find_first_not_of("0123456789ABCDEFabcdef") != std::string::npos)
+        return "Platen " + std::to_string(r.Platen) + " is not offered for Paperthick " +
+               std::to_string(r.Paperthick) + " (1.." + std::to_string(platens) + ")";
+    if (r.InkMode.size() != 32 ||
+        r.InkMode.find_first_not_of("0123456789ABCDEFabcdef") != std::string::npos)
         return "InkMode must be 32 hexadecimal digits";
     r.MediaId = media.IdFromFileIds(r.ID, r.SID);
     if (r.MediaId == 0)
-        return "no media of the media table has ID " + std::to_string(r.ID) + " and SID " + std::to_string(r.SID);
+        return "no media of the media table has ID " + std::to_string(r.ID) + " and SID " +
+               std::to_string(r.SID);
     if (media.ModeMw(r.MediaId, r.Mode) == -1)
         return "the media does not offer print mode " + std::to_string(r.Mode);
     r.Hres = media.ModeHres(r.MediaId, r.Mode);
@@ -218,7 +231,8 @@ int Save(Context& c, const std::string& driver, const std::string& path) {
     const std::string from = c.Value("--from");
     std::string json;
     if (RegularFile::Read(from, JsonValue::kMaxInput, json) != RegularFile::Result::Ok)
-        return Finish(c, path, action, {kExitUsage, "bad-input", "\"" + from + "\" cannot be read"});
+        return Finish(c, path, action,
+                      {kExitUsage, "bad-input", "\"" + from + "\" cannot be read"});
     CustomFileRecord record;
     std::string error;
     if (!CustomFileRecordFromJson(json, record, error))
@@ -229,13 +243,17 @@ int Save(Context& c, const std::string& driver, const std::string& path) {
     const std::string name = c.Value("--name");
     if (name.find_last_not_of(' ') == std::string::npos)
         return Finish(c, path, action, {kExitRefused, "bad-name", "the name is empty"});
-    if (!CustomFileText::IsValidUtf8(name) || CustomFileText::CharacterCount(name) > CCustomFile::kNameLength)
-        return Finish(c, path, action,
-                      {kExitRefused, "bad-name", "the name is longer than 16 characters: \"" + name + "\""});
+    if (!CustomFileText::IsValidUtf8(name) ||
+        CustomFileText::CharacterCount(name) > CCustomFile::kNameLength)
+        return Finish(
+            c, path, action,
+            {kExitRefused, "bad-name", "the name is longer than 16 characters: \"" + name + "\""});
 
     const CMediaTable media(App().SettingsFilePath("Media.ini"));
     if (!media.IsComplete())
-        return Finish(c, path, action, {kExitFailed, "no-media-table", "the media table (Media.ini) cannot be read"});
+        return Finish(
+            c, path, action,
+            {kExitFailed, "no-media-table", "the media table (Media.ini) cannot be read"});
     const std::string problem = CheckAndComplete(record, media);
     if (!problem.empty()) return Finish(c, path, action, {kExitRefused, "out-of-range", problem});
 
@@ -246,11 +264,14 @@ int Save(Context& c, const std::string& driver, const std::string& path) {
     struct stat st {};
     if (lstat(path.c_str(), &st) == 0 || errno != ENOENT) {
         CCustomFile file(driver);
-        if (file.Attach(path) != 0) return Finish(c, path, action, FileRefusal(path, file.LastProblem()));
+        if (file.Attach(path) != 0)
+            return Finish(c, path, action, FileRefusal(path, file.LastProblem()));
         const int count = file.MediaCount();
         std::vector<std::string> names;
         if (count < 0 || (count > 0 && file.ReadNames(names, count) != 0))
-            return Finish(c, path, action, {kExitRefused, "damaged", "\"" + path + "\": the entries cannot be read"});
+            return Finish(
+                c, path, action,
+                {kExitRefused, "damaged", "\"" + path + "\": the entries cannot be read"});
         entry = count + 1;
         for (std::size_t i = 0; i < names.size(); ++i) {
             if (names[i] != name) continue;
@@ -272,11 +293,13 @@ int Save(Context& c, const std::string& driver, const std::string& path) {
                       {refused ? kExitRefused : kExitFailed, refused ? "refused" : "not-saved",
                        "\"" + path + "\": " + DescribeCustomFileWrite(outcome)});
     }
-    const std::string message = std::string(overwritten ? "rewrote" : "saved") + " entry " + std::to_string(entry) +
-                                " \"" + name + "\" in \"" + path + "\"";
+    const std::string message = std::string(overwritten ? "rewrote" : "saved") + " entry " +
+                                std::to_string(entry) + " \"" + name + "\" in \"" + path + "\"";
     if (c.options.json)
-        c.out << "{\"file\":" << JsonString(path) << ",\"action\":\"zmd save\",\"outcome\":\"saved\",\"exitCode\":0"
-              << ",\"message\":" << JsonString(message) << ",\"entry\":" << entry << ",\"name\":" << JsonString(name)
+        c.out << "{\"file\":" << JsonString(path)
+              << ",\"action\":\"zmd save\",\"outcome\":\"saved\",\"exitCode\":0"
+              << ",\"message\":" << JsonString(message) << ",\"entry\":" << entry
+              << ",\"name\":" << JsonString(name)
               << ",\"overwritten\":" << (overwritten ? "true" : "false") << "}\n";
     else
         c.out << Escaped(message) << "\n";
@@ -285,7 +308,8 @@ int Save(Context& c, const std::string& driver, const std::string& path) {
 
 } // namespace
 
-std::string CustomFileEntryJson(const std::string& file, int entry, const CustomFileRecord& r, bool withResolution) {
+std::string CustomFileEntryJson(const std::string& file, int entry, const CustomFileRecord& r,
+                                bool withResolution) {
     std::string out = "{\"file\":" + JsonString(file) + ",\"entry\":" + std::to_string(entry) +
                       ",\"CustomName\":" + JsonString(r.CustomName);
     const auto number = [&](const IntField& f) {
@@ -311,8 +335,10 @@ bool CustomFileRecordFromJson(std::string_view text, CustomFileRecord& record, s
     ForEachFieldAfterInk([&](const IntField& f) { wanted.push_back(&f); });
     for (const auto& [name, value] : doc.Members()) {
         bool known = name == "InkMode";
-        for (const char* ignored : kIgnored) known = known || name == ignored;
-        for (const IntField* f : wanted) known = known || name == f->key;
+        for (const char* ignored : kIgnored)
+            known = known || name == ignored;
+        for (const IntField* f : wanted)
+            known = known || name == f->key;
         if (!known) {
             error = "unknown member \"" + name + "\"";
             return false;
@@ -340,7 +366,8 @@ int Zmd(Context& c) {
     const std::string& path = c.args[1];
     const bool known = verb == "list" || verb == "show" || verb == "save";
     if (!known || (verb == "show") != (c.args.size() == 3)) {
-        c.err << "usage: plotcare-cli zmd list FILE | zmd show FILE ENTRY | zmd save FILE --from FILE.json --name NAME "
+        c.err << "usage: plotcare-cli zmd list FILE | zmd show FILE ENTRY | zmd save FILE --from "
+                 "FILE.json --name NAME "
                  "[--overwrite]\n";
         return kExitUsage;
     }

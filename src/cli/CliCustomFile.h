@@ -1,9 +1,9 @@
 #pragma once
 
+#include "custompaper/CustomFileRecord.h"
+
 #include <string>
 #include <string_view>
-
-#include "custompaper/CustomFileRecord.h"
 
 namespace cli {
 
@@ -25,7 +25,8 @@ int Zmd(Context& c);
 // The JSON object of one entry, as `zmd show --json` prints it and
 // `zmd save --from` reads it: "file", "entry", then the keys of the entry in
 // file order (Hres, Vres and Mw only when the file holds them).
-std::string CustomFileEntryJson(const std::string& file, int entry, const CustomFileRecord& record, bool withResolution);
+std::string CustomFileEntryJson(const std::string& file, int entry, const CustomFileRecord& record,
+                                bool withResolution);
 
 // Reads a setting from that JSON text: the numbers ID, SID, Mode, Density,
 // Forward, Drytime, Paperthick, Paperdraw, PaperCut, Platen, Roller and the

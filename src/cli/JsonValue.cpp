@@ -27,7 +27,8 @@ private:
     bool AtEnd() const { return m_i >= m_s.size(); }
     char Peek() const { return m_s[m_i]; }
     void SkipSpace() {
-        while (!AtEnd() && (Peek() == ' ' || Peek() == '\t' || Peek() == '\n' || Peek() == '\r')) ++m_i;
+        while (!AtEnd() && (Peek() == ' ' || Peek() == '\t' || Peek() == '\n' || Peek() == '\r'))
+            ++m_i;
     }
     bool Literal(std::string_view word) {
         if (m_s.substr(m_i, word.size()) != word) return Fail("unknown word");
@@ -38,13 +39,26 @@ private:
     bool Value(JsonValue& v, int depth) {
         if (AtEnd()) return Fail("the text ends where a value should be");
         switch (Peek()) {
-        case '{': return Object(v, depth + 1);
-        case '[': return Array(v, depth + 1);
-        case '"': v.m_type = JsonValue::Type::String; return String(v.m_text);
-        case 't': v.m_type = JsonValue::Type::Bool; v.m_bool = true; return Literal("true");
-        case 'f': v.m_type = JsonValue::Type::Bool; return Literal("false");
-        case 'n': v.m_type = JsonValue::Type::Null; return Literal("null");
-        default: v.m_type = JsonValue::Type::Number; return Number(v.m_text);
+        case '{':
+            return Object(v, depth + 1);
+        case '[':
+            return Array(v, depth + 1);
+        case '"':
+            v.m_type = JsonValue::Type::String;
+            return String(v.m_text);
+        case 't':
+            v.m_type = JsonValue::Type::Bool;
+            v.m_bool = true;
+            return Literal("true");
+        case 'f':
+            v.m_type = JsonValue::Type::Bool;
+            return Literal("false");
+        case 'n':
+            v.m_type = JsonValue::Type::Null;
+            return Literal("null");
+        default:
+            v.m_type = JsonValue::Type::Number;
+            return Number(v.m_text);
         }
     }
 
@@ -111,7 +125,8 @@ private:
         const std::size_t start = m_i;
         auto digits = [&] {
             const std::size_t from = m_i;
-            while (!AtEnd() && Peek() >= '0' && Peek() <= '9') ++m_i;
+            while (!AtEnd() && Peek() >= '0' && Peek() <= '9')
+                ++m_i;
             return m_i > from;
         };
         if (!AtEnd() && Peek() == '-') ++m_i;
@@ -139,10 +154,14 @@ private:
         for (int k = 0; k < 4; ++k) {
             const char c = m_s[m_i++];
             value <<= 4;
-            if (c >= '0' && c <= '9') value |= static_cast<unsigned>(c - '0');
-            else if (c >= 'a' && c <= 'f') value |= static_cast<unsigned>(c - 'a' + 10);
-            else if (c >= 'A' && c <= 'F') value |= static_cast<unsigned>(c - 'A' + 10);
-            else return Fail("four hex digits should follow \\u");
+            if (c >= '0' && c <= '9')
+                value |= static_cast<unsigned>(c - '0');
+            else if (c >= 'a' && c <= 'f')
+                value |= static_cast<unsigned>(c - 'a' + 10);
+            else if (c >= 'A' && c <= 'F')
+                value |= static_cast<unsigned>(c - 'A' + 10);
+            else
+                return Fail("four hex digits should follow \\u");
         }
         return true;
     }
@@ -168,9 +187,11 @@ private:
     // One UTF-8 character of the input, checked, copied to `out`.
     bool Character(std::string& out) {
         const auto lead = static_cast<unsigned char>(Peek());
-        std::size_t n = lead < 0x80 ? 1 : lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3
-                                        : lead >= 0xF0 && lead <= 0xF4                     ? 4
-                                                                                           : 0;
+        std::size_t n = lead < 0x80                    ? 1
+                        : lead >= 0xC2 && lead <= 0xDF ? 2
+                        : lead >= 0xE0 && lead <= 0xEF ? 3
+                        : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                       : 0;
         if (n == 0 || m_s.size() - m_i < n) return Fail("the text is not UTF-8");
         char32_t cp = n == 1 ? lead : lead & (0x7F >> n);
         for (std::size_t k = 1; k < n; ++k) {
@@ -178,7 +199,8 @@ private:
             if ((b & 0xC0) != 0x80) return Fail("the text is not UTF-8");
             cp = (cp << 6) | (b & 0x3F);
         }
-        if ((n == 3 && cp < 0x800) || (n == 4 && cp < 0x10000) || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        if ((n == 3 && cp < 0x800) || (n == 4 && cp < 0x10000) || cp > 0x10FFFF ||
+            (cp >= 0xD800 && cp <= 0xDFFF))
             return Fail("the text is not UTF-8");
         out.append(m_s.substr(m_i, n));
         m_i += n;
@@ -194,7 +216,8 @@ private:
                 ++m_i;
                 return true;
             }
-            if (static_cast<unsigned char>(c) < 0x20) return Fail("a control character inside a string");
+            if (static_cast<unsigned char>(c) < 0x20)
+                return Fail("a control character inside a string");
             if (c != '\\') {
                 if (!Character(out)) return false;
                 continue;
@@ -203,14 +226,30 @@ private:
             if (AtEnd()) return Fail("the text ends inside a string");
             const char e = m_s[m_i++];
             switch (e) {
-            case '"': out.push_back('"'); break;
-            case '\\': out.push_back('\\'); break;
-            case '/': out.push_back('/'); break;
-            case 'b': out.push_back('\b'); break;
-            case 'f': out.push_back('\f'); break;
-            case 'n': out.push_back('\n'); break;
-            case 'r': out.push_back('\r'); break;
-            case 't': out.push_back('\t'); break;
+            case '"':
+                out.push_back('"');
+                break;
+            case '\\':
+                out.push_back('\\');
+                break;
+            case '/':
+                out.push_back('/');
+                break;
+            case 'b':
+                out.push_back('\b');
+                break;
+            case 'f':
+                out.push_back('\f');
+                break;
+            case 'n':
+                out.push_back('\n');
+                break;
+            case 'r':
+                out.push_back('\r');
+                break;
+            case 't':
+                out.push_back('\t');
+                break;
             case 'u': {
                 unsigned hi;
                 if (!Hex4(hi)) return false;
@@ -227,7 +266,8 @@ private:
                 Utf8(out, cp);
                 break;
             }
-            default: return Fail("an unknown escape");
+            default:
+                return Fail("an unknown escape");
             }
         }
     }

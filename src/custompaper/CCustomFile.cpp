@@ -39,11 +39,16 @@ std::string CCustomFile::SectionOf(int k) {
 
 CCustomFile::Problem CCustomFile::Load(const std::string& path, std::string& text) {
     switch (RegularFile::Read(path, kMaxFileSize, text)) {
-    case RegularFile::Result::Ok: break;
-    case RegularFile::Result::CannotOpen: return Problem::CannotOpen;
-    case RegularFile::Result::NotRegular: return Problem::NotRegular;
-    case RegularFile::Result::TooLarge: return Problem::TooLarge;
-    case RegularFile::Result::ReadError: return Problem::ReadError;
+    case RegularFile::Result::Ok:
+        break;
+    case RegularFile::Result::CannotOpen:
+        return Problem::CannotOpen;
+    case RegularFile::Result::NotRegular:
+        return Problem::NotRegular;
+    case RegularFile::Result::TooLarge:
+        return Problem::TooLarge;
+    case RegularFile::Result::ReadError:
+        return Problem::ReadError;
     }
     if (!IsText(text)) {
         text.clear();
@@ -59,7 +64,8 @@ std::string_view CCustomFile::WithoutMark(const std::string& text) {
     return view;
 }
 
-CCustomFile::Problem CCustomFile::CheckModel(const CCustomFileIndex& index, const std::string& driverName) {
+CCustomFile::Problem CCustomFile::CheckModel(const CCustomFileIndex& index,
+                                             const std::string& driverName) {
     const std::string* model = index.Find(kBase, "Model");
     if (!model) return Problem::NotCustomFile;
     return *model == ModelOf(driverName) ? Problem::None : Problem::OtherModel;
@@ -131,13 +137,17 @@ int CCustomFile::ReadEntry(int k, CustomFileRecord& record) {
     if (!(v = index.Find(section, "CustomName"))) return -1;
     r.CustomName = CustomFileText::Decode(*v);
     if (!number("ID", r.ID) || !number("Mode", r.Mode) || !number("Density", r.Density) ||
-        !number("Forward", r.Forward) || !number("Drytime", r.Drytime) || !number("Paperthick", r.Paperthick) ||
-        !number("Paperdraw", r.Paperdraw) || !number("PaperCut", r.PaperCut))
+        !number("Forward", r.Forward) || !number("Drytime", r.Drytime) ||
+        !number("Paperthick", r.Paperthick) || !number("Paperdraw", r.Paperdraw) ||
+        !number("PaperCut", r.PaperCut))
         return -1;
     if (!(v = index.Find(section, "InkMode"))) return -1;
     const std::size_t first = v->find_first_not_of(" \t");
-    r.InkMode = first == std::string::npos ? std::string() : v->substr(first, v->find_last_not_of(" \t") - first + 1);
-    if (!number("Platen", r.Platen) || !number("Roller", r.Roller) || !number("SID", r.SID)) return -1;
+    r.InkMode = first == std::string::npos
+                    ? std::string()
+                    : v->substr(first, v->find_last_not_of(" \t") - first + 1);
+    if (!number("Platen", r.Platen) || !number("Roller", r.Roller) || !number("SID", r.SID))
+        return -1;
     record = std::move(r);
     return 0;
 }
@@ -153,15 +163,24 @@ int CCustomFile::Lookup(const std::string& section, const std::string& key, std:
 
 const char* CCustomFile::Describe(Problem p) {
     switch (p) {
-    case Problem::None: return "a custom file";
-    case Problem::NotAttached: return "no custom file is open";
-    case Problem::CannotOpen: return "the file cannot be opened";
-    case Problem::NotRegular: return "it is not a regular file";
-    case Problem::TooLarge: return "the file is too large to be a custom file";
-    case Problem::ReadError: return "the file cannot be read";
-    case Problem::Binary: return "the file is not text, so not a custom file";
-    case Problem::NotCustomFile: return "the file is not a custom file (no model in its \"Base\" section)";
-    case Problem::OtherModel: return "the file is a custom file of another printer model";
+    case Problem::None:
+        return "a custom file";
+    case Problem::NotAttached:
+        return "no custom file is open";
+    case Problem::CannotOpen:
+        return "the file cannot be opened";
+    case Problem::NotRegular:
+        return "it is not a regular file";
+    case Problem::TooLarge:
+        return "the file is too large to be a custom file";
+    case Problem::ReadError:
+        return "the file cannot be read";
+    case Problem::Binary:
+        return "the file is not text, so not a custom file";
+    case Problem::NotCustomFile:
+        return "the file is not a custom file (no model in its \"Base\" section)";
+    case Problem::OtherModel:
+        return "the file is a custom file of another printer model";
     }
     return "the file cannot be used";
 }

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "custompaper/CustomFileRecord.h"
+
 #include <cstddef>
 #include <string>
 #include <vector>
-
-#include "custompaper/CustomFileRecord.h"
 
 class CCustomFileIndex;
 
@@ -31,9 +31,9 @@ public:
     enum class Problem {
         None,
         NotAttached,
-        CannotOpen,    // missing or unreadable
-        NotRegular,    // a folder, FIFO, device or socket
-        TooLarge,      // above kMaxFileSize
+        CannotOpen, // missing or unreadable
+        NotRegular, // a folder, FIFO, device or socket
+        TooLarge,   // above kMaxFileSize
         ReadError,
         Binary,        // not text
         NotCustomFile, // no "Model" in "Base"

@@ -21,7 +21,9 @@ int WriteSavePath(const std::string& modelName, const std::string& savedFile) {
     std::string path = std::filesystem::absolute(savedFile, ec).string();
     if (ec) path = savedFile;
     const std::size_t slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? std::string() : slash == 0 ? "/" : path.substr(0, slash);
+    const std::string folder = slash == std::string::npos ? std::string()
+                               : slash == 0               ? "/"
+                                                          : path.substr(0, slash);
     CSettingsKey user(SettingsRoot::CurrentUser, CSettingsKey::kUtilityKey, false);
     return user.WriteString(modelName, kSavePath, folder);
 }

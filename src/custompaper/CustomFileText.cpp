@@ -40,7 +40,8 @@ std::size_t Sequence(std::string_view s, std::size_t i, char32_t& cp) {
         if ((b(i + k) & 0xC0) != 0x80) return 0;
         cp = (cp << 6) | (b(i + k) & 0x3F);
     }
-    if ((n == 3 && cp < 0x800) || (n == 4 && cp < 0x10000) || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+    if ((n == 3 && cp < 0x800) || (n == 4 && cp < 0x10000) || cp > 0x10FFFF ||
+        (cp >= 0xD800 && cp <= 0xDFFF))
         return 0;
     return n;
 }
@@ -58,7 +59,9 @@ void Append(std::string& out, char32_t cp) {
     }
 }
 
-bool IsControl(char32_t cp) { return cp < 0x20 || (cp >= 0x7F && cp < 0xA0); }
+bool IsControl(char32_t cp) {
+    return cp < 0x20 || (cp >= 0x7F && cp < 0xA0);
+}
 
 } // namespace
 
@@ -98,7 +101,8 @@ bool Encode(std::string_view utf8, bool utf8File, std::string& out) {
             bytes.push_back(static_cast<char>(cp));
         } else {
             std::size_t k = 0;
-            while (k < 32 && kHigh[k] != cp) ++k;
+            while (k < 32 && kHigh[k] != cp)
+                ++k;
             if (k == 32) return false;
             bytes.push_back(static_cast<char>(0x80 + k));
         }

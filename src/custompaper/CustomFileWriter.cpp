@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
-
 #include <sys/stat.h>
 
 namespace {
@@ -30,12 +29,13 @@ int Fail(CustomFileWriteOutcome* outcome, CustomFileWrite result) {
 
 } // namespace
 
-void WriteCustomFileHeader(CKeyFileEditor& file, const std::string& driverName, int mediaCount, std::time_t now) {
+void WriteCustomFileHeader(CKeyFileEditor& file, const std::string& driverName, int mediaCount,
+                           std::time_t now) {
     std::tm local{};
     localtime_r(&now, &local);
     char made[64];
-    std::snprintf(made, sizeof made, "%04d/%02d/%02d %02d:%02d:%02d", local.tm_year + 1900, local.tm_mon + 1,
-                  local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
+    std::snprintf(made, sizeof made, "%04d/%02d/%02d %02d:%02d:%02d", local.tm_year + 1900,
+                  local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
     file.SetValue(CCustomFile::kBase, "Version", CCustomFile::kVersion);
     file.SetValue(CCustomFile::kBase, "MakeTime", made);
     file.SetValue(CCustomFile::kBase, "Model", CCustomFile::ModelOf(driverName));
@@ -47,7 +47,8 @@ int WriteCustomFileEntry(const std::string& path, const std::string& driverName,
                          const CustomFileWriteOptions& options) {
     if (outcome) *outcome = {};
     if (!record) return Fail(outcome, CustomFileWrite::NoRecord);
-    if (k < 1 || k > CCustomFile::kMaxEntries) return Fail(outcome, CustomFileWrite::BadEntryNumber);
+    if (k < 1 || k > CCustomFile::kMaxEntries)
+        return Fail(outcome, CustomFileWrite::BadEntryNumber);
 
     const std::string target = Target(path);
     std::string old;
@@ -56,8 +57,9 @@ int WriteCustomFileEntry(const std::string& path, const std::string& driverName,
     if (stat(target.c_str(), &st) == 0 || errno != ENOENT) {
         const CCustomFile::Problem loaded = CCustomFile::Load(target, old);
         const CCustomFileIndex index(CCustomFile::WithoutMark(old));
-        const CCustomFile::Problem problem =
-            loaded != CCustomFile::Problem::None ? loaded : CCustomFile::CheckModel(index, driverName);
+        const CCustomFile::Problem problem = loaded != CCustomFile::Problem::None
+                                                 ? loaded
+                                                 : CCustomFile::CheckModel(index, driverName);
         if (problem != CCustomFile::Problem::None) {
             if (outcome) outcome->problem = problem;
             return Fail(outcome, CustomFileWrite::NotCustomFile);
@@ -69,15 +71,19 @@ int WriteCustomFileEntry(const std::string& path, const std::string& driverName,
 
     const bool hasMark = CCustomFile::WithoutMark(old).size() != old.size();
     std::string name, inkMode;
-    if (!CustomFileText::Encode(CustomFileText::CutCharacters(record->CustomName, CCustomFile::kNameLength), hasMark,
-                                name) ||
+    if (!CustomFileText::Encode(
+            CustomFileText::CutCharacters(record->CustomName, CCustomFile::kNameLength), hasMark,
+            name) ||
         !CustomFileText::Encode(record->InkMode, hasMark, inkMode))
         return Fail(outcome, CustomFileWrite::TextNotWritable);
 
     CKeyFileEditor file(CCustomFile::WithoutMark(old));
-    WriteCustomFileHeader(file, driverName, newCount, options.now ? options.now : std::time(nullptr));
+    WriteCustomFileHeader(file, driverName, newCount,
+                          options.now ? options.now : std::time(nullptr));
     const std::string section = CCustomFile::SectionOf(k);
-    const auto number = [&](const char* key, std::int32_t value) { file.SetValue(section, key, std::to_string(value)); };
+    const auto number = [&](const char* key, std::int32_t value) {
+        file.SetValue(section, key, std::to_string(value));
+    };
     file.SetValue(section, "CustomName", name);
     number("ID", record->ID);
     number("Mode", record->Mode);
@@ -95,7 +101,8 @@ int WriteCustomFileEntry(const std::string& path, const std::string& driverName,
     number("Roller", record->Roller);
     number("SID", record->SID);
 
-    const std::string text = (hasMark ? std::string(CustomFileText::kUtf8Mark) : std::string()) + file.Text();
+    const std::string text =
+        (hasMark ? std::string(CustomFileText::kUtf8Mark) : std::string()) + file.Text();
     const AtomicFile::Result saved = AtomicFile::Replace(target, text, options.io);
     if (saved != AtomicFile::Result::Ok) {
         if (outcome) outcome->save = saved;
@@ -106,16 +113,23 @@ int WriteCustomFileEntry(const std::string& path, const std::string& driverName,
 
 std::string DescribeCustomFileWrite(const CustomFileWriteOutcome& outcome) {
     switch (outcome.result) {
-    case CustomFileWrite::Ok: return "saved";
-    case CustomFileWrite::NoRecord: return "there is no setting to save";
-    case CustomFileWrite::BadEntryNumber: return "the entry number is out of range";
-    case CustomFileWrite::NotCustomFile: return CCustomFile::Describe(outcome.problem);
-    case CustomFileWrite::CountUnreadable: return "the file's entry count cannot be read";
+    case CustomFileWrite::Ok:
+        return "saved";
+    case CustomFileWrite::NoRecord:
+        return "there is no setting to save";
+    case CustomFileWrite::BadEntryNumber:
+        return "the entry number is out of range";
+    case CustomFileWrite::NotCustomFile:
+        return CCustomFile::Describe(outcome.problem);
+    case CustomFileWrite::CountUnreadable:
+        return "the file's entry count cannot be read";
     case CustomFileWrite::TextNotWritable:
-        return "the name holds a control character or a character custom files cannot carry (Windows-1252)";
+        return "the name holds a control character or a character custom files cannot carry "
+               "(Windows-1252)";
     case CustomFileWrite::SaveFailed:
         return std::string(AtomicFile::Describe(outcome.save)) +
-               (outcome.save == AtomicFile::Result::FolderFlushFailed ? "" : "; the file is unchanged");
+               (outcome.save == AtomicFile::Result::FolderFlushFailed ? ""
+                                                                      : "; the file is unchanged");
     }
     return "the file cannot be written";
 }

@@ -1,11 +1,11 @@
 #pragma once
 
-#include <ctime>
-#include <string>
-
 #include "base/AtomicFile.h"
 #include "custompaper/CCustomFile.h"
 #include "custompaper/CustomFileRecord.h"
+
+#include <ctime>
+#include <string>
 
 class CKeyFileEditor;
 
@@ -20,7 +20,8 @@ enum class CustomFileWrite {
     BadEntryNumber,  // not 1..CCustomFile::kMaxEntries
     NotCustomFile,   // the existing file cannot be read or is not of this model (see problem)
     CountUnreadable, // the existing file's MediaCount cannot be read
-    TextNotWritable, // a name or ink text with a control character, or one the file's encoding lacks
+    TextNotWritable, // a name or ink text with a control character, or one the file's encoding
+                     // lacks
     SaveFailed,      // see save
 };
 
@@ -31,13 +32,14 @@ struct CustomFileWriteOutcome {
 };
 
 struct CustomFileWriteOptions {
-    std::time_t now = 0;            // MakeTime; 0 = the current time
-    AtomicFile::Io* io = nullptr;   // the system calls of the save (tests)
+    std::time_t now = 0;          // MakeTime; 0 = the current time
+    AtomicFile::Io* io = nullptr; // the system calls of the save (tests)
 };
 
 // Writes the header ("Version", "MakeTime" in local time, "Model" of the
 // driver name, "MediaCount") into the file's text.
-void WriteCustomFileHeader(CKeyFileEditor& file, const std::string& driverName, int mediaCount, std::time_t now);
+void WriteCustomFileHeader(CKeyFileEditor& file, const std::string& driverName, int mediaCount,
+                           std::time_t now);
 
 // Writes entry k: an existing file must be a custom file of the driver's
 // model with a readable MediaCount; "MediaCount" becomes the larger of it and

@@ -1,33 +1,36 @@
 // The custom file reader: the model rule, the bounded read (not a custom
 // file, huge, binary, FIFO), either line end, names and entries.
-#include "custompaper/CCustomFile.h"
-
 #include "SpecialFiles.h"
 #include "TestFiles.h"
+#include "custompaper/CCustomFile.h"
 
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 namespace {
 
 constexpr const char* kDriver = "ORVEX Corvan Max 7100";
 
-std::string Entry(int k, const std::string& name, int id = 7, const std::string& ink = "0123456789ABCDEF0123456789ABCDEF") {
+std::string Entry(int k, const std::string& name, int id = 7,
+                  const std::string& ink = "0123456789ABCDEF0123456789ABCDEF") {
     char section[16];
     std::snprintf(section, sizeof section, "[Media%02d]\n", k);
     return std::string(section) + "CustomName=" + name + "\nID=" + std::to_string(id) +
-           "\nMode=3\nHres=720\nVres=1440\nMw=2\nDensity=-50\nForward=70\nDrytime=50\nPaperthick=16\n"
-           "Paperdraw=-4\nPaperCut=3\nInkMode=" + ink + "\nPlaten=1\nRoller=3\nSID=" + std::to_string(k) + "\n";
+           "\nMode=3\nHres=720\nVres=1440\nMw=2\nDensity=-50\nForward=70\nDrytime=50\nPaperthick="
+           "16\n"
+           "Paperdraw=-4\nPaperCut=3\nInkMode=" +
+           ink + "\nPlaten=1\nRoller=3\nSID=" + std::to_string(k) + "\n";
 }
 
 std::string Header(const std::string& model, const std::string& count) {
-    return "[Base]\nVersion=2.00\nMakeTime=2026/12/10 08:00:00\nModel=" + model + "\nMediaCount=" + count + "\n";
+    return "[Base]\nVersion=2.00\nMakeTime=2026/12/10 08:00:00\nModel=" + model +
+           "\nMediaCount=" + count + "\n";
 }
 
 std::string WithCrLf(const std::string& text) {
     std::string out;
-    for (const char c : text) out += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    for (const char c : text)
+        out += c == '\n' ? std::string("\r\n") : std::string(1, c);
     return out;
 }
 
@@ -58,7 +61,8 @@ TEST(CustomFileAttach, ModelRuleAndRefusedFiles) {
         {"empty file", "", kDriver, P::NotCustomFile},
         {"zero byte", Header("Corvan Max 7100", "1") + std::string("\0x", 2), kDriver, P::Binary},
         {"control character", "\x01\x02" + Header("Corvan Max 7100", "1"), kDriver, P::Binary},
-        {"huge", Header("Corvan Max 7100", "1") + std::string(CCustomFile::kMaxFileSize, 'x'), kDriver, P::TooLarge},
+        {"huge", Header("Corvan Max 7100", "1") + std::string(CCustomFile::kMaxFileSize, 'x'),
+         kDriver, P::TooLarge},
     };
     TempDir dir;
     for (const Case& c : cases) {
@@ -91,7 +95,8 @@ TEST(CustomFileAttach, NoRegularFileAndNothingHangs) {
 }
 
 TEST(CustomFileRead, LfAndCrLfFilesReadAlike) {
-    const std::string lf = Header("Corvan Max 7100", "2") + Entry(1, "Matte 1") + Entry(2, "Glossy", 9, "  ABCD \t");
+    const std::string lf =
+        Header("Corvan Max 7100", "2") + Entry(1, "Matte 1") + Entry(2, "Glossy", 9, "  ABCD \t");
     TempDir dir;
     std::vector<std::string> names[2];
     CustomFileRecord entries[2];
@@ -126,13 +131,15 @@ TEST(CustomFileRead, LfAndCrLfFilesReadAlike) {
 TEST(CustomFileRead, NamesCutInTheListWholeInTheEntry) {
     TempDir dir;
     // Windows-1252 from the other systems and UTF-8 both read as UTF-8.
-    const std::string path = dir.write("f.zmd", Header("Corvan Max 7100", "3") + Entry(1, "ABCDEFGHIJKLMNOPQRST") +
-                                                    Entry(2, "Caf\xE9 \x80 1") + Entry(3, "\xC3\xA9t\xC3\xA9 ÄÖÜäöüßéèêàâx"));
+    const std::string path = dir.write(
+        "f.zmd", Header("Corvan Max 7100", "3") + Entry(1, "ABCDEFGHIJKLMNOPQRST") +
+                     Entry(2, "Caf\xE9 \x80 1") + Entry(3, "\xC3\xA9t\xC3\xA9 ÄÖÜäöüßéèêàâx"));
     CCustomFile file(kDriver);
     ASSERT_EQ(file.Attach(path), 0);
     std::vector<std::string> names;
     ASSERT_EQ(file.ReadNames(names, 3), 0);
-    EXPECT_EQ(names, (std::vector<std::string>{"ABCDEFGHIJKLMNOP", "Café € 1", "été ÄÖÜäöüßéèêàâ"}));
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"ABCDEFGHIJKLMNOP", "Café € 1", "été ÄÖÜäöüßéèêàâ"}));
     CustomFileRecord r;
     ASSERT_EQ(file.ReadEntry(1, r), 0);
     EXPECT_EQ(r.CustomName, "ABCDEFGHIJKLMNOPQRST");
@@ -143,17 +150,19 @@ TEST(CustomFileRead, CountsAndEntriesThatFail) {
     struct Case {
         const char* what;
         std::string content;
-        int count;     // MediaCount
-        int names;     // ReadNames(.., count given)
+        int count; // MediaCount
+        int names; // ReadNames(.., count given)
         int namesArg;
-        int entry;     // ReadEntry(k)
+        int entry; // ReadEntry(k)
         int entryArg;
     };
     std::string noInk = Entry(1, "A");
     noInk.erase(noInk.find("InkMode"), noInk.find("Platen") - noInk.find("InkMode"));
     const Case cases[] = {
-        {"entry beyond the count is never read", Header("Corvan Max 7100", "1") + two, 1, 0, 1, -1, 2},
-        {"names of more entries than the count", Header("Corvan Max 7100", "1") + two, 1, 0, 2, 0, 1},
+        {"entry beyond the count is never read", Header("Corvan Max 7100", "1") + two, 1, 0, 1, -1,
+         2},
+        {"names of more entries than the count", Header("Corvan Max 7100", "1") + two, 1, 0, 2, 0,
+         1},
         {"count larger than asked", Header("Corvan Max 7100", "2") + two, 2, -1, 1, 0, 2},
         {"count below 1 asked", Header("Corvan Max 7100", "2") + two, 2, -1, 0, -1, 0},
         {"missing name", Header("Corvan Max 7100", "3") + two, 3, -1, 3, -1, 3},

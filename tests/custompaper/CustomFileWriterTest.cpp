@@ -10,8 +10,6 @@
 #include "custompaper/CustomFileSavePath.h"
 #include "custompaper/CustomFileText.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
@@ -19,11 +17,11 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <sstream>
-
 #include <sys/stat.h>
-#include <sys/xattr.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace {
@@ -41,7 +39,8 @@ std::string Read(const std::string& path) {
 
 std::vector<std::string> Entries(const fs::path& dir) {
     std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(dir)) names.push_back(e.path().filename().string());
+    for (const auto& e : fs::directory_iterator(dir))
+        names.push_back(e.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -71,9 +70,10 @@ std::string Section(int k, const std::string& name, const char* eol = "\n") {
     char head[16];
     std::snprintf(head, sizeof head, "[Media%02d]", k);
     std::string s = std::string(head) + eol + "CustomName=" + name + eol;
-    for (const char* line : {"ID=12", "Mode=4", "Hres=1440", "Vres=720", "Mw=3", "Density=-50", "Forward=-70",
-                             "Drytime=50", "Paperthick=16", "Paperdraw=-4", "PaperCut=3",
-                             "InkMode=00112233445566778899AABBCCDDEEFF", "Platen=1", "Roller=3", "SID=2"}) {
+    for (const char* line :
+         {"ID=12", "Mode=4", "Hres=1440", "Vres=720", "Mw=3", "Density=-50", "Forward=-70",
+          "Drytime=50", "Paperthick=16", "Paperdraw=-4", "PaperCut=3",
+          "InkMode=00112233445566778899AABBCCDDEEFF", "Platen=1", "Roller=3", "SID=2"}) {
         s += std::string(line) + eol;
     }
     return s;
@@ -89,8 +89,8 @@ protected:
         env.Restore();
         tzset();
     }
-    int Write(const std::string& path, int k, const CustomFileRecord& r, CustomFileWriteOutcome* o = nullptr,
-              AtomicFile::Io* io = nullptr) {
+    int Write(const std::string& path, int k, const CustomFileRecord& r,
+              CustomFileWriteOutcome* o = nullptr, AtomicFile::Io* io = nullptr) {
         return WriteCustomFileEntry(path, kDriver, k, &r, o, {kTime, io});
     }
     ScopedEnv env;
@@ -100,9 +100,10 @@ protected:
 TEST_F(CustomFileWriterTest, NewFileHasTheHeaderThenTheEntryInKeyOrder) {
     const std::string path = dir.file("new.ZMD");
     ASSERT_EQ(Write(path, 1, Record("Glossy photo")), 0);
-    EXPECT_EQ(Read(path), "[Base]\r\nVersion=2.00\r\nMakeTime=2026/12/10 03:04:05\r\nModel=Corvan Max 7100\r\n"
-                          "MediaCount=1\r\n" +
-                              Section(1, "Glossy photo", "\r\n"));
+    EXPECT_EQ(Read(path),
+              "[Base]\r\nVersion=2.00\r\nMakeTime=2026/12/10 03:04:05\r\nModel=Corvan Max 7100\r\n"
+              "MediaCount=1\r\n" +
+                  Section(1, "Glossy photo", "\r\n"));
     // What was written reads back (MediaId and the mode's resolution are the
     // page's to compute).
     CCustomFile file(kDriver);
@@ -115,8 +116,10 @@ TEST_F(CustomFileWriterTest, NewFileHasTheHeaderThenTheEntryInKeyOrder) {
 }
 
 TEST_F(CustomFileWriterTest, PlacementRulesOnAnExistingFile) {
-    const std::string head = "[Base]\nVersion=2.00\nMakeTime=2020/01/01 00:00:00\nModel=Corvan Max 7100\nMediaCount=";
-    const std::string newHead = "[Base]\nVersion=2.00\nMakeTime=2026/12/10 03:04:05\nModel=Corvan Max 7100\nMediaCount=";
+    const std::string head =
+        "[Base]\nVersion=2.00\nMakeTime=2020/01/01 00:00:00\nModel=Corvan Max 7100\nMediaCount=";
+    const std::string newHead =
+        "[Base]\nVersion=2.00\nMakeTime=2026/12/10 03:04:05\nModel=Corvan Max 7100\nMediaCount=";
     std::string partial = Section(2, "B");
     partial.erase(partial.find("SID=2\n")); // section 2 lacks its last key
     struct Case {
@@ -127,22 +130,24 @@ TEST_F(CustomFileWriterTest, PlacementRulesOnAnExistingFile) {
     };
     const Case cases[] = {
         {"rewrite entry 3 of 5 in place, other lines kept",
-         "; kept comment\n" + head + "5\nOwnKey=x\n\n" + Section(1, "A") + Section(2, "B") + Section(3, "old") +
-             "Extra=1\n" + Section(4, "D") + Section(5, "E"),
+         "; kept comment\n" + head + "5\nOwnKey=x\n\n" + Section(1, "A") + Section(2, "B") +
+             Section(3, "old") + "Extra=1\n" + Section(4, "D") + Section(5, "E"),
          3,
-         "; kept comment\n" + newHead + "5\nOwnKey=x\n\n" + Section(1, "A") + Section(2, "B") + Section(3, "New") +
-             "Extra=1\n" + Section(4, "D") + Section(5, "E")},
-        {"a missing key goes to the end of its section, before the blank line", head + "2\n" + partial + "\n" +
-                                                                                   Section(1, "A"),
-         2, newHead + "2\n" + Section(2, "New") + "\n" + Section(1, "A")},
+         "; kept comment\n" + newHead + "5\nOwnKey=x\n\n" + Section(1, "A") + Section(2, "B") +
+             Section(3, "New") + "Extra=1\n" + Section(4, "D") + Section(5, "E")},
+        {"a missing key goes to the end of its section, before the blank line",
+         head + "2\n" + partial + "\n" + Section(1, "A"), 2,
+         newHead + "2\n" + Section(2, "New") + "\n" + Section(1, "A")},
         {"a new entry is a new section at the end", head + "1\n" + Section(1, "A"), 2,
          newHead + "2\n" + Section(1, "A") + Section(2, "New")},
         {"an entry beyond the count raises the count", head + "1\n" + Section(1, "A"), 4,
          newHead + "4\n" + Section(1, "A") + Section(4, "New")},
         {"a last line without its line end", head + "1\n" + Section(1, "A") + "Tail=1", 2,
          newHead + "2\n" + Section(1, "A") + "Tail=1\n" + Section(2, "New")},
-        {"missing header keys join Base", "[Base]\nModel=Corvan Max 7100\nMediaCount=1\n[Media01]\nCustomName=A\n", 1,
-         "[Base]\nModel=Corvan Max 7100\nMediaCount=1\nVersion=2.00\nMakeTime=2026/12/10 03:04:05\n" +
+        {"missing header keys join Base",
+         "[Base]\nModel=Corvan Max 7100\nMediaCount=1\n[Media01]\nCustomName=A\n", 1,
+         "[Base]\nModel=Corvan Max 7100\nMediaCount=1\nVersion=2.00\nMakeTime=2026/12/10 "
+         "03:04:05\n" +
              Section(1, "New")},
     };
     for (const Case& c : cases) {
@@ -151,7 +156,8 @@ TEST_F(CustomFileWriterTest, PlacementRulesOnAnExistingFile) {
             auto eol = [crlf](std::string s) {
                 if (!crlf) return s;
                 std::string out;
-                for (std::size_t i = 0; i < s.size(); ++i) out += s[i] == '\n' ? std::string("\r\n") : std::string(1, s[i]);
+                for (std::size_t i = 0; i < s.size(); ++i)
+                    out += s[i] == '\n' ? std::string("\r\n") : std::string(1, s[i]);
                 return out;
             };
             const std::string path = dir.write("f.zmd", eol(c.before));
@@ -172,7 +178,9 @@ TEST_F(CustomFileWriterTest, NamesAreWrittenInWindows1252OrUtf8WhenTheFileSaysSo
     const std::string head = "[Base]\nModel=Corvan Max 7100\nMediaCount=0\n";
     const Case cases[] = {
         {"ASCII", head, "Matte 180g", "Matte 180g"},
-        {"accents and the euro sign", head, "Café € Über", "Caf\xE9 \x80 \xDC" "ber"},
+        {"accents and the euro sign", head, "Café € Über",
+         "Caf\xE9 \x80 \xDC"
+         "ber"},
         {"cut to 16 characters", head, "ÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄ", std::string(16, '\xC4')},
         {"a file marked UTF-8", "\xEF\xBB\xBF" + head, "Café", "Café"},
     };
@@ -201,14 +209,16 @@ TEST_F(CustomFileWriterTest, RefusalsLeaveTheFileAlone) {
         CustomFileWrite result;
     };
     const Case cases[] = {
-        {"other model", "[Base]\nModel=QZ-7100\nMediaCount=1\n", 1, "x", CustomFileWrite::NotCustomFile},
+        {"other model", "[Base]\nModel=QZ-7100\nMediaCount=1\n", 1, "x",
+         CustomFileWrite::NotCustomFile},
         {"not a custom file", "just text\n", 1, "x", CustomFileWrite::NotCustomFile},
         {"binary", std::string("\0\1\2", 3), 1, "x", CustomFileWrite::NotCustomFile},
         {"no count", "[Base]\nModel=Corvan Max 7100\n", 1, "x", CustomFileWrite::CountUnreadable},
         {"a line break in the name", own, 1, "a\nb", CustomFileWrite::TextNotWritable},
         {"a character Windows-1252 lacks", own, 1, "紙", CustomFileWrite::TextNotWritable},
         {"entry 0", own, 0, "x", CustomFileWrite::BadEntryNumber},
-        {"entry beyond any file", own, CCustomFile::kMaxEntries + 1, "x", CustomFileWrite::BadEntryNumber},
+        {"entry beyond any file", own, CCustomFile::kMaxEntries + 1, "x",
+         CustomFileWrite::BadEntryNumber},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -228,8 +238,11 @@ TEST_F(CustomFileWriterTest, RefusalsLeaveTheFileAlone) {
 class FailingIo : public AtomicFile::Io {
 public:
     enum Call { kOpen, kWrite, kFsync, kClose, kRename };
-    FailingIo(Call call, int nth, bool partialFirst = false) : m_call(call), m_nth(nth), m_partial(partialFirst) {}
-    int Open(const char* p, int f, mode_t m) override { return Fails(kOpen) ? -1 : Io::Open(p, f, m); }
+    FailingIo(Call call, int nth, bool partialFirst = false)
+        : m_call(call), m_nth(nth), m_partial(partialFirst) {}
+    int Open(const char* p, int f, mode_t m) override {
+        return Fails(kOpen) ? -1 : Io::Open(p, f, m);
+    }
     ssize_t Write(int fd, const void* d, std::size_t n) override {
         if (m_partial && m_count[kWrite] == 0) {
             ++m_count[kWrite];
@@ -243,7 +256,9 @@ public:
         Io::Close(fd);
         return -1;
     }
-    int Rename(const char* a, const char* b) override { return Fails(kRename) ? -1 : Io::Rename(a, b); }
+    int Rename(const char* a, const char* b) override {
+        return Fails(kRename) ? -1 : Io::Rename(a, b);
+    }
 
 private:
     bool Fails(Call c) {
@@ -278,7 +293,8 @@ TEST_F(CustomFileWriterTest, ASaveFailingAtAnyStepLeavesThePreviousFileByteForBy
         {"flush the folder", FailingIo::kFsync, 2, false, R::FolderFlushFailed, true},
     };
     std::string before = "[Base]\r\nModel=Corvan Max 7100\r\nMediaCount=3\r\n";
-    for (int k = 1; k <= 3; ++k) before += Section(k, "Entry " + std::to_string(k), "\r\n");
+    for (int k = 1; k <= 3; ++k)
+        before += Section(k, "Entry " + std::to_string(k), "\r\n");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.step);
         const std::string path = dir.write("keep.zmd", before);
@@ -292,14 +308,16 @@ TEST_F(CustomFileWriterTest, ASaveFailingAtAnyStepLeavesThePreviousFileByteForBy
         } else {
             EXPECT_EQ(Read(path), before);
         }
-        EXPECT_EQ(Entries(dir.path()), std::vector<std::string>{"keep.zmd"}); // no new file left behind
+        EXPECT_EQ(Entries(dir.path()),
+                  std::vector<std::string>{"keep.zmd"}); // no new file left behind
     }
 }
 
 TEST_F(CustomFileWriterTest, AProcessKilledMidSaveLeavesThePreviousFile) {
     // A large file, so the new one is written in many pieces.
     std::string before = "[Base]\nModel=Corvan Max 7100\nMediaCount=2000\n";
-    for (int k = 1; k <= 2000; ++k) before += Section(k, "Entry " + std::to_string(k));
+    for (int k = 1; k <= 2000; ++k)
+        before += Section(k, "Entry " + std::to_string(k));
     ASSERT_LT(before.size(), CCustomFile::kMaxFileSize);
     const std::string path = dir.write("big.zmd", before);
 
@@ -311,7 +329,8 @@ TEST_F(CustomFileWriterTest, AProcessKilledMidSaveLeavesThePreviousFile) {
             const ssize_t w = Io::Write(fd, d, n / 3);
             const char b = 1;
             if (::write(m_fd, &b, 1) != 1) _exit(3);
-            for (;;) pause();
+            for (;;)
+                pause();
             return w;
         }
 
@@ -380,7 +399,8 @@ TEST_F(CustomFileWriterTest, PermissionsAndLinksAreKept) {
         ASSERT_EQ(chown(shared.c_str(), 65534, 65534), 0);
     }
     char before[256], after[256];
-    const ssize_t aclSize = getxattr(shared.c_str(), "system.posix_acl_access", before, sizeof before);
+    const ssize_t aclSize =
+        getxattr(shared.c_str(), "system.posix_acl_access", before, sizeof before);
     ASSERT_GT(aclSize, 0);
     ASSERT_EQ(Write(shared, 1, Record("x")), 0);
     ASSERT_EQ(getxattr(shared.c_str(), "system.posix_acl_access", after, sizeof after), aclSize);
@@ -435,7 +455,8 @@ TEST_F(CustomFileWriterTest, SavePathPerUserThenMachineWide) {
     env.Set("PLOTCARE_SYSTEM_CONFIG_DIR", machine.path().string());
     const std::string model = "Corvan Max 7100";
     EXPECT_EQ(ReadSavePath(model), "");
-    machine.write("ORVEX/registry.conf", "[SoftWare/ORVEX%20Servulo%202/Corvan%20Max%207100]\nSavePath=/srv/shared\n");
+    machine.write("ORVEX/registry.conf",
+                  "[SoftWare/ORVEX%20Servulo%202/Corvan%20Max%207100]\nSavePath=/srv/shared\n");
     EXPECT_EQ(ReadSavePath(model), "/srv/shared");
     struct Case {
         std::string saved;
