@@ -1,0 +1,30 @@
+// Firmware image files and the printer's version reply: the image checks on
+// any bytes (in memory and read from a file), the version numbers and their
+// comparison, and the version taken from a reply.
+#include "FuzzInputFile.h"
+#include "firmware/FirmwareImage.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    std::string version;
+    const int inMemory = CheckUpgImage(data, size, version);
+    if (inMemory == kUpgValid && version.size() != kVersionTextLength) __builtin_trap();
+
+    std::string fromFile;
+    const int read = ReadUpgHeader(FuzzInputFile("upg", data, size), fromFile);
+    if (read != inMemory || fromFile != version) __builtin_trap();
+
+    // The reply as the link hands it over: a 512-byte buffer and a count.
+    std::uint8_t reply[512] = {};
+    const std::size_t received = std::min(size, sizeof reply);
+    std::memcpy(reply, data, received);
+    const std::string printer = FirmwareVersionFromReply(static_cast<int>(received), reply, sizeof reply);
+    const VersionDecision d = CompareVersions(printer, version);
+    volatile unsigned sink = VersionNumber(printer) + static_cast<unsigned>(d.status) + d.updateEnabled;
+    (void)sink;
+    return 0;
+}
