@@ -3,6 +3,7 @@
 #include "app/CPlotcareApp.h"
 #include "cli/CliAutoAdjust.h"
 #include "cli/CliContext.h"
+#include "cli/CliFirmware.h"
 #include "cli/CliManualAlign.h"
 #include "cli/CliNozzleCleaning.h"
 #include "comm/CDriverSettingsLibrary.h"
@@ -62,6 +63,12 @@ const Command kCommands[] = {
      "                             print|save ITEM... (ITEM: R, R=V,V,... or R.C=V; rows 1-4, values 1-9);\n"
      "                             restore: back to the values the printer keeps",
      2, -1, {"--direction", "--media", "--thickness", "--platen"}, Align},
+    {"fw-check", "fw-check FILE [PRINTER]",
+     "checks a firmware image (exit 5 when it fails); with a printer, compares their versions", 1, 2, {},
+     FwCheck},
+    {"fw-update", "fw-update PRINTER FILE",
+     "updates the printer's firmware from the image and waits for its restart (Ctrl-C stops waiting)", 2, 2, {},
+     FwUpdate},
 };
 
 void Usage(std::ostream& s) {
