@@ -190,8 +190,13 @@ void CFirmwareUpdatePage::Browse() {
     request.defaultExtension = QStringLiteral("UPG");
     request.initialFolder = folder;
     const QString path = ChooseOpenFile(MainWindow(), request);
-    if (path.isEmpty()) return;
+    if (path.isEmpty() || !OpenFile(path)) return;
+    // The chosen file's folder; the root folder when the file lies there.
+    key.WriteString(ModelKey(), kFolderValue,
+                    CFirmwareUpdate::RememberedFolder(QFileInfo(path).absoluteFilePath().toStdString()));
+}
 
+bool CFirmwareUpdatePage::OpenFile(const QString& path) {
     int result;
     {
         WaitCursor cursor;
@@ -199,15 +204,18 @@ void CFirmwareUpdatePage::Browse() {
     }
     if (result != kUpgValid) {
         ShowMessageOf(CFirmwareUpdate::MessageForCheck(result));
-        return;
+        return false;
     }
     const std::string& version = m_logic.FileVersion();
     m_fileVersion->setText(QString::fromLatin1(version.data(), qsizetype(version.size())));
+    m_fileName->setText(QFileInfo(path).fileName());
     ApplyDecision();
-    const QFileInfo info(path);
-    m_fileName->setText(info.fileName());
-    // The chosen file's folder; the root folder when the file lies there.
-    key.WriteString(ModelKey(), kFolderValue, CFirmwareUpdate::RememberedFolder(info.absoluteFilePath().toStdString()));
+    return true;
+}
+
+void CFirmwareUpdatePage::ShowPrinterVersion(const std::string& version) {
+    m_logic.SetPrinterVersion(version);
+    ShowVersions();
 }
 
 void CFirmwareUpdatePage::RunUpdate() {

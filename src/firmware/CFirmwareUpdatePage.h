@@ -55,6 +55,12 @@ public:
 
     void Browse();
     void RunUpdate();
+    // Checks a chosen image and shows it as Browse does after its dialog
+    // (its message when it fails); false when it fails. Browse remembers
+    // the folder on top.
+    bool OpenFile(const QString& path);
+    // Shows a printer version as if just read from the printer.
+    void ShowPrinterVersion(const std::string& version);
 
     bool OnPageShow() override;
     bool TabLeavesPage() const override { return true; }
