@@ -1,7 +1,8 @@
 // Firmware image files and the printer's version reply: the image checks on
-// any bytes (in memory and read from a file), the version numbers and their
-// comparison, and the version taken from a reply.
+// any bytes (in memory, in pieces and read from a file), the version numbers
+// and their comparison, and the version taken from a reply.
 #include "FuzzInputFile.h"
+#include "firmware/CUpgScanner.h"
 #include "firmware/FirmwareImage.h"
 
 #include <algorithm>
@@ -13,6 +14,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string version;
     const int inMemory = CheckUpgImage(data, size, version);
     if (inMemory == kUpgValid && version.size() != kVersionTextLength) __builtin_trap();
+
+    // Fed in two pieces, the scanner says the same.
+    if (size > 0) {
+        const std::size_t split = data[0] % (size + 1);
+        CUpgScanner whole, pieces;
+        whole.Feed(data, size);
+        pieces.Feed(data, split);
+        pieces.Feed(data + split, size - split);
+        std::string a, b;
+        if (whole.Result(a) != pieces.Result(b) || a != b || whole.Digest() != pieces.Digest()) __builtin_trap();
+    }
 
     std::string fromFile;
     const int read = ReadUpgHeader(FuzzInputFile("upg", data, size), fromFile);

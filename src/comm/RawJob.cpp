@@ -3,23 +3,14 @@
 #include "platform/Spooler.h"
 
 int SendRawJob(const std::string& printer, const std::uint8_t* data, std::size_t length) {
-    const RawJobPart whole{data, length};
-    return SendRawJob(printer, &whole, 1);
-}
-
-int SendRawJob(const std::string& printer, const RawJobPart* parts, std::size_t count) {
     Spooler& spooler = Spooler::Current();
     const Spooler::Handle handle = spooler.OpenPrinter(printer);
     if (handle == 0) return -1;
 
     int result = -1;
     if (spooler.StartRawDocument(handle, kRawJobDocumentName) > 0) {
-        bool whole = true;
-        for (std::size_t i = 0; i < count && whole; ++i) {
-            const std::int64_t written = spooler.WriteDocument(handle, parts[i].data, parts[i].length);
-            whole = written >= 0 && static_cast<std::uint64_t>(written) == parts[i].length;
-        }
-        if (whole) {
+        const std::int64_t written = spooler.WriteDocument(handle, data, length);
+        if (written >= 0 && static_cast<std::uint64_t>(written) == length) {
             // A job the spooler would not end did not reach the printer either.
             result = spooler.EndDocument(handle) ? 0 : -1;
         } else {

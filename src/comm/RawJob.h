@@ -14,14 +14,3 @@ constexpr const char* kRawJobDocumentName = "ZAMU Command";
 // did not all go in is cancelled, so nothing of it is printed. The printer
 // is closed again in every case.
 int SendRawJob(const std::string& printer, const std::uint8_t* data, std::size_t length);
-
-// One piece of a job sent in pieces: the pieces go out one after another as
-// one document, so a large job need not be copied into one buffer first.
-struct RawJobPart {
-    const std::uint8_t* data;
-    std::size_t length;
-};
-
-// SendRawJob for a job in `count` pieces; the same result and the same
-// cancel of a job that did not go in whole.
-int SendRawJob(const std::string& printer, const RawJobPart* parts, std::size_t count);

@@ -2,8 +2,8 @@
 
 #include "comm/CPrinterLink.h"
 #include "comm/CStatusReply.h"
-#include "comm/RawJob.h"
 #include "comm/ReadyWaitProgress.h"
+#include "firmware/FirmwareJob.h"
 #include "maintenance/BusyIndicator.h"
 #include "platform/Clock.h"
 
@@ -69,14 +69,12 @@ CFirmwareUpdate::Message CFirmwareUpdate::MessageFor(Outcome outcome) {
 }
 
 int CFirmwareUpdate::ChooseFile(const std::string& path) {
-    std::string content;
-    std::string version;
-    const int result = ReadUpgImage(path, content, version);
-    if (result != kUpgValid) return result;
+    UpgScan scan = ScanUpgFile(path);
+    if (scan.result != kUpgValid) return scan.result;
     m_path = path;
-    m_fileVersion = version;
-    m_fingerprint = UpgFingerprint(reinterpret_cast<const std::uint8_t*>(content.data()), content.size());
-    return result;
+    m_fileVersion = scan.version;
+    m_checked = std::move(scan);
+    return kUpgValid;
 }
 
 std::string CFirmwareUpdate::RememberedFolder(const std::string& path) {
@@ -100,31 +98,29 @@ CFirmwareUpdate::Outcome CFirmwareUpdate::Update(CPrinterLink& link, const std::
     if (!Decision().updateEnabled) return Outcome::NotOffered;
     if (checks && link.WaitUntilReady(printer, waits.ready) != 1) return Outcome::NotReady;
 
-    // The image is read again and checked on the very bytes that go out: a
-    // file replaced or still being written since it was chosen must never
-    // reach the printer unchecked.
-    std::string image;
-    std::string version;
-    switch (ReadUpgImage(m_path, image, version)) {
+    // The file is checked again before a job is made: a file replaced or
+    // still being written since it was chosen is refused with its message.
+    const UpgScan now = ScanUpgFile(m_path);
+    switch (now.result) {
     case kUpgValid: break;
     case kUpgNoMemory: return Outcome::NoMemory;
     case kUpgBadVersionMark: return Outcome::BadVersionMark;
-    default: return image.empty() ? Outcome::CannotOpen : Outcome::BadImage;
+    default: return now.readable ? Outcome::BadImage : Outcome::CannotOpen;
     }
-    const auto* bytes = reinterpret_cast<const std::uint8_t*>(image.data());
-    if (version != m_fileVersion || UpgFingerprint(bytes, image.size()) != m_fingerprint)
-        return Outcome::ImageChanged;
+    if (!now.SameBytes(m_checked)) return Outcome::ImageChanged;
 
-    // The fill block and header go out first and the image from where it
-    // was read: no copy of the image is made.
-    std::uint8_t head[kFirmwareJobHeadRoom];
-    const int headLength = BuildFirmwareJobHead(head, sizeof head, m_printerVersion);
-    const RawJobPart parts[] = {{head, static_cast<std::size_t>(headLength)}, {bytes, image.size()}};
-    if (waits.sending) waits.sending(static_cast<std::size_t>(headLength) + image.size());
-    if (SendRawJob(printer, parts, 2) != 0) return Outcome::NotSent;
-    m_lastJobBytes = static_cast<std::size_t>(headLength) + image.size();
-    // The image is not needed any more; the restart takes minutes.
-    std::string().swap(image);
+    // And once more on the very bytes that go out, in case it changes while
+    // it is sent: a job whose bytes were not the ones checked is dropped
+    // before it reaches the printer.
+    switch (SendFirmwareJob(printer, m_path, m_printerVersion, m_checked, m_lastJobBytes, waits.sending)) {
+    case FirmwareSend::Sent: break;
+    case FirmwareSend::CannotOpen: return Outcome::CannotOpen;
+    case FirmwareSend::NoMemory: return Outcome::NoMemory;
+    case FirmwareSend::BadImage: return Outcome::BadImage;
+    case FirmwareSend::BadVersionMark: return Outcome::BadVersionMark;
+    case FirmwareSend::Changed: return Outcome::ImageChanged;
+    case FirmwareSend::NotSent: return Outcome::NotSent;
+    }
     if (waits.sent) waits.sent(m_lastJobBytes);
 
     switch (WaitForRestart(link, printer, *waits.busy, waits.cancellable)) {

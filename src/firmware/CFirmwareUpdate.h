@@ -111,15 +111,15 @@ public:
         std::function<void()> restartTimedOut;
         // Called with the job's size just before it goes to the spooler, and
         // once it went out.
-        std::function<void(std::size_t jobBytes)> sending;
-        std::function<void(std::size_t jobBytes)> sent;
+        std::function<void(std::uint64_t jobBytes)> sending;
+        std::function<void(std::uint64_t jobBytes)> sent;
     };
 
     // `checks` false (review mode): no readiness wait before the job.
     Outcome Update(CPrinterLink& link, const std::string& printer, bool checks, const UpdateWaits& waits);
 
     // The bytes of the last job sent (0 when none went out).
-    std::size_t LastJobBytes() const { return m_lastJobBytes; }
+    std::uint64_t LastJobBytes() const { return m_lastJobBytes; }
     // Whether the last update's restart wait timed out.
     bool RestartTimedOut() const { return m_restartTimedOut; }
 
@@ -129,8 +129,8 @@ private:
 
     std::string m_path;
     std::string m_fileVersion;
-    std::string m_fingerprint;
+    UpgScan m_checked; // what Browse checked
     std::string m_printerVersion;
-    std::size_t m_lastJobBytes = 0;
+    std::uint64_t m_lastJobBytes = 0;
     bool m_restartTimedOut = false;
 };

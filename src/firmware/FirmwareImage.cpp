@@ -1,21 +1,16 @@
 #include "firmware/FirmwareImage.h"
 
-#include "base/RegularFile.h"
+#include "base/CRegularFileReader.h"
 #include "comm/CPrinterLink.h"
 #include "comm/RemotePackets.h"
-
-#include <QCryptographicHash>
+#include "firmware/CUpgScanner.h"
 
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <vector>
 
 namespace {
-
-std::uint32_t Le32(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
 
 int HexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -30,44 +25,44 @@ constexpr std::uint8_t kFirmwareHeader[kFirmwareHeaderSize] = {0x1B, 0x7D, 0x01,
 } // namespace
 
 int CheckUpgImage(const std::uint8_t* data, std::size_t size, std::string& version) {
-    if (!data || size < kUpgHeaderSize) return kUpgCorrupt;
-    if (static_cast<std::uint64_t>(Le32(data + kUpgLengthOffset)) != size - kUpgHeaderSize) return kUpgCorrupt;
-    std::uint32_t sum = 0;
-    for (std::size_t i = kUpgHeaderSize; i < size; ++i) sum += data[i];
-    if (sum != Le32(data + kUpgChecksumOffset)) return kUpgCorrupt;
-    const char mark = static_cast<char>(data[kUpgVersionOffset]);
-    const char digit = static_cast<char>(data[kUpgVersionOffset + 1]);
-    if ((mark != 'I' && mark != 'i') || digit < '0' || digit > '9') return kUpgBadVersionMark;
-    version.assign(reinterpret_cast<const char*>(data + kUpgVersionOffset), kVersionTextLength);
-    return kUpgValid;
+    if (!data) return kUpgCorrupt;
+    CUpgScanner scanner;
+    scanner.Feed(data, size);
+    return scanner.Result(version);
 }
 
-int ReadUpgImage(const std::string& path, std::string& content, std::string& version) {
-    content.clear();
-    RegularFile::Result read;
-    try {
-        read = RegularFile::Read(path, kUpgMaxFileBytes, content);
-    } catch (const std::bad_alloc&) {
-        content.clear();
-        return kUpgNoMemory;
-    }
-    switch (read) {
+UpgScan ScanUpgFile(const std::string& path) {
+    UpgScan scan;
+    CRegularFileReader reader;
+    switch (reader.Open(path, kUpgMaxFileBytes)) {
     case RegularFile::Result::Ok: break;
-    case RegularFile::Result::TooLarge: return kUpgNoMemory;
-    default: return kUpgCorrupt;
+    default: return scan;
     }
-    return CheckUpgImage(reinterpret_cast<const std::uint8_t*>(content.data()), content.size(), version);
+    std::vector<std::uint8_t> chunk;
+    try {
+        chunk.resize(kUpgChunkBytes);
+    } catch (const std::bad_alloc&) {
+        scan.result = kUpgNoMemory;
+        return scan;
+    }
+    CUpgScanner scanner;
+    for (;;) {
+        std::size_t got = 0;
+        if (reader.Next(chunk.data(), chunk.size(), got) != RegularFile::Result::Ok) return scan;
+        if (got == 0) break;
+        scanner.Feed(chunk.data(), got);
+    }
+    scan.readable = true;
+    scan.result = scanner.Result(scan.version);
+    scan.size = scanner.Size();
+    scan.digest = scanner.Digest();
+    return scan;
 }
 
 int ReadUpgHeader(const std::string& path, std::string& version) {
-    std::string content;
-    return ReadUpgImage(path, content, version);
-}
-
-std::string UpgFingerprint(const std::uint8_t* data, std::size_t size) {
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    hash.addData(QByteArrayView(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)));
-    return hash.result().toStdString();
+    const UpgScan scan = ScanUpgFile(path);
+    if (scan.result == kUpgValid) version = scan.version;
+    return scan.result;
 }
 
 unsigned VersionNumber(const std::string& version) {

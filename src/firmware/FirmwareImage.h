@@ -11,13 +11,11 @@ class CPrinterLink;
 // The whole file goes to the printer behind a short escape header.
 
 constexpr std::size_t kUpgHeaderSize = 32;
-constexpr std::size_t kUpgLengthOffset = 8;
-constexpr std::size_t kUpgChecksumOffset = 12;
-constexpr std::size_t kUpgVersionOffset = 16;
 constexpr std::size_t kVersionTextLength = 6;
-// Images larger than this are refused as "no memory": the whole file is
-// held in memory while it is checked and sent.
-constexpr std::size_t kUpgMaxFileBytes = std::size_t(256) << 20;
+// The largest file that can be an image: its data length is a 32-bit number.
+constexpr std::uint64_t kUpgMaxFileBytes = 0xFFFFFFFFull + kUpgHeaderSize;
+// Images are read and sent in pieces of this size.
+constexpr std::size_t kUpgChunkBytes = std::size_t(256) << 10;
 
 // Results of the image checks.
 constexpr int kUpgValid = 0;
@@ -25,23 +23,28 @@ constexpr int kUpgNoMemory = -1;
 constexpr int kUpgCorrupt = -2;        // short, wrong data length, not read whole, wrong checksum
 constexpr int kUpgBadVersionMark = -3; // version text not "I" (either case) and a digit
 
+// What the checks found in an image, and what tells it from other bytes.
+struct UpgScan {
+    int result = kUpgCorrupt;
+    std::string version; // when the result is kUpgValid
+    std::uint64_t size = 0;
+    std::uint64_t digest = 0;
+    bool readable = false; // false: the file could not be opened or read whole
+    // True when `other` holds the very bytes this scan checked.
+    bool SameBytes(const UpgScan& other) const { return size == other.size && digest == other.digest; }
+};
+
 // Checks an image held in memory, in this order: length, checksum, version
 // mark. On success `version` is the six characters at offset 16; otherwise
 // it is left as it was.
 int CheckUpgImage(const std::uint8_t* data, std::size_t size, std::string& version);
 
-// Reads a user's image file (bounded, never blocking on a FIFO or device)
-// and checks it. A file that cannot be opened or read counts as corrupt.
+// Reads a user's image file in pieces (never blocking on a FIFO or device,
+// never holding it whole) and checks it. A file that cannot be opened or
+// read counts as corrupt; one that grows while it is read as well.
+UpgScan ScanUpgFile(const std::string& path);
+// The same, as the result and the version alone.
 int ReadUpgHeader(const std::string& path, std::string& version);
-
-// As ReadUpgHeader, keeping the bytes that were checked: `content` holds
-// the whole file when the result is kUpgValid or a failed check, and is
-// empty when the file could not be read.
-int ReadUpgImage(const std::string& path, std::string& content, std::string& version);
-
-// A digest of an image's bytes, to tell whether a file still holds what was
-// checked earlier.
-std::string UpgFingerprint(const std::uint8_t* data, std::size_t size);
 
 // A version text as a number for comparison: the characters at positions
 // 4, 5, 2 and 3 read as one hexadecimal number. Reading stops at the first

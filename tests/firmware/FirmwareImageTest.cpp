@@ -4,6 +4,7 @@
 #include "SpecialFiles.h"
 #include "TestFiles.h"
 #include "UpgImages.h"
+#include "firmware/CUpgScanner.h"
 #include "firmware/FirmwareImage.h"
 
 #include <gtest/gtest.h>
@@ -92,7 +93,7 @@ TEST(UpgChecks, TheChecksumWrapsAtThirtyTwoBits) {
               kUpgCorrupt);
 }
 
-TEST(UpgChecks, FilesThatCannotBeReadAreCorruptAndHugeOnesNoMemory) {
+TEST(UpgChecks, FilesThatCannotBeReadAreCorrupt) {
     TempDir dir;
     std::string version;
     EXPECT_EQ(ReadUpgHeader(dir.file("missing.UPG"), version), kUpgCorrupt);
@@ -102,11 +103,48 @@ TEST(UpgChecks, FilesThatCannotBeReadAreCorruptAndHugeOnesNoMemory) {
     LateWriterFifo fifo(dir.file("fifo.UPG"));
     ASSERT_TRUE(fifo.Made());
     EXPECT_LT(ElapsedMs([&] { EXPECT_EQ(ReadUpgHeader(fifo.Path(), version), kUpgCorrupt); }), 1000);
-    // Beyond the cap (a sparse file: nothing is read).
+    // Larger than any image can be (a sparse file: nothing is read).
     const std::string huge = dir.write("huge.UPG", "");
     ASSERT_EQ(truncate(huge.c_str(), static_cast<off_t>(kUpgMaxFileBytes + 1)), 0);
-    EXPECT_EQ(ReadUpgHeader(huge, version), kUpgNoMemory);
+    EXPECT_LT(ElapsedMs([&] { EXPECT_EQ(ReadUpgHeader(huge, version), kUpgCorrupt); }), 1000);
     EXPECT_TRUE(version.empty());
+    EXPECT_FALSE(ScanUpgFile(huge).readable);
+    EXPECT_FALSE(ScanUpgFile(dir.file("missing.UPG")).readable);
+    EXPECT_TRUE(ScanUpgFile(dir.write("short.UPG", "I0")).readable);
+}
+
+TEST(UpgChecks, PiecesOfAnySizeGiveTheSameVerdictAndDigest) {
+    const std::string image = upg::Make("I03010", 1000);
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(image.data());
+    CUpgScanner whole;
+    whole.Feed(bytes, image.size());
+    std::string version;
+    ASSERT_EQ(whole.Result(version), kUpgValid);
+    for (std::size_t piece : {1u, 3u, 7u, 8u, 9u, 31u, 32u, 33u, 4096u}) {
+        SCOPED_TRACE(piece);
+        CUpgScanner scanner;
+        for (std::size_t at = 0; at < image.size(); at += piece)
+            scanner.Feed(bytes + at, std::min(piece, image.size() - at));
+        std::string v;
+        EXPECT_EQ(scanner.Result(v), kUpgValid);
+        EXPECT_EQ(v, "I03010");
+        EXPECT_EQ(scanner.Size(), image.size());
+        EXPECT_EQ(scanner.Digest(), whole.Digest());
+    }
+    // Bytes that pass the same checks but differ have another digest: two
+    // data bytes swapped, a zero byte more (with the length fixed).
+    std::string swapped = image;
+    std::swap(swapped[100], swapped[101]);
+    ASSERT_NE(swapped, image);
+    std::string longer = image + '\0';
+    upg::PutLe32(longer, 8, 1001);
+    for (const std::string& other : {swapped, longer}) {
+        CUpgScanner scanner;
+        scanner.Feed(reinterpret_cast<const std::uint8_t*>(other.data()), other.size());
+        std::string v;
+        EXPECT_EQ(scanner.Result(v), kUpgValid);
+        EXPECT_NE(scanner.Digest(), whole.Digest());
+    }
 }
 
 struct CompareCase {

@@ -331,6 +331,37 @@ TEST_F(FirmwareUpdate, AFileChangedAfterItWasChosenNeverReachesTheSpooler) {
     }
 }
 
+TEST_F(FirmwareUpdate, AFileChangedWhileItIsSentIsDroppedBeforeThePrinter) {
+    struct Case {
+        const char* name;
+        std::string during;
+        Outcome outcome;
+    };
+    std::string swapped = image;
+    std::swap(swapped[40], swapped[41]);
+    const Case cases[] = {
+        {"same_checks_other_bytes", swapped, Outcome::ImageChanged},
+        {"grown", image + std::string(5000, 'x'), Outcome::ImageChanged},
+        {"cut_short", image.substr(0, 1000), Outcome::BadImage},
+        {"mark_spoiled", std::string(image).replace(16, 1, "X"), Outcome::BadVersionMark},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        spooler.Clear();
+        dir.write("fw/NEW.UPG", image);
+        Status(kReady);
+        // Checked again just now; it changes as the job starts.
+        waits.sending = [&](std::uint64_t) { dir.write("fw/NEW.UPG", c.during); };
+        EXPECT_EQ(Update(), c.outcome);
+        ASSERT_EQ(spooler.Documents().size(), 1u);
+        EXPECT_TRUE(spooler.Documents()[0].cancelled);
+        EXPECT_FALSE(spooler.Documents()[0].ended);
+        EXPECT_TRUE(busy.begun.empty());
+        EXPECT_EQ(logic.LastJobBytes(), 0u);
+        EXPECT_EQ(spooler.OpenHandles(), 0u);
+    }
+}
+
 TEST_F(FirmwareUpdate, RefusalsBeforeTheJob) {
     // Not ready: nothing read, nothing sent.
     Status(kBusy);

@@ -8,7 +8,10 @@
 #include "ScaledClock.h"
 #include "UpgImages.h"
 #include "cli/CliCommands.h"
+#include "comm/CPrinterLink.h"
+#include "firmware/CFirmwareUpdate.h"
 #include "firmware/CFirmwareUpdatePage.h"
+#include "maintenance/BusyIndicator.h"
 #include "platform/FileDialogs.h"
 
 #include <QLabel>
@@ -146,6 +149,19 @@ INSTANTIATE_TEST_SUITE_P(Network, FirmwareVprinterBoot, ::testing::Values("Firmw
 INSTANTIATE_TEST_SUITE_P(Local, FirmwareVprinterHang, ::testing::Values("FirmwareLocal"),
                          [](const auto& info) { return std::string(info.param); });
 
+// A busy indicator that shows nothing and counts its beginnings.
+class SilentBusy final : public BusyIndicator {
+public:
+    bool Begin(int, int, bool) override {
+        ++begun;
+        return true;
+    }
+    int Poll() override { return kRunning; }
+    int State() const override { return kRunning; }
+    void End() override {}
+    int begun = 0;
+};
+
 // plotcare-cli in this process, on the same scaled clock.
 class FirmwareCliVprinter : public ::testing::TestWithParam<const char*> {
 protected:
@@ -210,6 +226,35 @@ TEST_P(FirmwareCliVprinter, CheckAndUpdateEndInTheirExitCodes) {
     EXPECT_TRUE(Has("\"comparison\":\"printer-newer\",\"updateOffered\":false")) << out.str();
     EXPECT_EQ(Run("fw-update " + queue + " " + dir.file("OLD.UPG")), 5) << out.str();
     EXPECT_TRUE(Has("\"outcome\":\"not-offered\"")) << out.str();
+}
+
+// The file changes while its job is being written to the spooler: the job
+// is dropped and the printer never receives a byte of it.
+TEST_P(FirmwareCliVprinter, AnImageChangedWhileItIsSentNeverReachesThePrinter) {
+    const CVPrinterClient& control = *printer->control;
+    const std::string image = upg::Make("I03010", 3 * 1024 * 1024);
+    const std::string path = dir.write("NEW.UPG", image);
+    CBidiLibrary lib;
+    ASSERT_EQ(lib.Load(GetParam(), 1), 1);
+    CPrinterLink link(&lib);
+    CFirmwareUpdate logic;
+    ASSERT_EQ(logic.ChooseFile(path), kUpgValid);
+    ASSERT_EQ(logic.ReadPrinterVersion(link, GetParam()), "I02010");
+    std::string changed = image;
+    std::swap(changed[2 * 1024 * 1024], changed[2 * 1024 * 1024 + 1]);
+    ASSERT_NE(changed, image);
+    SilentBusy busy;
+    CFirmwareUpdate::UpdateWaits waits;
+    waits.busy = &busy;
+    waits.sending = [&](std::uint64_t) { dir.write("NEW.UPG", changed); };
+    const std::string jobs = control.Get("jobs-received");
+    EXPECT_EQ(logic.Update(link, GetParam(), true, waits), CFirmwareUpdate::Outcome::ImageChanged);
+    EXPECT_EQ(busy.begun, 0);
+    // Longer than the spooler takes to hand a job over.
+    std::this_thread::sleep_for(std::chrono::seconds(8));
+    EXPECT_EQ(control.Get("jobs-received"), jobs);
+    EXPECT_FALSE(Logged(control, "job "));
+    EXPECT_EQ(control.Get("firmware"), "I02010");
 }
 
 INSTANTIATE_TEST_SUITE_P(Network, FirmwareCliVprinter, ::testing::Values("FirmwareNet"),
