@@ -373,6 +373,16 @@ TEST_F(FirmwareUpdate, RefusalsBeforeTheJob) {
     EXPECT_EQ(Update(), Outcome::NotSent);
     EXPECT_TRUE(busy.begun.empty());
     spooler.Succeed(RecordingSpooler::Step::StartDocument);
+    // It takes part of the job only: dropped.
+    Status(kReady);
+    spooler.AcceptAtMost(1000);
+    EXPECT_EQ(Update(), Outcome::NotSent);
+    ASSERT_EQ(spooler.Documents().size(), 1u);
+    EXPECT_TRUE(spooler.Documents()[0].cancelled);
+    EXPECT_FALSE(spooler.Documents()[0].ended);
+    EXPECT_TRUE(busy.begun.empty());
+    spooler.Clear();
+    spooler.AcceptAtMost(SIZE_MAX);
     // The printer's firmware is newer, or unknown: no update offered.
     for (const char* version : {"I09090", ""}) {
         logic.SetPrinterVersion(version);
