@@ -23,7 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         pieces.Feed(data, split);
         pieces.Feed(data + split, size - split);
         std::string a, b;
-        if (whole.Result(a) != pieces.Result(b) || a != b || whole.Digest() != pieces.Digest()) __builtin_trap();
+        if (whole.Result(a) != pieces.Result(b) || a != b || whole.Digest() != pieces.Digest())
+            __builtin_trap();
     }
 
     std::string fromFile;
@@ -34,9 +35,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::uint8_t reply[512] = {};
     const std::size_t received = std::min(size, sizeof reply);
     std::memcpy(reply, data, received);
-    const std::string printer = FirmwareVersionFromReply(static_cast<int>(received), reply, sizeof reply);
+    const std::string printer =
+        FirmwareVersionFromReply(static_cast<int>(received), reply, sizeof reply);
     const VersionDecision d = CompareVersions(printer, version);
-    volatile unsigned sink = VersionNumber(printer) + static_cast<unsigned>(d.status) + d.updateEnabled;
+    volatile unsigned sink =
+        VersionNumber(printer) + static_cast<unsigned>(d.status) + d.updateEnabled;
     (void)sink;
     return 0;
 }

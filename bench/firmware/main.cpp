@@ -14,22 +14,20 @@
 //     the file size (target: at most the file size plus 32 MB), beside the
 //     same figure for a tiny image, the program's own baseline. Ctrl-C then
 //     ends the restart wait, which adds nothing to the peak.
-#include "firmware/FirmwareJob.h"
-
 #include "CVPrinterClient.h"
 #include "CVPrinterProcess.h"
 #include "PrivateCups.h"
 #include "TestFiles.h"
+#include "firmware/FirmwareJob.h"
 
 #include <QCoreApplication>
-
 #include <algorithm>
 #include <chrono>
 #include <csignal>
-#include <fcntl.h>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <fstream>
 #include <spawn.h>
 #include <string>
@@ -48,7 +46,8 @@ double WallSeconds() {
 }
 
 void PutLe32(std::string& s, std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) s[at + static_cast<std::size_t>(i)] = static_cast<char>((v >> (8 * i)) & 0xFF);
+    for (int i = 0; i < 4; ++i)
+        s[at + static_cast<std::size_t>(i)] = static_cast<char>((v >> (8 * i)) & 0xFF);
 }
 
 std::string MakeImage(const char* version, std::size_t dataBytes) {
@@ -100,7 +99,8 @@ template <typename F> Child Run(const std::vector<std::string>& args, F onLine) 
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addclose(&actions, pipeFd[0]);
     std::vector<char*> argv;
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    for (const std::string& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     pid_t pid = 0;
     const int r = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
@@ -132,10 +132,12 @@ int main(int argc, char** argv) {
     std::size_t mb = 64;
     int rounds = 3;
     for (int i = 1; i + 1 < argc; ++i) {
-        if (std::strcmp(argv[i], "--mb") == 0) mb = static_cast<std::size_t>(std::max(1, std::atoi(argv[i + 1])));
+        if (std::strcmp(argv[i], "--mb") == 0)
+            mb = static_cast<std::size_t>(std::max(1, std::atoi(argv[i + 1])));
         if (std::strcmp(argv[i], "--rounds") == 0) rounds = std::max(1, std::atoi(argv[i + 1]));
     }
-    if (!std::getenv("PLOTCARE_OUTPUT_DIR")) setenv("PLOTCARE_OUTPUT_DIR", PLOTCARE_OUTPUT_DIR_DEFAULT, 1);
+    if (!std::getenv("PLOTCARE_OUTPUT_DIR"))
+        setenv("PLOTCARE_OUTPUT_DIR", PLOTCARE_OUTPUT_DIR_DEFAULT, 1);
     const std::string outDir = std::getenv("PLOTCARE_OUTPUT_DIR");
     QCoreApplication app(argc, argv);
 
@@ -146,7 +148,8 @@ int main(int argc, char** argv) {
     config.model = "corvan";
     std::string error;
     if (!printer.Start(config, error)) {
-        std::fprintf(stderr, "bench_firmware: the virtual printer does not start: %s\n", error.c_str());
+        std::fprintf(stderr, "bench_firmware: the virtual printer does not start: %s\n",
+                     error.c_str());
         return 1;
     }
     PrivateCups cups;
@@ -168,14 +171,17 @@ int main(int argc, char** argv) {
         const int lpResult = cups.Run("lp -d BenchFw -o raw " + path + " >/dev/null");
         lp.push_back(WallSeconds() - t0);
         if (!sent || lpResult != 0) {
-            std::fprintf(stderr, "bench_firmware: a job was not taken (plotcare %d, lp %d)\n", sent, lpResult);
+            std::fprintf(stderr, "bench_firmware: a job was not taken (plotcare %d, lp %d)\n", sent,
+                         lpResult);
             return 1;
         }
-        std::printf("round %d  plotcare %6.3f s  lp -o raw %6.3f s\n", i + 1, ours.back(), lp.back());
+        std::printf("round %d  plotcare %6.3f s  lp -o raw %6.3f s\n", i + 1, ours.back(),
+                    lp.back());
     }
     const double oursRate = megabytes / Median(ours), lpRate = megabytes / Median(lp);
-    std::printf("spooling %zu MB image: plotcare %7.1f MB/s  lp -o raw %7.1f MB/s  ratio %.2f (target >= 0.8)\n", mb,
-                oursRate, lpRate, oursRate / lpRate);
+    std::printf("spooling %zu MB image: plotcare %7.1f MB/s  lp -o raw %7.1f MB/s  ratio %.2f "
+                "(target >= 0.8)\n",
+                mb, oursRate, lpRate, oursRate / lpRate);
 
     // The update's peak, read once the job is out (the restart wait that
     // follows adds nothing), then Ctrl-C ends the wait.
@@ -189,7 +195,8 @@ int main(int argc, char** argv) {
                 kill(pid, SIGINT);
             }
         });
-        if (!sent) std::fprintf(stderr, "bench_firmware: fw-update did not send:\n%s", child.err.c_str());
+        if (!sent)
+            std::fprintf(stderr, "bench_firmware: fw-update did not send:\n%s", child.err.c_str());
         control.Ok("FINISH");
         return child.peakKb;
     };
@@ -198,9 +205,11 @@ int main(int argc, char** argv) {
     control.Set("firmware", "I02010");
     const long big = update(path);
     const double fileMb = static_cast<double>(mb);
-    std::printf("peak memory  fw-update tiny image   %7.1f MB (the program's baseline)\n", baseline / 1024.0);
-    std::printf("peak memory  fw-update %zu MB image %7.1f MB = file size %+6.1f MB (target <= + 32 MB), "
-                "%5.1f MB above the baseline\n",
-                mb, big / 1024.0, big / 1024.0 - fileMb, (big - baseline) / 1024.0);
+    std::printf("peak memory  fw-update tiny image   %7.1f MB (the program's baseline)\n",
+                baseline / 1024.0);
+    std::printf(
+        "peak memory  fw-update %zu MB image %7.1f MB = file size %+6.1f MB (target <= + 32 MB), "
+        "%5.1f MB above the baseline\n",
+        mb, big / 1024.0, big / 1024.0 - fileMb, (big - baseline) / 1024.0);
     return 0;
 }

@@ -1,12 +1,13 @@
 #include "base/CRegularFileReader.h"
 
 #include <cerrno>
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-CRegularFileReader::~CRegularFileReader() { Close(); }
+CRegularFileReader::~CRegularFileReader() {
+    Close();
+}
 
 void CRegularFileReader::Close() {
     if (m_fd >= 0) close(m_fd);
@@ -38,7 +39,8 @@ RegularFile::Result CRegularFileReader::Open(const std::string& path, std::uint6
     return result;
 }
 
-RegularFile::Result CRegularFileReader::Next(std::uint8_t* out, std::size_t room, std::size_t& got) {
+RegularFile::Result CRegularFileReader::Next(std::uint8_t* out, std::size_t room,
+                                             std::size_t& got) {
     got = 0;
     if (m_fd < 0 || !out) return RegularFile::Result::ReadError;
     for (;;) {

@@ -47,7 +47,9 @@ const CheckRow& CheckRowFor(int result) {
 Outcome CheckOutcome(int result, const std::string& version) {
     const CheckRow& row = CheckRowFor(result);
     if (result == kUpgValid)
-        return {kExitOk, row.word, std::string(row.fallback) + ", version " + version,
+        return {kExitOk,
+                row.word,
+                std::string(row.fallback) + ", version " + version,
                 {{"fileVersion", JsonString(version)}}};
     const CFirmwareUpdate::Message message = CFirmwareUpdate::MessageForCheck(result);
     return {kExitRefused, row.word, TextOr(message.text, row.fallback), {}};
@@ -55,10 +57,14 @@ Outcome CheckOutcome(int result, const std::string& version) {
 
 const char* StatusWord(int status) {
     switch (status) {
-    case kStatusFileNewer: return "file-newer";
-    case kStatusPrinterNewer: return "printer-newer";
-    case kStatusSameVersion: return "same";
-    default: return "unknown";
+    case kStatusFileNewer:
+        return "file-newer";
+    case kStatusPrinterNewer:
+        return "printer-newer";
+    case kStatusSameVersion:
+        return "same";
+    default:
+        return "unknown";
     }
 }
 
@@ -71,18 +77,25 @@ struct UpdateRow {
 
 const UpdateRow kUpdateRows[] = {
     {Result::Updated, kExitOk, "updated", "the firmware has been updated"},
-    {Result::VersionDiffers, kExitFailed, "version-differs", "the printer's version does not match the file"},
-    {Result::StillNotReady, kExitCancelled, "not-back", "the printer is not ready after the update"},
+    {Result::VersionDiffers, kExitFailed, "version-differs",
+     "the printer's version does not match the file"},
+    {Result::StillNotReady, kExitCancelled, "not-back",
+     "the printer is not ready after the update"},
     {Result::NotReady, kExitNotReady, "not-ready", "the printer is not ready"},
     {Result::CannotOpen, kExitRefused, "cannot-open", "the firmware file cannot be opened"},
-    {Result::NoMemory, kExitRefused, "too-large", "there is not enough memory for the firmware file"},
+    {Result::NoMemory, kExitRefused, "too-large",
+     "there is not enough memory for the firmware file"},
     {Result::BadImage, kExitRefused, "corrupt", "the firmware file cannot be read or is damaged"},
-    {Result::BadVersionMark, kExitRefused, "bad-version-mark", "this file is not a firmware file for this printer"},
-    {Result::ImageChanged, kExitRefused, "file-changed", "the firmware file changed since it was checked"},
+    {Result::BadVersionMark, kExitRefused, "bad-version-mark",
+     "this file is not a firmware file for this printer"},
+    {Result::ImageChanged, kExitRefused, "file-changed",
+     "the firmware file changed since it was checked"},
     {Result::NotSent, kExitFailed, "not-sent", "the firmware job could not be sent to the printer"},
-    {Result::Cancelled, kExitCancelled, "cancelled", "the wait for the printer's restart was ended"},
+    {Result::Cancelled, kExitCancelled, "cancelled",
+     "the wait for the printer's restart was ended"},
     {Result::NoFile, kExitRefused, "no-file", "no firmware file"},
-    {Result::NotOffered, kExitRefused, "not-offered", "the printer's firmware is newer than the file"},
+    {Result::NotOffered, kExitRefused, "not-offered",
+     "the printer's firmware is newer than the file"},
 };
 
 // Shows what was sent on the progress stream.
@@ -98,7 +111,8 @@ int FwCheck(Context& c) {
     const int result = logic.ChooseFile(file);
     Outcome outcome = CheckOutcome(result, logic.FileVersion());
     outcome.fields.insert(outcome.fields.begin(), {"file", JsonString(file)});
-    if (c.args.size() < 2 || result != kUpgValid) return Report(c, c.args.size() < 2 ? "" : c.args[1], "fw-check", outcome);
+    if (c.args.size() < 2 || result != kUpgValid)
+        return Report(c, c.args.size() < 2 ? "" : c.args[1], "fw-check", outcome);
 
     Context printerContext = c;
     printerContext.args = {c.args[1]};
@@ -107,11 +121,12 @@ int FwCheck(Context& c) {
     CPrinterLink link(&s.lib);
     const std::string& printerVersion = logic.ReadPrinterVersion(link, s.printer.name);
     const VersionDecision decision = logic.Decision();
-    outcome.message += printerVersion.empty()
-                           ? "; the printer's version cannot be read: no update offered"
-                           : "; printer version " + printerVersion + ": " +
-                                 TextOr(decision.status, StatusWord(decision.status)) +
-                                 (decision.updateEnabled ? " (update offered)" : " (no update offered)");
+    outcome.message +=
+        printerVersion.empty()
+            ? "; the printer's version cannot be read: no update offered"
+            : "; printer version " + printerVersion + ": " +
+                  TextOr(decision.status, StatusWord(decision.status)) +
+                  (decision.updateEnabled ? " (update offered)" : " (no update offered)");
     outcome.fields.emplace_back("printerVersion", JsonString(printerVersion));
     outcome.fields.emplace_back("comparison", JsonString(StatusWord(decision.status)));
     outcome.fields.emplace_back("updateOffered", decision.updateEnabled ? "true" : "false");
@@ -148,9 +163,13 @@ int FwUpdate(Context& c) {
         c.err << "plotcare-cli: sending the firmware image " << logic.FileVersion() << " to \""
               << Escaped(s.printer.name) << "\" (" << Bytes(bytes) << ")\n";
     };
-    waits.sent = [&](std::size_t) { c.err << "plotcare-cli: sent; waiting for the printer to restart\n"; };
+    waits.sent = [&](std::size_t) {
+        c.err << "plotcare-cli: sent; waiting for the printer to restart\n";
+    };
     waits.restartTimedOut = [&] {
-        c.err << "plotcare-cli: " << Escaped(TextOr(CFirmwareUpdate::kTextNoRestart, "the printer did not restart in time"))
+        c.err << "plotcare-cli: "
+              << Escaped(
+                     TextOr(CFirmwareUpdate::kTextNoRestart, "the printer did not restart in time"))
               << "\n";
     };
     const Result result = logic.Update(link, s.printer.name, true, waits);
@@ -161,18 +180,27 @@ int FwUpdate(Context& c) {
         const int text = CFirmwareUpdate::MessageFor(result).text;
         outcome = {row.exitCode, row.word, text ? TextOr(text, row.fallback) : row.fallback, {}};
     }
-    if (ready.Cancelled()) outcome = {kExitCancelled, "cancelled", "the wait for the printer was cancelled", {}};
+    if (ready.Cancelled())
+        outcome = {kExitCancelled, "cancelled", "the wait for the printer was cancelled", {}};
     if (result == Result::NotOffered && before.empty())
-        outcome = {kExitNoAnswer, "no-version",
-                   TextOr(CFirmwareUpdate::kTextNoPrinterVersion, "the printer's firmware version cannot be read"),
+        outcome = {kExitNoAnswer,
+                   "no-version",
+                   TextOr(CFirmwareUpdate::kTextNoPrinterVersion,
+                          "the printer's firmware version cannot be read"),
                    {}};
     outcome.fields = fields;
     if (result == Result::Updated || result == Result::VersionDiffers) {
         outcome.fields.emplace_back("newVersion", JsonString(logic.PrinterVersion()));
-        if (result == Result::Updated) outcome.message += " (version " + logic.PrinterVersion() + ")";
-        else outcome.message += " (the printer reports " + (logic.PrinterVersion().empty() ? std::string("no version") : logic.PrinterVersion()) + ")";
+        if (result == Result::Updated)
+            outcome.message += " (version " + logic.PrinterVersion() + ")";
+        else
+            outcome.message += " (the printer reports " +
+                               (logic.PrinterVersion().empty() ? std::string("no version")
+                                                               : logic.PrinterVersion()) +
+                               ")";
     }
-    if (logic.LastJobBytes()) outcome.fields.emplace_back("jobBytes", std::to_string(logic.LastJobBytes()));
+    if (logic.LastJobBytes())
+        outcome.fields.emplace_back("jobBytes", std::to_string(logic.LastJobBytes()));
     outcome.fields.emplace_back("restartTimedOut", logic.RestartTimedOut() ? "true" : "false");
     return Report(c, s.printer.name, "fw-update", outcome);
 }

@@ -3,7 +3,9 @@
 #include "comm/RawJob.h"
 #include "platform/Spooler.h"
 
-CRawJobStream::~CRawJobStream() { Cancel(); }
+CRawJobStream::~CRawJobStream() {
+    Cancel();
+}
 
 bool CRawJobStream::Start(const std::string& printer) {
     Cancel();

@@ -43,27 +43,38 @@ private:
 
 CFirmwareUpdate::Message CFirmwareUpdate::MessageForCheck(int checkResult) {
     switch (checkResult) {
-    case kUpgValid: return {0, Icon::Information};
-    case kUpgBadVersionMark: return {kTextBadVersionMark, Icon::Error};
-    default: return {kTextBadFile, Icon::Error};
+    case kUpgValid:
+        return {0, Icon::Information};
+    case kUpgBadVersionMark:
+        return {kTextBadVersionMark, Icon::Error};
+    default:
+        return {kTextBadFile, Icon::Error};
     }
 }
 
 CFirmwareUpdate::Message CFirmwareUpdate::MessageFor(Outcome outcome) {
     switch (outcome) {
-    case Outcome::Updated: return {kTextUpdated, Icon::Information};
-    case Outcome::VersionDiffers: return {kTextVersionDiffers, Icon::Warning};
-    case Outcome::StillNotReady: return {kTextStillNotReady, Icon::Warning};
+    case Outcome::Updated:
+        return {kTextUpdated, Icon::Information};
+    case Outcome::VersionDiffers:
+        return {kTextVersionDiffers, Icon::Warning};
+    case Outcome::StillNotReady:
+        return {kTextStillNotReady, Icon::Warning};
     case Outcome::NotReady:
     case Outcome::CannotOpen:
-    case Outcome::NotSent: return {kTextNotReady, Icon::Warning};
-    case Outcome::NoMemory: return {kTextNoMemory, Icon::Error};
-    case Outcome::BadVersionMark: return {kTextBadVersionMark, Icon::Error};
+    case Outcome::NotSent:
+        return {kTextNotReady, Icon::Warning};
+    case Outcome::NoMemory:
+        return {kTextNoMemory, Icon::Error};
+    case Outcome::BadVersionMark:
+        return {kTextBadVersionMark, Icon::Error};
     case Outcome::BadImage:
-    case Outcome::ImageChanged: return {kTextBadFile, Icon::Error};
+    case Outcome::ImageChanged:
+        return {kTextBadFile, Icon::Error};
     case Outcome::Cancelled:
     case Outcome::NoFile:
-    case Outcome::NotOffered: break;
+    case Outcome::NotOffered:
+        break;
     }
     return {0, Icon::Information};
 }
@@ -83,13 +94,14 @@ std::string CFirmwareUpdate::RememberedFolder(const std::string& path) {
     return slash == 0 ? std::string("/") : path.substr(0, slash);
 }
 
-const std::string& CFirmwareUpdate::ReadPrinterVersion(CPrinterLink& link, const std::string& printer) {
+const std::string& CFirmwareUpdate::ReadPrinterVersion(CPrinterLink& link,
+                                                       const std::string& printer) {
     m_printerVersion = QueryFirmwareVersion(link, printer);
     return m_printerVersion;
 }
 
-CFirmwareUpdate::Outcome CFirmwareUpdate::Update(CPrinterLink& link, const std::string& printer, bool checks,
-                                                 const UpdateWaits& waits) {
+CFirmwareUpdate::Outcome CFirmwareUpdate::Update(CPrinterLink& link, const std::string& printer,
+                                                 bool checks, const UpdateWaits& waits) {
     m_lastJobBytes = 0;
     m_restartTimedOut = false;
     if (!HasFile() || !waits.busy) return Outcome::NoFile;
@@ -102,29 +114,42 @@ CFirmwareUpdate::Outcome CFirmwareUpdate::Update(CPrinterLink& link, const std::
     // still being written since it was chosen is refused with its message.
     const UpgScan now = ScanUpgFile(m_path);
     switch (now.result) {
-    case kUpgValid: break;
-    case kUpgNoMemory: return Outcome::NoMemory;
-    case kUpgBadVersionMark: return Outcome::BadVersionMark;
-    default: return now.readable ? Outcome::BadImage : Outcome::CannotOpen;
+    case kUpgValid:
+        break;
+    case kUpgNoMemory:
+        return Outcome::NoMemory;
+    case kUpgBadVersionMark:
+        return Outcome::BadVersionMark;
+    default:
+        return now.readable ? Outcome::BadImage : Outcome::CannotOpen;
     }
     if (!now.SameBytes(m_checked)) return Outcome::ImageChanged;
 
     // And once more on the very bytes that go out, in case it changes while
     // it is sent: a job whose bytes were not the ones checked is dropped
     // before it reaches the printer.
-    switch (SendFirmwareJob(printer, m_path, m_printerVersion, m_checked, m_lastJobBytes, waits.sending)) {
-    case FirmwareSend::Sent: break;
-    case FirmwareSend::CannotOpen: return Outcome::CannotOpen;
-    case FirmwareSend::NoMemory: return Outcome::NoMemory;
-    case FirmwareSend::BadImage: return Outcome::BadImage;
-    case FirmwareSend::BadVersionMark: return Outcome::BadVersionMark;
-    case FirmwareSend::Changed: return Outcome::ImageChanged;
-    case FirmwareSend::NotSent: return Outcome::NotSent;
+    switch (SendFirmwareJob(printer, m_path, m_printerVersion, m_checked, m_lastJobBytes,
+                            waits.sending)) {
+    case FirmwareSend::Sent:
+        break;
+    case FirmwareSend::CannotOpen:
+        return Outcome::CannotOpen;
+    case FirmwareSend::NoMemory:
+        return Outcome::NoMemory;
+    case FirmwareSend::BadImage:
+        return Outcome::BadImage;
+    case FirmwareSend::BadVersionMark:
+        return Outcome::BadVersionMark;
+    case FirmwareSend::Changed:
+        return Outcome::ImageChanged;
+    case FirmwareSend::NotSent:
+        return Outcome::NotSent;
     }
     if (waits.sent) waits.sent(m_lastJobBytes);
 
     switch (WaitForRestart(link, printer, *waits.busy, waits.cancellable)) {
-    case Restart::Cancelled: return Outcome::Cancelled;
+    case Restart::Cancelled:
+        return Outcome::Cancelled;
     case Restart::TimedOut: {
         m_restartTimedOut = true;
         if (waits.restartTimedOut) waits.restartTimedOut();
@@ -133,14 +158,16 @@ CFirmwareUpdate::Outcome CFirmwareUpdate::Update(CPrinterLink& link, const std::
             return Outcome::StillNotReady;
         break;
     }
-    case Restart::Back: break;
+    case Restart::Back:
+        break;
     }
 
     ReadPrinterVersion(link, printer);
     return m_printerVersion == m_fileVersion ? Outcome::Updated : Outcome::VersionDiffers;
 }
 
-CFirmwareUpdate::Restart CFirmwareUpdate::WaitForRestart(CPrinterLink& link, const std::string& printer,
+CFirmwareUpdate::Restart CFirmwareUpdate::WaitForRestart(CPrinterLink& link,
+                                                         const std::string& printer,
                                                          BusyIndicator& busy, bool cancellable) {
     Clock& clock = Clock::Current();
     busy.Begin(kTextUpdating, kRestartTimeoutMs, cancellable);

@@ -116,7 +116,8 @@ public:
     };
 
     // `checks` false (review mode): no readiness wait before the job.
-    Outcome Update(CPrinterLink& link, const std::string& printer, bool checks, const UpdateWaits& waits);
+    Outcome Update(CPrinterLink& link, const std::string& printer, bool checks,
+                   const UpdateWaits& waits);
 
     // The bytes of the last job sent (0 when none went out).
     std::uint64_t LastJobBytes() const { return m_lastJobBytes; }
@@ -125,7 +126,8 @@ public:
 
 private:
     enum class Restart { Back, TimedOut, Cancelled };
-    Restart WaitForRestart(CPrinterLink& link, const std::string& printer, BusyIndicator& busy, bool cancellable);
+    Restart WaitForRestart(CPrinterLink& link, const std::string& printer, BusyIndicator& busy,
+                           bool cancellable);
 
     std::string m_path;
     std::string m_fileVersion;

@@ -60,9 +60,12 @@ QPushButton* MakeButton(QWidget* parent, int id) {
 
 MessageIcon IconOf(CFirmwareUpdate::Icon icon) {
     switch (icon) {
-    case CFirmwareUpdate::Icon::Warning: return MessageIcon::Warning;
-    case CFirmwareUpdate::Icon::Error: return MessageIcon::Error;
-    case CFirmwareUpdate::Icon::Information: break;
+    case CFirmwareUpdate::Icon::Warning:
+        return MessageIcon::Warning;
+    case CFirmwareUpdate::Icon::Error:
+        return MessageIcon::Error;
+    case CFirmwareUpdate::Icon::Information:
+        break;
     }
     return MessageIcon::Information;
 }
@@ -124,8 +127,8 @@ CFirmwareUpdatePage::CFirmwareUpdatePage(CMainWindow* mainWindow) : CPage(kPageI
     group->lower();
 
     // The value fields are named by their labels for assistive technology.
-    for (QWidget* w : std::initializer_list<QWidget*>{fileNameLabel, group, printerLabel, fileLabel, m_browse,
-                                                      m_update, m_help})
+    for (QWidget* w : std::initializer_list<QWidget*>{fileNameLabel, group, printerLabel, fileLabel,
+                                                      m_browse, m_update, m_help})
         w->setAccessibleName(ControlText(w));
     m_fileName->setAccessibleName(fileNameLabel->text());
     m_printerVersion->setAccessibleName(printerLabel->text());
@@ -147,7 +150,8 @@ bool CFirmwareUpdatePage::OnPageShow() {
     {
         WaitCursor cursor;
         CBusyDialogIndicator busy;
-        busy.Begin(CFirmwareUpdate::kTextBusyCaption, CFirmwareUpdate::kVersionBusyTimeoutMs, false);
+        busy.Begin(CFirmwareUpdate::kTextBusyCaption, CFirmwareUpdate::kVersionBusyTimeoutMs,
+                   false);
         busy.Poll();
         CPrinterLink link(ShellApp::BidiLibrary());
         m_logic.ReadPrinterVersion(link, ShellApp::SelectedPrinter());
@@ -166,8 +170,9 @@ bool CFirmwareUpdatePage::OnPageShow() {
 
 void CFirmwareUpdatePage::ShowVersions() {
     const std::string& version = m_logic.PrinterVersion();
-    m_printerVersion->setText(version.empty() ? ShellApp::Text(CFirmwareUpdate::kTextUnknownVersion)
-                                              : QString::fromLatin1(version.data(), qsizetype(version.size())));
+    m_printerVersion->setText(version.empty()
+                                  ? ShellApp::Text(CFirmwareUpdate::kTextUnknownVersion)
+                                  : QString::fromLatin1(version.data(), qsizetype(version.size())));
     ApplyDecision();
 }
 
@@ -192,8 +197,9 @@ void CFirmwareUpdatePage::Browse() {
     const QString path = ChooseOpenFile(MainWindow(), request);
     if (path.isEmpty() || !OpenFile(path)) return;
     // The chosen file's folder; the root folder when the file lies there.
-    key.WriteString(ModelKey(), kFolderValue,
-                    CFirmwareUpdate::RememberedFolder(QFileInfo(path).absoluteFilePath().toStdString()));
+    key.WriteString(
+        ModelKey(), kFolderValue,
+        CFirmwareUpdate::RememberedFolder(QFileInfo(path).absoluteFilePath().toStdString()));
 }
 
 bool CFirmwareUpdatePage::OpenFile(const QString& path) {
@@ -241,7 +247,8 @@ void CFirmwareUpdatePage::RunUpdate() {
 }
 
 void CFirmwareUpdatePage::ShowMessageOf(const CFirmwareUpdate::Message& message) {
-    ShowMessage(ShellApp::Text(message.text), IconOf(message.icon), MessageButtons::Ok, MainWindow());
+    ShowMessage(ShellApp::Text(message.text), IconOf(message.icon), MessageButtons::Ok,
+                MainWindow());
 }
 
 void CFirmwareUpdatePage::paintEvent(QPaintEvent* event) {
@@ -249,7 +256,9 @@ void CFirmwareUpdatePage::paintEvent(QPaintEvent* event) {
     if (m_status < 0) return;
     QPainter painter(this);
     painter.setFont(ShellApp::Font(m_status));
-    painter.setPen(m_status == kStatusPrinterNewer ? QColor(Qt::red) : palette().color(QPalette::WindowText));
+    painter.setPen(m_status == kStatusPrinterNewer ? QColor(Qt::red)
+                                                   : palette().color(QPalette::WindowText));
     const QRect rect(QPoint(kStatusLeft, kStatusTop), QPoint(kStatusRight - 1, kStatusBottom - 1));
-    painter.drawText(rect, Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, ShellApp::Text(m_status));
+    painter.drawText(rect, Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine,
+                     ShellApp::Text(m_status));
 }

@@ -32,12 +32,14 @@ void CUpgScanner::Feed(const std::uint8_t* data, std::size_t length) {
     // The header is kept; the checksum counts the bytes after it.
     std::size_t at = 0;
     if (m_size < kHeaderSize) {
-        const std::size_t take = std::min<std::size_t>(length, kHeaderSize - static_cast<std::size_t>(m_size));
+        const std::size_t take =
+            std::min<std::size_t>(length, kHeaderSize - static_cast<std::size_t>(m_size));
         std::memcpy(m_header + m_size, data, take);
         at = take;
     }
     std::uint32_t sum = m_sum;
-    for (std::size_t i = at; i < length; ++i) sum += data[i];
+    for (std::size_t i = at; i < length; ++i)
+        sum += data[i];
     m_sum = sum;
     m_size += length;
 

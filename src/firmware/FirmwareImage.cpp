@@ -35,8 +35,10 @@ UpgScan ScanUpgFile(const std::string& path) {
     UpgScan scan;
     CRegularFileReader reader;
     switch (reader.Open(path, kUpgMaxFileBytes)) {
-    case RegularFile::Result::Ok: break;
-    default: return scan;
+    case RegularFile::Result::Ok:
+        break;
+    default:
+        return scan;
     }
     std::vector<std::uint8_t> chunk;
     try {
@@ -95,7 +97,8 @@ int BuildFirmwareJobHead(std::uint8_t* out, std::size_t room, const std::string&
 
 std::string FirmwareVersionFromReply(int result, const std::uint8_t* reply, int size) {
     std::string version;
-    if (result < 1 || !ReplyValue(reply, std::min(result, size), kReplyPrefixVI, version)) return {};
+    if (result < 1 || !ReplyValue(reply, std::min(result, size), kReplyPrefixVI, version))
+        return {};
     return version;
 }
 
@@ -103,7 +106,7 @@ std::string QueryFirmwareVersion(CPrinterLink& link, const std::string& printer)
     std::uint8_t query[16];
     const int length = BuildQueryVI(query, sizeof query);
     std::uint8_t reply[CPrinterLink::kReplySize] = {};
-    const int result =
-        link.SendReceive(printer, query, length, reply, sizeof reply, CPrinterLink::kReplyTimeoutMs);
+    const int result = link.SendReceive(printer, query, length, reply, sizeof reply,
+                                        CPrinterLink::kReplyTimeoutMs);
     return FirmwareVersionFromReply(result, reply, sizeof reply);
 }

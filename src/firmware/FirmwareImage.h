@@ -31,7 +31,9 @@ struct UpgScan {
     std::uint64_t digest = 0;
     bool readable = false; // false: the file could not be opened or read whole
     // True when `other` holds the very bytes this scan checked.
-    bool SameBytes(const UpgScan& other) const { return size == other.size && digest == other.digest; }
+    bool SameBytes(const UpgScan& other) const {
+        return size == other.size && digest == other.digest;
+    }
 };
 
 // Checks an image held in memory, in this order: length, checksum, version

@@ -7,15 +7,19 @@
 #include <new>
 #include <vector>
 
-FirmwareSend SendFirmwareJob(const std::string& printer, const std::string& path, const std::string& printerVersion,
-                             const UpgScan& checked, std::uint64_t& jobBytes,
+FirmwareSend SendFirmwareJob(const std::string& printer, const std::string& path,
+                             const std::string& printerVersion, const UpgScan& checked,
+                             std::uint64_t& jobBytes,
                              const std::function<void(std::uint64_t)>& sending) {
     jobBytes = 0;
     CRegularFileReader reader;
     switch (reader.Open(path, kUpgMaxFileBytes)) {
-    case RegularFile::Result::Ok: break;
-    case RegularFile::Result::TooLarge: return FirmwareSend::BadImage;
-    default: return FirmwareSend::CannotOpen;
+    case RegularFile::Result::Ok:
+        break;
+    case RegularFile::Result::TooLarge:
+        return FirmwareSend::BadImage;
+    default:
+        return FirmwareSend::CannotOpen;
     }
     std::vector<std::uint8_t> chunk;
     try {
@@ -28,13 +32,15 @@ FirmwareSend SendFirmwareJob(const std::string& printer, const std::string& path
     const int headLength = BuildFirmwareJobHead(head, sizeof head, printerVersion);
     if (sending) sending(static_cast<std::uint64_t>(headLength) + checked.size);
     CRawJobStream job;
-    if (!job.Start(printer) || !job.Write(head, static_cast<std::size_t>(headLength))) return FirmwareSend::NotSent;
+    if (!job.Start(printer) || !job.Write(head, static_cast<std::size_t>(headLength)))
+        return FirmwareSend::NotSent;
 
     CUpgScanner scanner;
     for (;;) {
         std::size_t got = 0;
         const RegularFile::Result read = reader.Next(chunk.data(), chunk.size(), got);
-        if (read == RegularFile::Result::TooLarge) return FirmwareSend::BadImage; // the job is dropped
+        if (read == RegularFile::Result::TooLarge)
+            return FirmwareSend::BadImage; // the job is dropped
         if (read != RegularFile::Result::Ok) return FirmwareSend::CannotOpen;
         if (got == 0) break;
         scanner.Feed(chunk.data(), got);
@@ -45,9 +51,12 @@ FirmwareSend SendFirmwareJob(const std::string& printer, const std::string& path
 
     std::string version;
     switch (scanner.Result(version)) {
-    case kUpgValid: break;
-    case kUpgBadVersionMark: return FirmwareSend::BadVersionMark;
-    default: return FirmwareSend::BadImage;
+    case kUpgValid:
+        break;
+    case kUpgBadVersionMark:
+        return FirmwareSend::BadVersionMark;
+    default:
+        return FirmwareSend::BadImage;
     }
     UpgScan sent;
     sent.size = scanner.Size();

@@ -24,6 +24,7 @@ enum class FirmwareSend {
 // image checks and are the bytes `checked` describes; otherwise the spooler
 // drops the job and nothing of it reaches the printer. `sending` hears the
 // job's size before the first byte goes; `jobBytes` is what was handed over.
-FirmwareSend SendFirmwareJob(const std::string& printer, const std::string& path, const std::string& printerVersion,
-                             const UpgScan& checked, std::uint64_t& jobBytes,
+FirmwareSend SendFirmwareJob(const std::string& printer, const std::string& path,
+                             const std::string& printerVersion, const UpgScan& checked,
+                             std::uint64_t& jobBytes,
                              const std::function<void(std::uint64_t)>& sending = {});

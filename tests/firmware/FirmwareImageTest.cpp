@@ -1,16 +1,15 @@
 // Firmware image checks, versions and the job head: each rejection in its
 // order on small generated files, the version mark, the comparison of
 // versions, the fill block rule byte for byte, and the version reply.
+#include "firmware/FirmwareImage.h"
+
 #include "SpecialFiles.h"
 #include "TestFiles.h"
 #include "UpgImages.h"
 #include "firmware/CUpgScanner.h"
-#include "firmware/FirmwareImage.h"
-
-#include <gtest/gtest.h>
 
 #include <filesystem>
-
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 namespace {
@@ -69,12 +68,14 @@ TEST(UpgChecks, EachRejectionInItsOrder) {
     for (const CheckCase& c : CheckCases()) {
         SCOPED_TRACE(c.name);
         std::string version = "unchanged";
-        EXPECT_EQ(CheckUpgImage(reinterpret_cast<const std::uint8_t*>(c.image.data()), c.image.size(), version),
+        EXPECT_EQ(CheckUpgImage(reinterpret_cast<const std::uint8_t*>(c.image.data()),
+                                c.image.size(), version),
                   c.result);
         EXPECT_EQ(version, c.result == kUpgValid ? c.version : "unchanged");
         // The same verdict from the file.
         version = "unchanged";
-        EXPECT_EQ(ReadUpgHeader(dir.write(std::string(c.name) + ".UPG", c.image), version), c.result);
+        EXPECT_EQ(ReadUpgHeader(dir.write(std::string(c.name) + ".UPG", c.image), version),
+                  c.result);
         EXPECT_EQ(version, c.result == kUpgValid ? c.version : "unchanged");
     }
 }
@@ -87,10 +88,13 @@ TEST(UpgChecks, TheChecksumWrapsAtThirtyTwoBits) {
     const std::uint64_t wide = 0xFFull * 16843010ull;
     ASSERT_GT(wide, 0xFFFFFFFFull);
     std::string version;
-    EXPECT_EQ(CheckUpgImage(reinterpret_cast<const std::uint8_t*>(image.data()), image.size(), version), kUpgValid);
+    EXPECT_EQ(
+        CheckUpgImage(reinterpret_cast<const std::uint8_t*>(image.data()), image.size(), version),
+        kUpgValid);
     upg::PutLe32(image, 12, static_cast<std::uint32_t>(wide >> 32)); // the carry is not part of it
-    EXPECT_EQ(CheckUpgImage(reinterpret_cast<const std::uint8_t*>(image.data()), image.size(), version),
-              kUpgCorrupt);
+    EXPECT_EQ(
+        CheckUpgImage(reinterpret_cast<const std::uint8_t*>(image.data()), image.size(), version),
+        kUpgCorrupt);
 }
 
 TEST(UpgChecks, FilesThatCannotBeReadAreCorrupt) {
@@ -102,7 +106,8 @@ TEST(UpgChecks, FilesThatCannotBeReadAreCorrupt) {
     // A FIFO is refused at once instead of waiting for a writer.
     LateWriterFifo fifo(dir.file("fifo.UPG"));
     ASSERT_TRUE(fifo.Made());
-    EXPECT_LT(ElapsedMs([&] { EXPECT_EQ(ReadUpgHeader(fifo.Path(), version), kUpgCorrupt); }), 1000);
+    EXPECT_LT(ElapsedMs([&] { EXPECT_EQ(ReadUpgHeader(fifo.Path(), version), kUpgCorrupt); }),
+              1000);
     // Larger than any image can be (a sparse file: nothing is read).
     const std::string huge = dir.write("huge.UPG", "");
     ASSERT_EQ(truncate(huge.c_str(), static_cast<off_t>(kUpgMaxFileBytes + 1)), 0);
@@ -222,7 +227,10 @@ TEST(FirmwareVersionReply, TheTextAfterVI00UpToTheFirstSemicolon) {
         {"SN:01;VI:00I02010;", 18, ""}, // cut at the first ';'
         {"VI:00I02010;", 0, ""},
         {"VI:00I02010;", -6, ""},
-        {std::string("VI:00I0\0" "2010;", 12), 12, "I0"},
+        {std::string("VI:00I0\0"
+                     "2010;",
+                     12),
+         12, "I0"},
         {"VI:00I02010;", 8, "I02"}, // only the bytes received
         {"", 0, ""},
     };

@@ -87,7 +87,9 @@ protected:
     }
     void Version(const std::string& v) { fake.PushReceive("VI:00" + v + ";"); }
     void Status(const Bytes& fields) { fake.PushStatus(StatusReply(fields)); }
-    std::string Image(const std::string& name, const std::string& bytes) { return dir.write(name, bytes); }
+    std::string Image(const std::string& name, const std::string& bytes) {
+        return dir.write(name, bytes);
+    }
     void Choose(const std::string& path) {
         dialogs.Script(QString::fromStdString(path));
         page->BrowseButton()->click();
@@ -142,11 +144,11 @@ TEST_F(FirmwarePage, ControlsCarryTheirTextsFontsAndNames) {
         int text;
     };
     const Row rows[] = {
-        {1059, QRect(22, 26, 106, 19), 70002},  {1060, QRect(137, 26, 293, 17), -1},
-        {1001, QRect(455, 24, 92, 23), 70101},  {1061, QRect(53, 77, 377, 150), 70003},
+        {1059, QRect(22, 26, 106, 19), 70002},   {1060, QRect(137, 26, 293, 17), -1},
+        {1001, QRect(455, 24, 92, 23), 70101},   {1061, QRect(53, 77, 377, 150), 70003},
         {1062, QRect(117, 100, 273, 14), 70004}, {1064, QRect(180, 124, 210, 13), -1},
         {1063, QRect(117, 161, 273, 14), 70005}, {1065, QRect(180, 185, 210, 13), -1},
-        {1066, QRect(455, 153, 92, 21), 70102}, {1003, QRect(11, 245, 113, 22), 70100},
+        {1066, QRect(455, 153, 92, 21), 70102},  {1003, QRect(11, 245, 113, 22), 70100},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.id);
@@ -265,7 +267,8 @@ TEST_P(FirmwarePageUpdate, EachOutcomeShowsItsMessages) {
     ASSERT_TRUE(page->UpdateButton()->isEnabled());
     messages.Clear();
     Status(kReady);
-    for (const Bytes& s : c.statuses) Status(s);
+    for (const Bytes& s : c.statuses)
+        Status(s);
     if (*c.versionAfter) Version(c.versionAfter);
     const std::int64_t start = clock.TickMs();
     page->UpdateButton()->click();
@@ -287,7 +290,8 @@ INSTANTIATE_TEST_SUITE_P(
         UpdateCase{"other_version", {kReady}, "I02010", {"70905/warning"}, 7, "I02010"},
         UpdateCase{"no_version_after", {kReady}, "", {"70905/warning"}, 7, ""},
         // Never back within 150 s and not ready afterwards: page 0.
-        UpdateCase{"still_not_ready", {kBusy}, "", {"70904/warning", "70906/warning"}, 0, "I02010"}),
+        UpdateCase{
+            "still_not_ready", {kBusy}, "", {"70904/warning", "70906/warning"}, 0, "I02010"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(FirmwarePage, ThePrinterBackAfterTheTimeOutStillGetsTheVersionCompared) {
@@ -351,8 +355,9 @@ TEST_F(FirmwarePage, TheKeyboardReachesEveryButtonInOrder) {
 TEST_F(FirmwarePage, ReviewModeShowsEveryMessage) {
     app->SetMode(CPlotcareApp::kModeReview);
     Show("");
-    EXPECT_EQ(Shown(), (std::vector<std::string>{"70900/warning", "70902/error", "70901/error", "70904/warning",
-                                                 "70906/warning", "70903/information", "70905/warning"}));
+    EXPECT_EQ(Shown(), (std::vector<std::string>{"70900/warning", "70902/error", "70901/error",
+                                                 "70904/warning", "70906/warning",
+                                                 "70903/information", "70905/warning"}));
     EXPECT_EQ(page->PrinterVersionField()->text(), app->GetText(70009));
 }
 

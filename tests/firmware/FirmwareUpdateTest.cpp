@@ -14,11 +14,10 @@
 #include "maintenance/BusyIndicator.h"
 #include "platform/Clock.h"
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -54,7 +53,8 @@ public:
         return m_state;
     }
     int State() const override {
-        if (m_state == kRunning && Clock::Current().TickMs() - m_start >= m_timeout) return kTimedOut;
+        if (m_state == kRunning && Clock::Current().TickMs() - m_start >= m_timeout)
+            return kTimedOut;
         return m_state;
     }
     void End() override { ++ended; }
@@ -90,11 +90,15 @@ protected:
         ASSERT_EQ(logic.ChooseFile(path), kUpgValid);
         logic.SetPrinterVersion("I02010");
         waits.busy = &busy;
-        waits.restartTimedOut = [this] { events.push_back("timed out at " + std::to_string(Elapsed())); };
+        waits.restartTimedOut = [this] {
+            events.push_back("timed out at " + std::to_string(Elapsed()));
+        };
         start = clock.TickMs();
     }
 
-    void Status(const Bytes& fields, int result = 0) { fake.PushStatus(StatusReply(fields), result); }
+    void Status(const Bytes& fields, int result = 0) {
+        fake.PushStatus(StatusReply(fields), result);
+    }
     void Version(const std::string& v) { fake.PushReceive("VI:00" + v + ";"); }
     std::int64_t Elapsed() { return clock.TickMs() - start; }
     Outcome Update(bool checks = true) {
@@ -107,7 +111,8 @@ protected:
         return job;
     }
     static std::string FillAndHeader() {
-        return std::string(16384, '\x11') + std::string("\x1B\x7D\x01\x05\x00\x61\x02\x70\x8F\x38", 10);
+        return std::string(16384, '\x11') +
+               std::string("\x1B\x7D\x01\x05\x00\x61\x02\x70\x8F\x38", 10);
     }
 
     FakeClock clock;
@@ -398,7 +403,8 @@ TEST_F(FirmwareUpdate, ABadFileLeavesTheEarlierChoiceInPlace) {
     std::string off = image;
     upg::PutLe32(off, 12, upg::Sum(off) + 1);
     EXPECT_EQ(logic.ChooseFile(dir.write("fw/OFF.UPG", off)), kUpgCorrupt);
-    EXPECT_EQ(logic.ChooseFile(dir.write("fw/MARK.UPG", upg::Make("Z03000", 5))), kUpgBadVersionMark);
+    EXPECT_EQ(logic.ChooseFile(dir.write("fw/MARK.UPG", upg::Make("Z03000", 5))),
+              kUpgBadVersionMark);
     EXPECT_EQ(logic.FilePath(), path);
     EXPECT_EQ(logic.FileVersion(), "I03010");
     EXPECT_EQ(CFirmwareUpdate::MessageForCheck(kUpgCorrupt).text, 70902);

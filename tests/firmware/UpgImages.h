@@ -8,12 +8,14 @@
 namespace upg {
 
 inline void PutLe32(std::string& image, std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) image[at + static_cast<std::size_t>(i)] = static_cast<char>((v >> (8 * i)) & 0xFF);
+    for (int i = 0; i < 4; ++i)
+        image[at + static_cast<std::size_t>(i)] = static_cast<char>((v >> (8 * i)) & 0xFF);
 }
 
 inline std::uint32_t Sum(const std::string& image) {
     std::uint32_t sum = 0;
-    for (std::size_t i = 32; i < image.size(); ++i) sum += static_cast<std::uint8_t>(image[i]);
+    for (std::size_t i = 32; i < image.size(); ++i)
+        sum += static_cast<std::uint8_t>(image[i]);
     return sum;
 }
 
@@ -21,7 +23,8 @@ inline std::uint32_t Sum(const std::string& image) {
 // version text `version` (six characters).
 inline std::string Make(const std::string& version, std::size_t dataSize, unsigned seed = 1) {
     std::string image(32 + dataSize, '\0');
-    for (std::size_t i = 0; i < 8; ++i) image[i] = static_cast<char>(0xA0 + i);
+    for (std::size_t i = 0; i < 8; ++i)
+        image[i] = static_cast<char>(0xA0 + i);
     std::uint32_t x = seed * 2654435761u + 12345;
     for (std::size_t i = 32; i < image.size(); ++i) {
         x = x * 1103515245u + 12345u;

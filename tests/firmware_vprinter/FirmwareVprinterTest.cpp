@@ -15,7 +15,6 @@
 #include "platform/FileDialogs.h"
 
 #include <QLabel>
-
 #include <sstream>
 #include <thread>
 
@@ -38,7 +37,8 @@ std::string JobLine(std::size_t bytes) {
     return "job " + std::to_string(bytes) + " bytes";
 }
 
-class FirmwareVprinter : public VprinterPageTest, public ::testing::WithParamInterface<const char*> {
+class FirmwareVprinter : public VprinterPageTest,
+                         public ::testing::WithParamInterface<const char*> {
 protected:
     FirmwareVprinter() : VprinterPageTest("FirmwareNet", "FirmwareLocal") {}
     void SetUp() override {
@@ -119,7 +119,8 @@ TEST_P(FirmwareVprinterBoot, APrinterAtI00000ReceivesTheImageWithoutTheFillBlock
     EXPECT_EQ(control.Get("firmware"), "I02010");
 }
 
-INSTANTIATE_TEST_SUITE_P(Channels, FirmwareVprinter, ::testing::Values("FirmwareNet", "FirmwareLocal"),
+INSTANTIATE_TEST_SUITE_P(Channels, FirmwareVprinter,
+                         ::testing::Values("FirmwareNet", "FirmwareLocal"),
                          [](const auto& info) { return std::string(info.param); });
 
 // A printer that hangs after taking the image: the restart wait times out
@@ -179,7 +180,8 @@ protected:
     int Run(const std::string& command) {
         std::vector<std::string> args{"--json", "--settings", OutputDir()};
         std::istringstream words(command);
-        for (std::string w; words >> w;) args.push_back(w);
+        for (std::string w; words >> w;)
+            args.push_back(w);
         out.str({});
         err.str({});
         return cli::Run(args, out, err);
@@ -204,8 +206,9 @@ TEST_P(FirmwareCliVprinter, CheckAndUpdateEndInTheirExitCodes) {
     const std::string bad = dir.write("BAD.UPG", spoiled);
 
     EXPECT_EQ(Run("fw-check " + good + " " + queue), 0) << out.str() << err.str();
-    EXPECT_TRUE(Has("\"fileVersion\":\"I03010\",\"printerVersion\":\"I02010\",\"comparison\":\"file-newer\","
-                    "\"updateOffered\":true"))
+    EXPECT_TRUE(Has(
+        "\"fileVersion\":\"I03010\",\"printerVersion\":\"I02010\",\"comparison\":\"file-newer\","
+        "\"updateOffered\":true"))
         << out.str();
     EXPECT_EQ(Run("fw-check " + bad), 5) << out.str();
     EXPECT_TRUE(Has("\"outcome\":\"corrupt\"")) << out.str();

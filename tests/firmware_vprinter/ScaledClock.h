@@ -13,12 +13,15 @@ public:
     explicit ScaledClock(double scale) : m_scale(scale), m_origin(m_real.TickMs()) {}
 
     std::int64_t TickMs() override {
-        return m_origin + static_cast<std::int64_t>(static_cast<double>(m_real.TickMs() - m_origin) / m_scale);
+        return m_origin +
+               static_cast<std::int64_t>(static_cast<double>(m_real.TickMs() - m_origin) / m_scale);
     }
     bool Wait(int ms, const StopFn& stop = {}) override { return m_real.Wait(Real(ms), stop); }
     void Sleep(int ms) override { m_real.Sleep(Real(ms)); }
     void DispatchPending() override { m_real.DispatchPending(); }
-    int StartTimer(int periodMs, TimerFn fn) override { return m_real.StartTimer(Real(periodMs), std::move(fn)); }
+    int StartTimer(int periodMs, TimerFn fn) override {
+        return m_real.StartTimer(Real(periodMs), std::move(fn));
+    }
     void StopTimer(int id) override { m_real.StopTimer(id); }
 
     class Scope {
