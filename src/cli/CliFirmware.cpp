@@ -160,8 +160,8 @@ int FwUpdate(Context& c) {
     waits.cancellable = true; // Ctrl-C ends the restart wait; the image is sent by then
     waits.afterTimeout = &afterTimeout;
     waits.sending = [&](std::size_t bytes) {
-        c.err << "plotcare-cli: sending the firmware image " << logic.FileVersion() << " to \""
-              << Escaped(s.printer.name) << "\" (" << Bytes(bytes) << ")\n";
+        c.err << "plotcare-cli: sending the firmware image " << Escaped(logic.FileVersion())
+              << " to \"" << Escaped(s.printer.name) << "\" (" << Bytes(bytes) << ")\n";
     };
     waits.sent = [&](std::size_t) {
         c.err << "plotcare-cli: sent; waiting for the printer to restart\n";

@@ -9,6 +9,7 @@
 #include "UpgImages.h"
 #include "cli/CliCommands.h"
 #include "comm/CPrinterLink.h"
+#include "comm/RawJob.h"
 #include "firmware/CFirmwareUpdate.h"
 #include "firmware/CFirmwareUpdatePage.h"
 #include "maintenance/BusyIndicator.h"
@@ -258,6 +259,21 @@ TEST_P(FirmwareCliVprinter, AnImageChangedWhileItIsSentNeverReachesThePrinter) {
     EXPECT_EQ(control.Get("jobs-received"), jobs);
     EXPECT_FALSE(Logged(control, "job "));
     EXPECT_EQ(control.Get("firmware"), "I02010");
+}
+
+// What plotcare never sends, sent anyway: the printer's own checks refuse
+// a bad image and it stays as it was.
+TEST_P(FirmwareCliVprinter, ThePrinterRefusesABadImageByItsOwnChecks) {
+    const CVPrinterClient& control = *printer->control;
+    std::string image = upg::Make("I03010", 2000);
+    image[40] = static_cast<char>(image[40] + 1); // checksum off
+    std::vector<std::uint8_t> job(kFirmwareJobHeadRoom);
+    job.resize(static_cast<std::size_t>(BuildFirmwareJobHead(job.data(), job.size(), "I02010")));
+    job.insert(job.end(), image.begin(), image.end());
+    ASSERT_EQ(SendRawJob(GetParam(), job.data(), job.size()), 0);
+    ASSERT_TRUE(Eventually([&] { return Logged(control, "firmware rejected"); }));
+    EXPECT_EQ(control.Get("firmware"), "I02010");
+    EXPECT_EQ(control.Get("state"), "ready");
 }
 
 INSTANTIATE_TEST_SUITE_P(Network, FirmwareCliVprinter, ::testing::Values("FirmwareNet"),
