@@ -3,6 +3,7 @@
 #include "app/CMainMenuPage.h"
 #include "app/CMainWindow.h"
 #include "app/CPlaceholderPage.h"
+#include "firmware/CFirmwareUpdatePage.h"
 #include "maintenance/CAutoAdjustmentPage.h"
 #include "maintenance/CManualAlignmentPage.h"
 #include "maintenance/CNozzleCleaningPage.h"
@@ -16,8 +17,8 @@ CPage* CreatePage(int index, CMainWindow* owner) {
     case 3:
     case 4:
     case 5:
-    case 6:
-    case 7: return new CPlaceholderPage(index, owner, customFilePage ? 393 : 332);
+    case 6: return new CPlaceholderPage(index, owner, customFilePage ? 393 : 332);
+    case 7: return new CFirmwareUpdatePage(owner);
     case 8: return new CManualAlignmentPage(CManualAlignment::Direction::Bidirectional, owner);
     case 9: return new CManualAlignmentPage(CManualAlignment::Direction::Unidirectional, owner);
     default: return nullptr;

@@ -5,6 +5,7 @@
 #include "cli/CliCustomFile.h"
 #include "cli/CliContext.h"
 #include "cli/CliCustomSlots.h"
+#include "cli/CliFirmware.h"
 #include "cli/CliManualAlign.h"
 #include "cli/CliNozzleCleaning.h"
 #include "comm/CDriverSettingsLibrary.h"
@@ -73,6 +74,12 @@ const Command kCommands[] = {
      "                             (a custom file entry, by number or name) [--name NAME]",
      2, 2,
      {"--from", "--name"}, Register},
+    {"fw-check", "fw-check FILE [PRINTER]",
+     "checks a firmware image (exit 5 when it fails); with a printer, compares their versions", 1, 2, {},
+     FwCheck},
+    {"fw-update", "fw-update PRINTER FILE",
+     "updates the printer's firmware from the image and waits for its restart (Ctrl-C stops waiting)", 2, 2, {},
+     FwUpdate},
     {"zmd", "zmd list|show|save FILE ...",
      "custom files: list FILE; show FILE ENTRY; save FILE --from FILE.json --name NAME [--overwrite];\n"
      "                             the model: [--printer PRINTER | --model MODEL] (default Corvan Max 7100)",

@@ -14,6 +14,7 @@
 #include "custompaper/CDigitEdit.h"
 #include "custompaper/CMediaTable.h"
 #include "custompaper/COwnerDrawCombo.h"
+#include "firmware/CFirmwareUpdatePage.h"
 #include "maintenance/CAutoAdjustment.h"
 #include "maintenance/CAutoAdjustmentPage.h"
 #include "maintenance/CManualAlignmentPage.h"
@@ -32,11 +33,30 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QPainter>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTextStream>
 
 #include <cstdio>
 
 namespace {
+
+// A small valid firmware image with the given six-character version.
+QByteArray FirmwareImage(const char* version) {
+    QByteArray image(32 + 64, '\0');
+    std::uint32_t sum = 0;
+    for (int i = 32; i < image.size(); ++i) {
+        image[i] = static_cast<char>(i * 7);
+        sum += static_cast<std::uint8_t>(image[i]);
+    }
+    const std::uint32_t length = 64;
+    for (int i = 0; i < 4; ++i) {
+        image[8 + i] = static_cast<char>((length >> (8 * i)) & 0xFF);
+        image[12 + i] = static_cast<char>((sum >> (8 * i)) & 0xFF);
+    }
+    image.replace(16, 6, version);
+    return image;
+}
 
 bool Save(const QPixmap& picture, const QDir& dir, const QString& name) {
     const QString path = dir.filePath(name);
@@ -225,6 +245,22 @@ int main(int argc, char** argv) {
                 ok &= Save(WithWindowOver(window, busy.Dialog().Window(), true), out,
                            QStringLiteral("page1-busy.png"));
                 busy.End();
+            }
+        }
+        // The firmware update page with an image older than the printer's
+        // firmware: the status text in red, Update disabled.
+        window.ShowPage(CFirmwareUpdatePage::kPageIndex);
+        if (auto* page = dynamic_cast<CFirmwareUpdatePage*>(window.Page(CFirmwareUpdatePage::kPageIndex))) {
+            QTemporaryDir temp;
+            QFile file(temp.filePath(QStringLiteral("CM7100_I00302.UPG")));
+            if (temp.isValid() && file.open(QIODevice::WriteOnly) && file.write(FirmwareImage("I00302")) == 96) {
+                file.close();
+                page->ShowPrinterVersion("I00203");
+                page->OpenFile(file.fileName());
+                QApplication::processEvents();
+                ok &= Save(window.grab(), out, QStringLiteral("page7-older.png"));
+            } else {
+                ok = false;
             }
         }
         window.ShowPage(0);

@@ -88,6 +88,19 @@ TEST_P(Screens, EveryWindowRendersAtItsSize) {
             for (int x = 0; x < over.width(); x += 4) changed += over.pixel(x, y) != adjustment.pixel(x, y);
         EXPECT_GT(changed, 1000);
     }
+    // The firmware update page at its height, and with an image older than
+    // the printer's firmware: its status text in red left of the file version.
+    const QImage firmware = load("page7.png");
+    EXPECT_EQ(firmware.height(), menuBar + 66 + 278);
+    const QImage older = load("page7-older.png");
+    ASSERT_EQ(older.size(), firmware.size());
+    int red = 0;
+    for (int y = menuBar + 66 + 183; y < menuBar + 66 + 200; ++y)
+        for (int x = 60; x < 170; ++x) {
+            const QColor c = older.pixelColor(x, y);
+            red += c.red() > 180 && c.green() < 90 && c.blue() < 90;
+        }
+    EXPECT_GT(red, 20);
     for (const char* name : {"splash.png", "about.png"}) {
         SCOPED_TRACE(name);
         const QImage picture = load(name);
