@@ -3,6 +3,7 @@
 #include "app/CPlotcareApp.h"
 #include "cli/CliAutoAdjust.h"
 #include "cli/CliContext.h"
+#include "cli/CliCustomSlots.h"
 #include "cli/CliManualAlign.h"
 #include "cli/CliNozzleCleaning.h"
 #include "comm/CDriverSettingsLibrary.h"
@@ -62,6 +63,13 @@ const Command kCommands[] = {
      "                             print|save ITEM... (ITEM: R, R=V,V,... or R.C=V; rows 1-4, values 1-9);\n"
      "                             restore: back to the values the printer keeps",
      2, -1, {"--direction", "--media", "--thickness", "--platen"}, Align},
+    {"slots", "slots PRINTER [--json]", "the ten custom paper slots: number, name, registered", 1, 1, {}, Slots},
+    {"slot", "slot PRINTER N [--json]", "all settings of custom paper slot N (1-10)", 2, 2, {}, Slot},
+    {"call", "call PRINTER N|standard", "makes slot N (or the standard setting) the active paper setting", 2, 2, {},
+     Call},
+    {"register", "register PRINTER N ...",
+     "writes slot N: --from FILE.json (the layout \"slot --json\" prints) [--name NAME]", 2, 2,
+     {"--from", "--name"}, Register},
 };
 
 void Usage(std::ostream& s) {
