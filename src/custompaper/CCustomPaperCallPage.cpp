@@ -53,9 +53,9 @@ std::vector<ControlRow> ControlRows() {
     };
     for (int r = 0; r < Call::kRowCount; ++r) {
         const int top = kFirstRowTop + r * kRowStep;
-        rows.push_back({Page::kRowLabelBase + r, {40, top, 246, top + kRowHeight}, Call::kRowLabels[r]});
-        rows.push_back({Page::kRowColonBase + r, {248, top, 256, top + kRowHeight}, -1});
-        rows.push_back({Page::kRowValueBase + r, {262, top, 570, top + kRowHeight}, -1});
+        rows.push_back({Page::kRowLabelBase + r, {40, top, 214, top + kRowHeight}, Call::kRowLabels[r]});
+        rows.push_back({Page::kRowColonBase + r, {216, top, 224, top + kRowHeight}, -1});
+        rows.push_back({Page::kRowValueBase + r, {230, top, 570, top + kRowHeight}, -1});
     }
     return rows;
 }

@@ -468,6 +468,7 @@ TEST_F(CallPage, ControlsCarryTheirTextsNamesAndPlaces) {
         EXPECT_TRUE(control->isVisible());
         EXPECT_EQ(ControlText(control), app->GetText(r.text));
         EXPECT_EQ(control->font(), app->GetFont(r.text));
+        EXPECT_LE(control->sizeHint().width(), control->width()) << "text cut off";
     }
     EXPECT_EQ(page->Selector()->accessibleName(), "Custom Paper");
     EXPECT_EQ(page->CallButton()->accessibleName(), app->GetText(40101));
