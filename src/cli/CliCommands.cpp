@@ -2,6 +2,7 @@
 
 #include "app/CPlotcareApp.h"
 #include "cli/CliAutoAdjust.h"
+#include "cli/CliCustomFile.h"
 #include "cli/CliContext.h"
 #include "cli/CliCustomSlots.h"
 #include "cli/CliManualAlign.h"
@@ -70,6 +71,10 @@ const Command kCommands[] = {
     {"register", "register PRINTER N ...",
      "writes slot N: --from FILE.json (the layout \"slot --json\" prints) [--name NAME]", 2, 2,
      {"--from", "--name"}, Register},
+    {"zmd", "zmd list|show|save FILE ...",
+     "custom files: list FILE; show FILE ENTRY; save FILE --from FILE.json --name NAME [--overwrite];\n"
+     "                             the model: [--printer PRINTER | --model MODEL] (default Corvan Max 7100)",
+     2, 3, {"--from", "--name", "--printer", "--model"}, Zmd, {"--overwrite"}},
 };
 
 void Usage(std::ostream& s) {
@@ -285,6 +290,8 @@ int Run(const std::vector<std::string>& argv, std::ostream& out, std::ostream& e
         const std::string& a = argv[i];
         const bool commandOption =
             command && std::find(command->options.begin(), command->options.end(), a) != command->options.end();
+        const bool commandFlag =
+            command && std::find(command->flags.begin(), command->flags.end(), a) != command->flags.end();
         if (a == "-h" || a == "--help") {
             Usage(out);
             return kExitOk;
@@ -292,6 +299,8 @@ int Run(const std::vector<std::string>& argv, std::ostream& out, std::ostream& e
             options.json = true;
         } else if (a == "--all") {
             options.anyDriver = true;
+        } else if (commandFlag) {
+            values[a];
         } else if (a == "--library" || a == "--settings" || commandOption) {
             if (i + 1 >= argv.size()) {
                 err << "plotcare-cli: " << a << " needs a value\n";
