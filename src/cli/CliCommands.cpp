@@ -69,7 +69,9 @@ const Command kCommands[] = {
     {"call", "call PRINTER N|standard", "makes slot N (or the standard setting) the active paper setting", 2, 2, {},
      Call},
     {"register", "register PRINTER N ...",
-     "writes slot N: --from FILE.json (the layout \"slot --json\" prints) [--name NAME]", 2, 2,
+     "writes slot N: --from FILE.json (the layout \"slot --json\" prints) or FILE.ZMD:ENTRY\n"
+     "                             (a custom file entry, by number or name) [--name NAME]",
+     2, 2,
      {"--from", "--name"}, Register},
     {"zmd", "zmd list|show|save FILE ...",
      "custom files: list FILE; show FILE ENTRY; save FILE --from FILE.json --name NAME [--overwrite];\n"

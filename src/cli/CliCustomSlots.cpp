@@ -7,12 +7,17 @@
 #include "cli/CliText.h"
 #include "cli/SlotJson.h"
 #include "comm/CPrinterLink.h"
+#include "custompaper/CCustomFile.h"
 #include "custompaper/CCustomPaperTable.h"
 #include "custompaper/CMediaTable.h"
+#include "custompaper/FileEntrySlot.h"
 #include "custompaper/SlotRanges.h"
 
 #include <QString>
 
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
 #include <ostream>
 
 namespace cli {
@@ -75,6 +80,59 @@ std::string TrimmedName(const CustomPaperSlot& slot) {
     std::string name = slot.Name;
     while (!name.empty() && name.back() == ' ') name.pop_back();
     return name;
+}
+
+// "FILE.ZMD:ENTRY" split at its last ':' when the part before it names a
+// custom file (extension .zmd in any case) and the whole is no file itself.
+bool CustomFileSource(const std::string& from, std::string& file, std::string& entry) {
+    const auto colon = from.rfind(':');
+    if (colon == std::string::npos) return false;
+    std::error_code ec;
+    if (std::filesystem::exists(from, ec)) return false;
+    std::string extension = std::filesystem::path(from.substr(0, colon)).extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char ch) { return static_cast<char>(std::tolower(ch)); });
+    if (extension != ".zmd") return false;
+    file = from.substr(0, colon);
+    entry = from.substr(colon + 1);
+    return true;
+}
+
+// The settings of entry `which` (its number, or its name) of a custom file
+// of the printer's model; false with a refusal's word and reason.
+bool SettingsFromCustomFile(const std::string& driver, const CMediaTable& media, const std::string& path,
+                            const std::string& which, CustomPaperSlot& slot, std::string& name, std::string& word,
+                            std::string& why) {
+    CCustomFile file(driver);
+    if (file.Attach(path) != 0) {
+        word = "bad-settings";
+        why = path + ": " + CCustomFile::Describe(file.LastProblem());
+        return false;
+    }
+    int entry = 0;
+    if (!which.empty() && which.find_first_not_of("0123456789") == std::string::npos && which.size() < 6) {
+        entry = std::stoi(which);
+    } else {
+        const int count = file.MediaCount();
+        std::vector<std::string> names;
+        if (count > 0 && file.ReadNames(names, count) == 0)
+            for (std::size_t i = 0; i < names.size() && !entry; ++i)
+                if (names[i] == which) entry = static_cast<int>(i) + 1;
+    }
+    CustomFileRecord record;
+    if (entry < 1 || file.ReadEntry(entry, record) != 0) {
+        word = "bad-settings";
+        why = path + " has no readable entry \"" + which + "\"";
+        return false;
+    }
+    if (!SlotFromFileEntry(record, media, slot)) {
+        word = "bad-settings";
+        why = path + ": the media of entry \"" + which + "\" (ID " + std::to_string(record.ID) + ", SID " +
+              std::to_string(record.SID) + ") is not in the media table";
+        return false;
+    }
+    name = record.CustomName;
+    return true;
 }
 
 } // namespace
@@ -188,7 +246,7 @@ int Call(Context& c) {
 }
 
 int Register(Context& c) {
-    constexpr const char* kUsage = "register PRINTER N [--name NAME] --from FILE.json";
+    constexpr const char* kUsage = "register PRINTER N [--name NAME] --from FILE.json|FILE.ZMD:ENTRY";
     const int index = c.args.size() > 1 ? SlotIndexArgument(c.args[1]) : -1;
     if (index < 0) return UsageError(c, kUsage, "N is a slot number, 1 to 10");
     if (!c.Has("--from")) return UsageError(c, kUsage, "--from names the saved settings");
@@ -200,18 +258,25 @@ int Register(Context& c) {
 
     // The settings, checked as the pages keep them, before anything is sent.
     const std::string from = c.Value("--from");
-    std::string text;
-    switch (RegularFile::Read(from, kJsonMaxBytes, text)) {
-    case RegularFile::Result::Ok: break;
-    case RegularFile::Result::TooLarge:
-        return refuse("bad-settings", from + " is larger than " + std::to_string(kJsonMaxBytes) + " bytes");
-    case RegularFile::Result::NotRegular: return refuse("bad-settings", from + " is not a regular file");
-    default: return refuse("bad-settings", from + " cannot be read");
-    }
-    CustomPaperSlot slot;
-    std::string name, error;
     const CMediaTable& media = *s.Shared().mediaTable;
-    if (!ReadSlotJson(text, media, slot, name, error)) return refuse("bad-settings", from + ": " + error);
+    CustomPaperSlot slot;
+    std::string name, zmdFile, zmdEntry;
+    if (CustomFileSource(from, zmdFile, zmdEntry)) {
+        std::string word, why;
+        if (!SettingsFromCustomFile(s.Printer().driver, media, zmdFile, zmdEntry, slot, name, word, why))
+            return refuse(word, why);
+    } else {
+        std::string text;
+        switch (RegularFile::Read(from, kSlotJsonMaxBytes, text)) {
+        case RegularFile::Result::Ok: break;
+        case RegularFile::Result::TooLarge:
+            return refuse("bad-settings", from + " is larger than " + std::to_string(kSlotJsonMaxBytes) + " bytes");
+        case RegularFile::Result::NotRegular: return refuse("bad-settings", from + " is not a regular file");
+        default: return refuse("bad-settings", from + " cannot be read");
+        }
+        std::string error;
+        if (!ReadSlotJson(text, media, slot, name, error)) return refuse("bad-settings", from + ": " + error);
+    }
     if (c.Has("--name")) name = c.Value("--name");
     if (const auto issue = SlotRanges::CheckName(name); !issue.field.empty()) return refuse("bad-name", issue.reason);
     if (const auto issue = SlotRanges::Check(slot); !issue.field.empty())

@@ -11,7 +11,7 @@ struct Context;
 //   slots PRINTER                                 numbers, names, registered
 //   slot PRINTER N                                all settings of slot N
 //   call PRINTER N|standard                       makes it the active paper setting
-//   register PRINTER N [--name NAME] --from FILE.json
+//   register PRINTER N [--name NAME] --from FILE.json|FILE.ZMD:ENTRY
 //                                                 writes slot N from saved settings
 int Slots(Context& c);
 int Slot(Context& c);

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <sstream>
@@ -157,6 +158,71 @@ TEST_F(SlotCli, RegisterRefusesAFileItCannotTake) {
     EXPECT_EQ(Run({"register", "QZ", "4", "--name", "A", "--from", dir.path().string()}), 5);
     const std::string big = dir.write("big.json", std::string(70 * 1024, ' '));
     EXPECT_EQ(Run({"register", "QZ", "4", "--name", "A", "--from", big}), 5);
+    EXPECT_TRUE(spooler.Documents().empty());
+}
+
+// A custom file of `model` with entries given as (name, ID, SID, thickness,
+// platen, forward, drytime, paperdraw, paperCut, roller).
+struct Entry {
+    std::string name;
+    int id, sid, thick, platen, forward, drytime, draw, cut, roller;
+};
+std::string CustomFile(const std::string& model, const std::vector<Entry>& entries) {
+    std::string t = "[Base]\r\nVersion=2.00\r\nMakeTime=2026/12/01 10:00:00\r\nModel=" + model +
+                    "\r\nMediaCount=" + std::to_string(entries.size()) + "\r\n";
+    int k = 0;
+    for (const Entry& e : entries) {
+        char section[32];
+        std::snprintf(section, sizeof section, "[Media%02d]", ++k);
+        t += std::string(section) + "\r\nCustomName=" + e.name + "\r\nID=" + std::to_string(e.id) +
+             "\r\nMode=2\r\nHres=720\r\nVres=720\r\nMw=4\r\nDensity=-5\r\nForward=" + std::to_string(e.forward) +
+             "\r\nDrytime=" + std::to_string(e.drytime) + "\r\nPaperthick=" + std::to_string(e.thick) +
+             "\r\nPaperdraw=" + std::to_string(e.draw) + "\r\nPaperCut=" + std::to_string(e.cut) +
+             "\r\nInkMode=0123456789ABCDEF0123456789ABCDEF\r\nPlaten=" + std::to_string(e.platen) +
+             "\r\nRoller=" + std::to_string(e.roller) + "\r\nSID=" + std::to_string(e.sid) + "\r\n";
+    }
+    return t;
+}
+
+TEST_F(SlotCli, RegisterTakesACustomFileEntryByNumberOrName) {
+    const std::string zmd = dir.write("Papers.ZMD", CustomFile("QZ-7100", {{"Plain", 1, 1, 2, 4, 0, 0, 0, 0, 0},
+                                                                          {"Matte Film", 1, 3, 5, 3, -70, 50, -4, 3, 2}}));
+    for (const std::string which : {"2", "Matte Film"}) {
+        SCOPED_TRACE(which);
+        spooler.Clear();
+        fake.PushStatus(StatusReplyBytes(StateField(4)));
+        fake.PushReceive(NamesReply({NameEntry(0, 6, "")}));
+        EXPECT_EQ(Run({"register", "QZ", "6", "--from", zmd + ":" + which}), 0) << out.str() << err.str();
+        ASSERT_EQ(spooler.Documents().size(), 1u);
+        const auto& job = spooler.Documents()[0].bytes;
+        ASSERT_EQ(job.size(), 130u);
+        // ID 1 / SID 3 is media 102, printer code 3; the entry's name names the slot.
+        CustomPaperSlot want;
+        want.MediaCode = 3, want.Paperthick = 5, want.Platen = 3, want.Forward = -70, want.Drytime = 50;
+        want.Paperdraw = -4, want.PaperCut = 3, want.Roller = 2;
+        std::uint8_t packet[SlotCodec::kWritePacketLength];
+        SlotCodec::BuildSlotWritePacket(packet, sizeof packet, 6, "Matte Film", want);
+        EXPECT_EQ(std::vector<std::uint8_t>(job.begin() + 15, job.begin() + 15 + 107),
+                  std::vector<std::uint8_t>(packet, packet + sizeof packet));
+    }
+}
+
+TEST_F(SlotCli, RegisterRefusesCustomFileEntriesItCannotUse) {
+    const std::string other = dir.write("Other.zmd", CustomFile("Corvan Max 7100", {{"A", 1, 1, 2, 1, 0, 0, 0, 0, 0}}));
+    const std::string ours = dir.write("Ours.zmd", CustomFile("QZ-7100", {{"Unknown media", 9, 9, 2, 1, 0, 0, 0, 0, 0},
+                                                                         {"Thick", 1, 1, 8, 3, 0, 0, 0, 0, 0}}));
+    const std::pair<std::string, const char*> cases[] = {
+        {other + ":1", "bad-settings"},   // another model's file
+        {ours + ":3", "bad-settings"},    // no entry 3
+        {ours + ":Nope", "bad-settings"}, // no entry of that name
+        {ours + ":1", "bad-settings"},    // media not in the table
+        {ours + ":2", "out-of-range"},    // platen 3 at thickness 8
+    };
+    for (const auto& [from, word] : cases) {
+        EXPECT_EQ(Run({"register", "QZ", "4", "--from", from}), 5) << from;
+        EXPECT_TRUE(Has(std::string("\"outcome\":\"") + word + "\"")) << from << out.str();
+    }
+    EXPECT_EQ(fake.Calls("TQSend"), 0);
     EXPECT_TRUE(spooler.Documents().empty());
 }
 

@@ -1,5 +1,6 @@
 #include "cli/SlotJson.h"
 #include "custompaper/CMediaTable.h"
+#include "custompaper/FileEntrySlot.h"
 #include "custompaper/SlotRanges.h"
 
 #include "TestFiles.h"
@@ -112,13 +113,38 @@ INSTANTIATE_TEST_SUITE_P(
         JsonCase{"empty", "", false, nullptr}),
     [](const auto& info) { return std::string(info.param.what); });
 
-TEST(SlotJson, RefusesTextsAboveTheLimitAndReadsTheName) {
-    std::map<std::string, cli::JsonValue> members;
-    std::string error;
-    const std::string big = "{\"a\":\"" + std::string(cli::kJsonMaxBytes, 'x') + "\"}";
-    EXPECT_FALSE(cli::ReadJsonObject(big, members, error));
-    ASSERT_TRUE(cli::ReadJsonObject(R"({"name":"A\"\\\/\n\u0041"})", members, error)) << error;
-    EXPECT_EQ(members["name"].text, "A\"\\/\nA");
+TEST_F(SlotJsonFixture, ReadsTheNameWithItsEscapesAndRefusesLargeTexts) {
+    CustomPaperSlot slot;
+    std::string name, error;
+    ASSERT_TRUE(cli::ReadSlotJson("{" + kBase + R"(,"mediaCode":9,"name":"A\"\\\/\u0041\u00e4"})", media, slot,
+                                  name, error))
+        << error;
+    EXPECT_EQ(name, "A\"\\/A\xC3\xA4");
+    const std::string big = "{" + kBase + ",\"mediaCode\":9,\"x\":\"" + std::string(cli::kSlotJsonMaxBytes, 'x') + "\"}";
+    EXPECT_FALSE(cli::ReadSlotJson(big, media, slot, name, error));
+    EXPECT_FALSE(error.empty());
+}
+
+// A custom file entry as slot settings: the media found again from ID and
+// SID (the first row's code), the shared values taken, the rest left.
+TEST_F(SlotJsonFixture, FileEntryBecomesSlotSettings) {
+    CustomFileRecord e;
+    e.CustomName = "Entry", e.ID = 1, e.SID = 1, e.Mode = 4, e.Density = 30, e.Forward = -70, e.Drytime = 50;
+    e.Paperthick = 16, e.Paperdraw = -4, e.PaperCut = 3, e.Platen = 1, e.Roller = 3;
+    CustomPaperSlot slot;
+    slot.ThreeWay = 2, slot.Name = "kept";
+    ASSERT_TRUE(SlotFromFileEntry(e, media, slot));
+    CustomPaperSlot want;
+    want.Name = "kept", want.MediaId = 101, want.MediaCode = 7, want.Forward = -70, want.Drytime = 50;
+    want.Paperthick = 16, want.Paperdraw = -4, want.PaperCut = 3, want.Platen = 1, want.Roller = 3;
+    want.ThreeWay = 0;
+    want.Name = slot.Name;
+    EXPECT_EQ(slot, want);
+
+    e.SID = 9; // no media carries ID 1 / SID 9
+    const CustomPaperSlot before = slot;
+    EXPECT_FALSE(SlotFromFileEntry(e, media, slot));
+    EXPECT_EQ(slot, before);
 }
 
 // ---------------------------------------------------------------------------
