@@ -47,41 +47,60 @@ CCustomPaperCall::Message CCustomPaperCall::MessageFor(PickOutcome outcome) {
 
 CCustomPaperCall::Message CCustomPaperCall::MessageFor(CallOutcome outcome) {
     switch (outcome) {
-    case CallOutcome::SlotCalled: return {kTextSlotCalled, Icon::Information, false};
-    case CallOutcome::StandardCalled: return {kTextStandardCalled, Icon::Information, false};
-    case CallOutcome::NotReady: return {kTextNotReady, Icon::Warning, false};
-    case CallOutcome::NotSent: return {kTextNotSent, Icon::Warning, false};
+    case CallOutcome::SlotCalled:
+        return {kTextSlotCalled, Icon::Information, false};
+    case CallOutcome::StandardCalled:
+        return {kTextStandardCalled, Icon::Information, false};
+    case CallOutcome::NotReady:
+        return {kTextNotReady, Icon::Warning, false};
+    case CallOutcome::NotSent:
+        return {kTextNotSent, Icon::Warning, false};
     case CallOutcome::Declined:
-    case CallOutcome::NoSelection: break;
+    case CallOutcome::NoSelection:
+        break;
     }
     return {0, Icon::Information, false};
 }
 
 CCustomPaperCall::RowValue CCustomPaperCall::RowValueOf(int row, const CustomPaperSlot& slot) {
     switch (row) {
-    case 0: return Number(slot.Paperthick, kThicknessUnit);
-    case 1: return Choice(slot.Platen, 1, kPlatenTexts);
+    case 0:
+        return Number(slot.Paperthick, kThicknessUnit);
+    case 1:
+        return Choice(slot.Platen, 1, kPlatenTexts);
     // Suction levels are stored as 0, -1 .. -4.
-    case 2: return Choice(-static_cast<long long>(slot.Paperdraw), 0, kSuctionTexts);
-    case 3: return Choice(slot.Roller, 0, kRollerTexts);
-    case 4: return Number(slot.Forward, kFeedUnit);
-    case 5: return Number(slot.Drytime, kDryingUnit);
-    case 6: return Choice(slot.PaperCut, 0, kCutTexts);
-    case 7: return Choice(slot.ThreeWay, 0, kThreeWayTexts);
-    default: return {};
+    case 2:
+        return Choice(-static_cast<long long>(slot.Paperdraw), 0, kSuctionTexts);
+    case 3:
+        return Choice(slot.Roller, 0, kRollerTexts);
+    case 4:
+        return Number(slot.Forward, kFeedUnit);
+    case 5:
+        return Number(slot.Drytime, kDryingUnit);
+    case 6:
+        return Choice(slot.PaperCut, 0, kCutTexts);
+    case 7:
+        return Choice(slot.ThreeWay, 0, kThreeWayTexts);
+    default:
+        return {};
     }
 }
 
-std::string CCustomPaperCall::RowText(const RowValue& value, const std::function<std::string(int)>& text) {
+std::string CCustomPaperCall::RowText(const RowValue& value,
+                                      const std::function<std::string(int)>& text) {
     switch (value.kind) {
-    case RowValue::Kind::Empty: return {};
-    case RowValue::Kind::Choice: return text(value.text);
-    case RowValue::Kind::Number: return std::to_string(value.number) + " " + text(value.text);
+    case RowValue::Kind::Empty:
+        return {};
+    case RowValue::Kind::Choice:
+        return text(value.text);
+    case RowValue::Kind::Number:
+        return std::to_string(value.number) + " " + text(value.text);
     }
     return {};
 }
 
-CCustomPaperCall::ShowOutcome CCustomPaperCall::Show(const Target& target, ReadyWaitProgress* progress) {
+CCustomPaperCall::ShowOutcome CCustomPaperCall::Show(const Target& target,
+                                                     ReadyWaitProgress* progress) {
     if (target.link.WaitUntilReady(target.printer, progress) != 1) return ShowOutcome::NotReady;
     // A reply without its marker leaves names unread: those on screen would
     // be old ones, so it counts as a failed read.
@@ -110,7 +129,8 @@ CCustomPaperCall::PickOutcome CCustomPaperCall::Pick(const Target& target, int i
         m_rowsSlot = -1;
         return PickOutcome::NotRegistered;
     }
-    if (m_table.QuerySettings(target.link, target.printer, index) < 0 || !m_table.LastQueryComplete()) {
+    if (m_table.QuerySettings(target.link, target.printer, index) < 0 ||
+        !m_table.LastQueryComplete()) {
         // The rows keep what they show only when it is this slot's: another
         // slot's values must not stand under this slot's name.
         if (m_rowsSlot != index) m_rowsSlot = -1;
@@ -130,13 +150,16 @@ void CCustomPaperCall::Preview(int item) {
     if (m_callEnabled) m_rowsSlot = m_item - 1;
 }
 
-CCustomPaperCall::CallOutcome CCustomPaperCall::Call(const Target& target, ReadyWaitProgress* progress,
+CCustomPaperCall::CallOutcome CCustomPaperCall::Call(const Target& target,
+                                                     ReadyWaitProgress* progress,
                                                      const ConfirmFn& confirm) {
     if (!target.review && target.link.WaitUntilReady(target.printer, progress) != 1)
         return CallOutcome::NotReady;
     if (!confirm || !confirm()) return CallOutcome::Declined;
     if (m_item < 0) return CallOutcome::NoSelection;
     if (m_item == kStandardItem)
-        return m_table.CallStandard(target.printer) < 0 ? CallOutcome::NotSent : CallOutcome::StandardCalled;
-    return m_table.CallSlot(target.printer, m_item - 1) < 0 ? CallOutcome::NotSent : CallOutcome::SlotCalled;
+        return m_table.CallStandard(target.printer) < 0 ? CallOutcome::NotSent
+                                                        : CallOutcome::StandardCalled;
+    return m_table.CallSlot(target.printer, m_item - 1) < 0 ? CallOutcome::NotSent
+                                                            : CallOutcome::SlotCalled;
 }

@@ -85,7 +85,7 @@ public:
     };
     // The label texts of the eight rows, top to bottom.
     static constexpr std::array<int, kRowCount> kRowLabels{40003, 40004, 40005, 40006,
-                                                            40007, 40008, 40009, 40010};
+                                                           40007, 40008, 40009, 40010};
     // Row `row` (0..7) of a slot; empty where the value is outside the
     // range the row knows.
     static RowValue RowValueOf(int row, const CustomPaperSlot& slot);

@@ -19,7 +19,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScopeGuard>
-
 #include <vector>
 
 namespace {
@@ -53,7 +52,8 @@ std::vector<ControlRow> ControlRows() {
     };
     for (int r = 0; r < Call::kRowCount; ++r) {
         const int top = kFirstRowTop + r * kRowStep;
-        rows.push_back({Page::kRowLabelBase + r, {40, top, 214, top + kRowHeight}, Call::kRowLabels[r]});
+        rows.push_back(
+            {Page::kRowLabelBase + r, {40, top, 214, top + kRowHeight}, Call::kRowLabels[r]});
         rows.push_back({Page::kRowColonBase + r, {216, top, 224, top + kRowHeight}, -1});
         rows.push_back({Page::kRowValueBase + r, {230, top, 570, top + kRowHeight}, -1});
     }
@@ -101,7 +101,8 @@ void SetWaitCursor() {
 
 } // namespace
 
-CCustomPaperCallPage::CCustomPaperCallPage(CMainWindow* mainWindow) : CPage(kPageIndex, mainWindow) {
+CCustomPaperCallPage::CCustomPaperCallPage(CMainWindow* mainWindow)
+    : CPage(kPageIndex, mainWindow) {
     resize(kWidth, kHeight);
     setFont(ShellApp::BaseFont());
 
@@ -110,7 +111,8 @@ CCustomPaperCallPage::CCustomPaperCallPage(CMainWindow* mainWindow) : CPage(kPag
     SetControlId(group, kGroup);
     m_selector = new COwnerDrawCombo(this);
     SetControlId(m_selector, kSelector);
-    m_selector->setItemDelegate(new CSeparatedItemDelegate(COwnerDrawCombo::kItemHeight, 1, m_selector));
+    m_selector->setItemDelegate(
+        new CSeparatedItemDelegate(COwnerDrawCombo::kItemHeight, 1, m_selector));
     m_call = MakeButton(this, kCallButton);
     m_edit = MakeButton(this, kEditButton);
     m_help = MakeButton(this, kHelpButton);
@@ -151,15 +153,18 @@ CCustomPaperCallPage::CCustomPaperCallPage(CMainWindow* mainWindow) : CPage(kPag
     setTabOrder(m_call, m_edit);
     setTabOrder(m_edit, m_help);
 
-    connect(m_selector, &COwnerDrawCombo::SelectionPicked, this, [this](int item) { SelectItem(item); });
+    connect(m_selector, &COwnerDrawCombo::SelectionPicked, this,
+            [this](int item) { SelectItem(item); });
     connect(m_call, &QPushButton::clicked, this, [this] { RunCall(); });
     connect(m_edit, &QPushButton::clicked, this, [this] { RunEdit(); });
     connect(m_help, &QPushButton::clicked, this,
             [this] { ShellApp::OpenManual(MainWindow(), kPageIndex, kHelpTopic); });
 
     m_selector->SetSelection(Call::kStandardItem);
-    if (Logic()) ApplyPick(Call::kStandardItem);
-    else EnableButtons();
+    if (Logic())
+        ApplyPick(Call::kStandardItem);
+    else
+        EnableButtons();
 }
 
 CCustomPaperCallPage::~CCustomPaperCallPage() = default;
@@ -168,7 +173,8 @@ CCustomPaperCall* CCustomPaperCallPage::Logic() {
     const CPlotcareApp* app = CPlotcareApp::Current();
     CCustomPaperTable* table = app ? app->GetCustomPaperTable() : nullptr;
     if (!table) return nullptr;
-    if (!m_logic || &m_logic->Table() != table) m_logic = std::make_unique<CCustomPaperCall>(*table);
+    if (!m_logic || &m_logic->Table() != table)
+        m_logic = std::make_unique<CCustomPaperCall>(*table);
     return m_logic.get();
 }
 
@@ -253,7 +259,8 @@ void CCustomPaperCallPage::FillRows() {
                               [](int id) { return ShellApp::Text(id).toStdString(); }));
         m_rowValues[at]->setText(value);
         const QString label = AccessibleNameFromLabel(m_rowLabels[at]->text());
-        m_rowValues[at]->setAccessibleName(value.isEmpty() ? label : label + QStringLiteral(": ") + value);
+        m_rowValues[at]->setAccessibleName(value.isEmpty() ? label
+                                                           : label + QStringLiteral(": ") + value);
     }
 }
 
@@ -286,6 +293,7 @@ void CCustomPaperCallPage::RunEdit() {
 void CCustomPaperCallPage::ShowMessageOf(const CCustomPaperCall::Message& message) {
     if (message.text == 0) return;
     ShowMessage(ShellApp::Text(message.text),
-                message.icon == Call::Icon::Warning ? MessageIcon::Warning : MessageIcon::Information,
+                message.icon == Call::Icon::Warning ? MessageIcon::Warning
+                                                    : MessageIcon::Information,
                 message.question ? MessageButtons::YesNo : MessageButtons::Ok, MainWindow());
 }

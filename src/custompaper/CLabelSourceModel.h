@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QStandardItemModel>
-
 #include <functional>
 
 // The item model of an owner-drawn combo box. An item's shown text comes

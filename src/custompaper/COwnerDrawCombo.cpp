@@ -101,7 +101,8 @@ int COwnerDrawCombo::SelectedValue() const {
 }
 
 void COwnerDrawCombo::SetLabelSource(LabelSource source) {
-    if (auto* labels = qobject_cast<CLabelSourceModel*>(model())) labels->SetLabelSource(std::move(source));
+    if (auto* labels = qobject_cast<CLabelSourceModel*>(model()))
+        labels->SetLabelSource(std::move(source));
     update();
 }
 

@@ -12,18 +12,21 @@
 
 namespace {
 
-class CallPageVprinter : public VprinterPageTest, public ::testing::WithParamInterface<const char*> {
+class CallPageVprinter : public VprinterPageTest,
+                         public ::testing::WithParamInterface<const char*> {
 protected:
     CallPageVprinter() : VprinterPageTest("CallNet", "CallLocal") {}
     void SetUp() override {
         VprinterPageTest::SetUp();
         if (HasFatalFailure()) return;
-        shared.customPaperTable = std::make_unique<CCustomPaperTable>(app->GetText(30110).toStdString());
+        shared.customPaperTable =
+            std::make_unique<CCustomPaperTable>(app->GetText(30110).toStdString());
         printer = &PrinterOf(GetParam());
         ASSERT_TRUE(Idle(*printer));
         // No slot registered, the standard setting active.
         const std::string blank = "0," + std::string(98 * 2, 'F');
-        for (int n = 1; n <= 10; ++n) ASSERT_TRUE(printer->control->Set("slot." + std::to_string(n), blank));
+        for (int n = 1; n <= 10; ++n)
+            ASSERT_TRUE(printer->control->Set("slot." + std::to_string(n), blank));
         ASSERT_TRUE(printer->control->Set("active", "0"));
     }
     void TearDown() override {
@@ -34,7 +37,8 @@ protected:
     // Writes a slot into the printer as the registration does, and waits
     // until the printer holds it.
     void Register(int slotNumber, const std::string& name, const CustomPaperSlot& settings) {
-        ASSERT_EQ(app->GetCustomPaperTable()->WriteSlot(GetParam(), slotNumber - 1, name, settings), 0);
+        ASSERT_EQ(app->GetCustomPaperTable()->WriteSlot(GetParam(), slotNumber - 1, name, settings),
+                  0);
         const std::string key = "slot." + std::to_string(slotNumber) + ".name";
         ASSERT_TRUE(Eventually([&] { return printer->control->Get(key) == name; }));
     }
@@ -51,7 +55,8 @@ protected:
     }
     std::vector<QString> Rows() const {
         std::vector<QString> out;
-        for (int r = 0; r < CCustomPaperCall::kRowCount; ++r) out.push_back(Page()->RowValue(r)->text());
+        for (int r = 0; r < CCustomPaperCall::kRowCount; ++r)
+            out.push_back(Page()->RowValue(r)->text());
         return out;
     }
 
@@ -77,14 +82,16 @@ TEST_P(CallPageVprinter, ListsTheSlotsWrittenAndCallMakesOneActive) {
     const QString empty = app->GetText(30110);
     EXPECT_EQ(box->ItemText(3), "#3 Canvas Roll");
     EXPECT_EQ(box->ItemText(10), "#10 Backlight Film 30 characters..");
-    for (int k : {1, 2, 4, 9}) EXPECT_EQ(box->ItemText(k), QString("#%1 %2").arg(k).arg(empty)) << k;
+    for (int k : {1, 2, 4, 9})
+        EXPECT_EQ(box->ItemText(k), QString("#%1 %2").arg(k).arg(empty)) << k;
 
     // The settings come back from the printer as they were written.
     Pick(3);
     EXPECT_TRUE(messages.Entries().empty()) << messages.Texts().join("|").toStdString();
     const auto t = [this](int id) { return app->GetText(id); };
-    EXPECT_EQ(Rows(), (std::vector<QString>{"6 " + t(40011), t(40121), t(40133), t(40143), "-70 " + t(40012),
-                                            "50 " + t(40013), t(40153), t(40162)}));
+    EXPECT_EQ(Rows(),
+              (std::vector<QString>{"6 " + t(40011), t(40121), t(40133), t(40143),
+                                    "-70 " + t(40012), "50 " + t(40013), t(40153), t(40162)}));
     ASSERT_TRUE(page->CallButton()->isEnabled());
 
     // An empty slot cannot be called.

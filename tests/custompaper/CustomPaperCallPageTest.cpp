@@ -20,7 +20,6 @@
 #include <QPushButton>
 #include <QTest>
 #include <QUrl>
-
 #include <map>
 
 namespace {
@@ -71,11 +70,11 @@ std::string NamesReply(int k, const std::map<int, std::string>& names) {
 struct Settings {
     std::uint8_t platen = 3;
     std::uint8_t feed = 101 - 12;
-    std::uint8_t suction = 26; // -1
+    std::uint8_t suction = 26;       // -1
     std::uint8_t cut[2] = {1, 0x7E}; // thick paper (slow)
     std::uint8_t roller = 2;
     std::uint8_t thickness = 4;
-    std::uint16_t drying = 2500; // 25
+    std::uint16_t drying = 2500;  // 25
     std::uint8_t threeWay = 0x30; // 2
     std::string name = "Matte 190";
 };
@@ -123,7 +122,8 @@ protected:
         fake.SetChannels(channels);
         spooler.AddPrinter("QZ", "socket://qz:9100", "ORVEX QZ-7100");
         app->SetSelectedPrinter("QZ", "ORVEX QZ-7100", "socket://qz:9100");
-        shared.customPaperTable = std::make_unique<CCustomPaperTable>(app->GetText(30110).toStdString());
+        shared.customPaperTable =
+            std::make_unique<CCustomPaperTable>(app->GetText(30110).toStdString());
         table = app->GetCustomPaperTable();
         ASSERT_EQ(table, shared.customPaperTable.get());
         window = std::make_unique<CMainWindow>(true);
@@ -152,7 +152,8 @@ protected:
     }
     // Scripts the four names replies.
     void Names(const std::map<int, std::string>& names) {
-        for (int k : {1, 4, 7, 10}) fake.PushReceive(NamesReply(k, names));
+        for (int k : {1, 4, 7, 10})
+            fake.PushReceive(NamesReply(k, names));
     }
     // Shows the page on a ready printer with these slots registered; the
     // current slot's settings reply follows the names when given.
@@ -175,12 +176,13 @@ protected:
 
     std::vector<QString> Rows() const {
         std::vector<QString> out;
-        for (int r = 0; r < CCustomPaperCall::kRowCount; ++r) out.push_back(page->RowValue(r)->text());
+        for (int r = 0; r < CCustomPaperCall::kRowCount; ++r)
+            out.push_back(page->RowValue(r)->text());
         return out;
     }
     std::vector<QString> SettingsRows() const {
         const auto t = [this](int id) { return app->GetText(id); };
-        return {"4 " + t(40011), t(40123),          t(40131), t(40142),
+        return {"4 " + t(40011),   t(40123),         t(40131), t(40142),
                 "-12 " + t(40012), "25 " + t(40013), t(40151), t(40162)};
     }
     static std::vector<QString> EmptyRows() { return std::vector<QString>(8); }
@@ -331,7 +333,8 @@ TEST_F(CallPage, UnreadableSettingsWarnAndNeverShowAnotherSlotsValues) {
 
 TEST_F(CallPage, ThePageRefusesWhenThePrinterIsNotReadyOrTheNamesCannotBeRead) {
     // Not ready at three status reads: no names query.
-    for (int i = 0; i < 3; ++i) fake.PushStatus(StatusReply(kBusy));
+    for (int i = 0; i < 3; ++i)
+        fake.PushStatus(StatusReply(kBusy));
     window->ShowPage(CCustomPaperCallPage::kPageIndex);
     EXPECT_EQ(window->CurrentIndex(), 0);
     EXPECT_EQ(Shown(), std::vector<std::string>{"40900/warning"});
@@ -359,9 +362,9 @@ TEST_F(CallPage, ThePageRefusesWhenThePrinterIsNotReadyOrTheNamesCannotBeRead) {
 
 struct CallCase {
     const char* name;
-    int item;               // picked before Call
-    bool ready;             // the printer at Call
-    MessageAnswer answer;   // to the confirmation
+    int item;             // picked before Call
+    bool ready;           // the printer at Call
+    MessageAnswer answer; // to the confirmation
     bool spoolerFails;
     std::vector<std::string> shown;
     std::vector<int> called; // slot numbers of the call jobs
@@ -394,17 +397,38 @@ TEST_P(CallPageCall, CallAsksFirstThenSendsAndSaysHowItWent) {
 INSTANTIATE_TEST_SUITE_P(
     Outcomes, CallPageCall,
     ::testing::Values(
-        CallCase{"slot_yes", 4, true, MessageAnswer::Yes, false,
-                 {"40901/question", "40902/information"}, {4}},
+        CallCase{"slot_yes",
+                 4,
+                 true,
+                 MessageAnswer::Yes,
+                 false,
+                 {"40901/question", "40902/information"},
+                 {4}},
         CallCase{"slot_no", 4, true, MessageAnswer::No, false, {"40901/question"}, {}},
-        CallCase{"standard_yes", 0, true, MessageAnswer::Yes, false,
-                 {"40901/question", "40903/information"}, {0}},
+        CallCase{"standard_yes",
+                 0,
+                 true,
+                 MessageAnswer::Yes,
+                 false,
+                 {"40901/question", "40903/information"},
+                 {0}},
         CallCase{"standard_no", 0, true, MessageAnswer::No, false, {"40901/question"}, {}},
-        CallCase{"not_ready_asks_nothing", 4, false, MessageAnswer::Yes, false, {"901/warning"}, {}},
-        CallCase{"slot_not_sent", 4, true, MessageAnswer::Yes, true,
-                 {"40901/question", "40904/warning"}, {}},
-        CallCase{"standard_not_sent", 0, true, MessageAnswer::Yes, true,
-                 {"40901/question", "40904/warning"}, {}}),
+        CallCase{
+            "not_ready_asks_nothing", 4, false, MessageAnswer::Yes, false, {"901/warning"}, {}},
+        CallCase{"slot_not_sent",
+                 4,
+                 true,
+                 MessageAnswer::Yes,
+                 true,
+                 {"40901/question", "40904/warning"},
+                 {}},
+        CallCase{"standard_not_sent",
+                 0,
+                 true,
+                 MessageAnswer::Yes,
+                 true,
+                 {"40901/question", "40904/warning"},
+                 {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(CallPage, ReviewModeOpensWithoutPrinterShowsEveryMessageAndCallsWithoutWaiting) {
@@ -412,7 +436,8 @@ TEST_F(CallPage, ReviewModeOpensWithoutPrinterShowsEveryMessageAndCallsWithoutWa
     const std::vector<std::string> review{"40900/warning", "40901/question", "40903/information",
                                           "40902/information", "40904/warning"};
     // Not ready: the page opens all the same, with every message in turn.
-    for (int i = 0; i < 3; ++i) fake.PushStatus(StatusReply(kBusy));
+    for (int i = 0; i < 3; ++i)
+        fake.PushStatus(StatusReply(kBusy));
     window->ShowPage(CCustomPaperCallPage::kPageIndex);
     ASSERT_EQ(window->CurrentIndex(), CCustomPaperCallPage::kPageIndex);
     EXPECT_EQ(Shown(), review);
@@ -460,7 +485,8 @@ TEST_F(CallPage, ControlsCarryTheirTextsNamesAndPlaces) {
         int text;
     };
     std::vector<Row> rows{{1067, 40002}, {1050, 40101}, {1051, 40102}, {1003, 40100}};
-    for (int r = 0; r < 8; ++r) rows.push_back({1070 + r, 40003 + r});
+    for (int r = 0; r < 8; ++r)
+        rows.push_back({1070 + r, 40003 + r});
     for (const Row& r : rows) {
         SCOPED_TRACE(r.id);
         QWidget* control = FindControl(page, r.id);
@@ -482,7 +508,8 @@ TEST_F(CallPage, ControlsCarryTheirTextsNamesAndPlaces) {
         EXPECT_TRUE(page->rect().contains(a->geometry())) << ControlId(a);
         for (QWidget* b : children)
             if (a != b && ControlId(a) != 1067 && ControlId(b) != 1067) {
-                EXPECT_FALSE(a->geometry().intersects(b->geometry())) << ControlId(a) << " " << ControlId(b);
+                EXPECT_FALSE(a->geometry().intersects(b->geometry()))
+                    << ControlId(a) << " " << ControlId(b);
             }
     }
     EXPECT_EQ(window->PageArea()->size(), QSize(600, 66 + CCustomPaperCallPage::kHeight));

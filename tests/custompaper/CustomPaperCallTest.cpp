@@ -3,9 +3,8 @@
 #include "custompaper/CCustomPaperCall.h"
 #include "custompaper/CCustomPaperTable.h"
 
-#include <gtest/gtest.h>
-
 #include <functional>
+#include <gtest/gtest.h>
 #include <string>
 
 namespace {
