@@ -14,7 +14,6 @@
 #include "custompaper/SlotRanges.h"
 
 #include <QString>
-
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
@@ -38,7 +37,9 @@ std::string PageText(int id, const char* fallback) {
     return text.empty() ? fallback : text;
 }
 
-std::string Bool(bool b) { return b ? "true" : "false"; }
+std::string Bool(bool b) {
+    return b ? "true" : "false";
+}
 
 int UsageError(Context& c, const std::string& usage, const std::string& what) {
     c.err << "plotcare-cli: " << Escaped(what) << "\nusage: plotcare-cli " << usage << "\n";
@@ -53,17 +54,21 @@ int WaitReady(Context& c, ActionSession& s, CPrinterLink& link, const std::strin
     case CPrinterLink::ReadyOutcome::Ready:
         return kExitOk;
     case CPrinterLink::ReadyOutcome::Cancelled:
-        return Report(c, s.Name(), action, {kExitCancelled, "cancelled", "the wait for the printer was cancelled", {}});
+        return Report(c, s.Name(), action,
+                      {kExitCancelled, "cancelled", "the wait for the printer was cancelled", {}});
     case CPrinterLink::ReadyOutcome::NotReady:
-        return Report(c, s.Name(), action, {kExitNotReady, "not-ready", "the printer is not ready", {}});
+        return Report(c, s.Name(), action,
+                      {kExitNotReady, "not-ready", "the printer is not ready", {}});
     default:
-        return Report(c, s.Name(), action, {kExitNoAnswer, "no-answer", "the printer does not answer", {}});
+        return Report(c, s.Name(), action,
+                      {kExitNoAnswer, "no-answer", "the printer does not answer", {}});
     }
 }
 
 // A query's failure: no answer at all, or an answer that could not be read.
 int QueryFailed(Context& c, ActionSession& s, const std::string& action, int result) {
-    const std::string text = PageText(kTextNotReadable, "the custom paper settings cannot be read from the printer");
+    const std::string text =
+        PageText(kTextNotReadable, "the custom paper settings cannot be read from the printer");
     return Report(c, s.Name(), action,
                   {kExitNoAnswer, result < 0 ? "no-answer" : "unreadable-reply", text, {}});
 }
@@ -78,7 +83,8 @@ int ReadName(Context& c, ActionSession& s, CPrinterLink& link, CCustomPaperTable
 
 std::string TrimmedName(const CustomPaperSlot& slot) {
     std::string name = slot.Name;
-    while (!name.empty() && name.back() == ' ') name.pop_back();
+    while (!name.empty() && name.back() == ' ')
+        name.pop_back();
     return name;
 }
 
@@ -100,8 +106,9 @@ bool CustomFileSource(const std::string& from, std::string& file, std::string& e
 
 // The settings of entry `which` (its number, or its name) of a custom file
 // of the printer's model; false with a refusal's word and reason.
-bool SettingsFromCustomFile(const std::string& driver, const CMediaTable& media, const std::string& path,
-                            const std::string& which, CustomPaperSlot& slot, std::string& name, std::string& word,
+bool SettingsFromCustomFile(const std::string& driver, const CMediaTable& media,
+                            const std::string& path, const std::string& which,
+                            CustomPaperSlot& slot, std::string& name, std::string& word,
                             std::string& why) {
     CCustomFile file(driver);
     if (file.Attach(path) != 0) {
@@ -110,7 +117,8 @@ bool SettingsFromCustomFile(const std::string& driver, const CMediaTable& media,
         return false;
     }
     int entry = 0;
-    if (!which.empty() && which.find_first_not_of("0123456789") == std::string::npos && which.size() < 6) {
+    if (!which.empty() && which.find_first_not_of("0123456789") == std::string::npos &&
+        which.size() < 6) {
         entry = std::stoi(which);
     } else {
         const int count = file.MediaCount();
@@ -127,8 +135,8 @@ bool SettingsFromCustomFile(const std::string& driver, const CMediaTable& media,
     }
     if (!SlotFromFileEntry(record, media, slot)) {
         word = "bad-settings";
-        why = path + ": the media of entry \"" + which + "\" (ID " + std::to_string(record.ID) + ", SID " +
-              std::to_string(record.SID) + ") is not in the media table";
+        why = path + ": the media of entry \"" + which + "\" (ID " + std::to_string(record.ID) +
+              ", SID " + std::to_string(record.SID) + ") is not in the media table";
         return false;
     }
     name = record.CustomName;
@@ -155,12 +163,15 @@ int Slots(Context& c) {
     if (c.options.json) {
         std::string list = "[";
         for (int i = 0; i < CCustomPaperTable::kSlotCount; ++i) {
-            list += (i ? ",{\"slot\":" : "{\"slot\":") + std::to_string(i + 1) +
-                    ",\"registered\":" + Bool(table.IsRegistered(i)) + ",\"name\":" +
-                    JsonString(table.IsRegistered(i) ? TrimmedName(table.SlotAt(i)) : std::string()) + "}";
+            list +=
+                (i ? ",{\"slot\":" : "{\"slot\":") + std::to_string(i + 1) +
+                ",\"registered\":" + Bool(table.IsRegistered(i)) + ",\"name\":" +
+                JsonString(table.IsRegistered(i) ? TrimmedName(table.SlotAt(i)) : std::string()) +
+                "}";
         }
         list += "]";
-        return Report(c, s.Name(), "slots", {kExitOk, "read", "the custom paper slots were read", {{"slots", list}}});
+        return Report(c, s.Name(), "slots",
+                      {kExitOk, "read", "the custom paper slots were read", {{"slots", list}}});
     }
     for (int i = 0; i < CCustomPaperTable::kSlotCount; ++i)
         c.out << "#" << (i + 1) << (i < 9 ? "  " : " ") << Escaped(table.SlotLabel(i)) << "\n";
@@ -185,7 +196,10 @@ int Slot(Context& c) {
     const CMediaTable* media = s.Shared().mediaTable.get();
     const int mediaId = media ? media->IdFromMediaCode(slot.MediaCode) : 0;
 
-    Outcome outcome{kExitOk, "read", "", {{"slot", std::to_string(index + 1)}, {"registered", Bool(registered)}}};
+    Outcome outcome{kExitOk,
+                    "read",
+                    "",
+                    {{"slot", std::to_string(index + 1)}, {"registered", Bool(registered)}}};
     if (!registered) {
         outcome.message = "slot " + std::to_string(index + 1) + " holds no custom paper";
         outcome.fields.emplace_back("name", JsonString(""));
@@ -215,21 +229,24 @@ int Call(Context& c) {
     const std::string which = c.args.size() > 1 ? c.args[1] : std::string();
     const bool standard = which == "standard";
     const int index = standard ? -1 : SlotIndexArgument(which);
-    if (!standard && index < 0) return UsageError(c, "call PRINTER N|standard", "N is a slot number, 1 to 10");
+    if (!standard && index < 0)
+        return UsageError(c, "call PRINTER N|standard", "N is a slot number, 1 to 10");
     ActionSession s;
     if (int r = s.Open(c)) return r;
     CCustomPaperTable& table = *s.Shared().customPaperTable;
     CPrinterLink link(&s.Bidi());
     if (int r = WaitReady(c, s, link, "call")) return r;
-    Outcome outcome{kExitOk, "called", "", {{"slot", standard ? std::string("0") : std::to_string(index + 1)}}};
+    Outcome outcome{
+        kExitOk, "called", "", {{"slot", standard ? std::string("0") : std::to_string(index + 1)}}};
     if (!standard) {
         // The page offers Call only for a slot that holds custom paper.
         if (int r = ReadName(c, s, link, table, index, "call")) return r;
         if (!table.IsRegistered(index))
-            return Report(c, s.Name(), "call",
-                          {kExitRefused, "not-registered",
-                           "slot " + std::to_string(index + 1) + " holds no custom paper: nothing was called",
-                           outcome.fields});
+            return Report(
+                c, s.Name(), "call",
+                {kExitRefused, "not-registered",
+                 "slot " + std::to_string(index + 1) + " holds no custom paper: nothing was called",
+                 outcome.fields});
         table.SetCurrentIndex(index);
         outcome.fields.emplace_back("name", JsonString(TrimmedName(table.SlotAt(index))));
     }
@@ -237,23 +254,27 @@ int Call(Context& c) {
     if (sent != 0) {
         outcome.exitCode = kExitFailed;
         outcome.word = "not-sent";
-        outcome.message = PageText(kTextCallFailed, "the paper setting could not be sent to the printer");
+        outcome.message =
+            PageText(kTextCallFailed, "the paper setting could not be sent to the printer");
     } else {
-        outcome.message = standard ? PageText(kTextCalledStandard, "the standard setting is now active")
-                                   : PageText(kTextCalledSlot, "the custom paper is now active");
+        outcome.message = standard
+                              ? PageText(kTextCalledStandard, "the standard setting is now active")
+                              : PageText(kTextCalledSlot, "the custom paper is now active");
     }
     return Report(c, s.Name(), "call", outcome);
 }
 
 int Register(Context& c) {
-    constexpr const char* kUsage = "register PRINTER N [--name NAME] --from FILE.json|FILE.ZMD:ENTRY";
+    constexpr const char* kUsage =
+        "register PRINTER N [--name NAME] --from FILE.json|FILE.ZMD:ENTRY";
     const int index = c.args.size() > 1 ? SlotIndexArgument(c.args[1]) : -1;
     if (index < 0) return UsageError(c, kUsage, "N is a slot number, 1 to 10");
     if (!c.Has("--from")) return UsageError(c, kUsage, "--from names the saved settings");
     ActionSession s;
     if (int r = s.Open(c)) return r;
     const auto refuse = [&](const std::string& word, const std::string& why) {
-        return Report(c, s.Name(), "register", {kExitRefused, word, why, {{"slot", std::to_string(index + 1)}}});
+        return Report(c, s.Name(), "register",
+                      {kExitRefused, word, why, {{"slot", std::to_string(index + 1)}}});
     };
 
     // The settings, checked as the pages keep them, before anything is sent.
@@ -263,22 +284,29 @@ int Register(Context& c) {
     std::string name, zmdFile, zmdEntry;
     if (CustomFileSource(from, zmdFile, zmdEntry)) {
         std::string word, why;
-        if (!SettingsFromCustomFile(s.Printer().driver, media, zmdFile, zmdEntry, slot, name, word, why))
+        if (!SettingsFromCustomFile(s.Printer().driver, media, zmdFile, zmdEntry, slot, name, word,
+                                    why))
             return refuse(word, why);
     } else {
         std::string text;
         switch (RegularFile::Read(from, kSlotJsonMaxBytes, text)) {
-        case RegularFile::Result::Ok: break;
+        case RegularFile::Result::Ok:
+            break;
         case RegularFile::Result::TooLarge:
-            return refuse("bad-settings", from + " is larger than " + std::to_string(kSlotJsonMaxBytes) + " bytes");
-        case RegularFile::Result::NotRegular: return refuse("bad-settings", from + " is not a regular file");
-        default: return refuse("bad-settings", from + " cannot be read");
+            return refuse("bad-settings",
+                          from + " is larger than " + std::to_string(kSlotJsonMaxBytes) + " bytes");
+        case RegularFile::Result::NotRegular:
+            return refuse("bad-settings", from + " is not a regular file");
+        default:
+            return refuse("bad-settings", from + " cannot be read");
         }
         std::string error;
-        if (!ReadSlotJson(text, media, slot, name, error)) return refuse("bad-settings", from + ": " + error);
+        if (!ReadSlotJson(text, media, slot, name, error))
+            return refuse("bad-settings", from + ": " + error);
     }
     if (c.Has("--name")) name = c.Value("--name");
-    if (const auto issue = SlotRanges::CheckName(name); !issue.field.empty()) return refuse("bad-name", issue.reason);
+    if (const auto issue = SlotRanges::CheckName(name); !issue.field.empty())
+        return refuse("bad-name", issue.reason);
     if (const auto issue = SlotRanges::Check(slot); !issue.field.empty())
         return refuse("out-of-range", from + ": " + issue.reason);
 
@@ -293,11 +321,13 @@ int Register(Context& c) {
     table.SetCurrentIndex(index);
     Outcome outcome{kExitOk, "registered", "", {{"slot", std::to_string(index + 1)}}};
     if (table.WriteSlot(s.Name(), index, name, slot) != 0) {
-        outcome = {kExitFailed, "not-sent", PageText(kTextRegisterFailed, "the custom paper could not be registered"),
+        outcome = {kExitFailed, "not-sent",
+                   PageText(kTextRegisterFailed, "the custom paper could not be registered"),
                    outcome.fields};
         return Report(c, s.Name(), "register", outcome);
     }
-    outcome.message = PageText(kTextRegistered, "the custom paper has been registered in the printer");
+    outcome.message =
+        PageText(kTextRegistered, "the custom paper has been registered in the printer");
     outcome.fields.emplace_back("name", JsonString(name));
     // The name of the custom paper this one replaced, null for an empty slot.
     outcome.fields.emplace_back("replaced", replaced ? JsonString(previous) : std::string("null"));

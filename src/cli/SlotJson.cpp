@@ -24,7 +24,8 @@ constexpr Member kSettings[] = {
 
 // A member that must be a whole number within 32 bits: 1 read, 0 absent,
 // -1 present but not such a number (error set).
-int WholeNumber(const JsonValue& object, const std::string& name, std::int32_t& out, std::string& error) {
+int WholeNumber(const JsonValue& object, const std::string& name, std::int32_t& out,
+                std::string& error) {
     const JsonValue* v = object.Member(name);
     if (!v) return 0;
     if (v->AsInt32(out)) return 1;
@@ -34,9 +35,11 @@ int WholeNumber(const JsonValue& object, const std::string& name, std::int32_t& 
 
 } // namespace
 
-std::vector<std::pair<std::string, std::string>> SlotJsonFields(const CustomPaperSlot& slot, int mediaId) {
+std::vector<std::pair<std::string, std::string>> SlotJsonFields(const CustomPaperSlot& slot,
+                                                                int mediaId) {
     std::string name = slot.Name;
-    while (!name.empty() && name.back() == ' ') name.pop_back();
+    while (!name.empty() && name.back() == ' ')
+        name.pop_back();
     return {
         {"name", JsonString(name)},
         {"mediaId", std::to_string(mediaId)},
@@ -52,8 +55,8 @@ std::vector<std::pair<std::string, std::string>> SlotJsonFields(const CustomPape
     };
 }
 
-bool ReadSlotJson(std::string_view text, const CMediaTable& media, CustomPaperSlot& slot, std::string& name,
-                  std::string& error) {
+bool ReadSlotJson(std::string_view text, const CMediaTable& media, CustomPaperSlot& slot,
+                  std::string& name, std::string& error) {
     if (text.size() > kSlotJsonMaxBytes) {
         error = "the text is larger than " + std::to_string(kSlotJsonMaxBytes) + " bytes";
         return false;
@@ -85,8 +88,8 @@ bool ReadSlotJson(std::string_view text, const CMediaTable& media, CustomPaperSl
             return false;
         }
         if (hasCode > 0 && media.IdFromMediaCode(code) != id) {
-            error = "\"mediaId\" " + std::to_string(id) + " and \"mediaCode\" " + std::to_string(code) +
-                    " name different media: give only one of them";
+            error = "\"mediaId\" " + std::to_string(id) + " and \"mediaCode\" " +
+                    std::to_string(code) + " name different media: give only one of them";
             return false;
         }
         if (hasCode == 0) code = media.MediaCodeOf(id, -1);

@@ -20,7 +20,8 @@ constexpr std::size_t kSlotJsonMaxBytes = 64 * 1024;
 
 // The slot's members, as name and encoded JSON value, in the order printed.
 // `mediaId` is the media table's id for the slot's media code (0: none).
-std::vector<std::pair<std::string, std::string>> SlotJsonFields(const CustomPaperSlot& slot, int mediaId);
+std::vector<std::pair<std::string, std::string>> SlotJsonFields(const CustomPaperSlot& slot,
+                                                                int mediaId);
 
 // Reads the settings of a slot from a JSON object in the layout above:
 // the nine settings are required whole numbers; the media comes from
@@ -28,7 +29,7 @@ std::vector<std::pair<std::string, std::string>> SlotJsonFields(const CustomPape
 // given they must name the same media. Other members are ignored. `name`
 // receives "name" when present. The text is read by the bounded JsonValue
 // reader; false with `error` for anything else (ranges are not checked here).
-bool ReadSlotJson(std::string_view text, const CMediaTable& media, CustomPaperSlot& slot, std::string& name,
-                  std::string& error);
+bool ReadSlotJson(std::string_view text, const CMediaTable& media, CustomPaperSlot& slot,
+                  std::string& name, std::string& error);
 
 } // namespace cli

@@ -12,7 +12,7 @@ namespace {
 
 constexpr int kListFirstSlots[] = {1, 4, 7, 10};
 
-}  // namespace
+} // namespace
 
 CCustomPaperTable::CCustomPaperTable(std::string notRegisteredLabel)
     : m_notRegisteredLabel(std::move(notRegisteredLabel)) {}
@@ -49,7 +49,8 @@ int CCustomPaperTable::QueryNames(CPrinterLink& link, const std::string& printer
     bool complete = true;
     for (const int first : kListFirstSlots) {
         std::uint8_t command[16];
-        const int length = BuildQueryEXList(command, sizeof command, static_cast<std::uint8_t>(first));
+        const int length =
+            BuildQueryEXList(command, sizeof command, static_cast<std::uint8_t>(first));
         std::uint8_t reply[kReplySize] = {};
         result = link.Exchange(handle, command, length, reply, sizeof reply, kReplyTimeoutMs);
         if (result < 0) {
@@ -57,7 +58,8 @@ int CCustomPaperTable::QueryNames(CPrinterLink& link, const std::string& printer
             break;
         }
         const int wanted = std::min(SlotCodec::kListEntriesPerReply, kSlotCount - first + 1);
-        const int read = result > 0 ? SlotCodec::DecodeNames(reply, sizeof reply, first, wanted, m_slots) : -1;
+        const int read =
+            result > 0 ? SlotCodec::DecodeNames(reply, sizeof reply, first, wanted, m_slots) : -1;
         if (read < wanted) complete = false;
         if (read < 0) break;
     }
@@ -72,11 +74,14 @@ int CCustomPaperTable::QueryName(CPrinterLink& link, const std::string& printer,
     const int handle = link.OpenChannel(printer);
     if (handle < 1) return -1;
     std::uint8_t command[16];
-    const int length = BuildQueryEXList(command, sizeof command, static_cast<std::uint8_t>(index + 1));
+    const int length =
+        BuildQueryEXList(command, sizeof command, static_cast<std::uint8_t>(index + 1));
     std::uint8_t reply[kReplySize] = {};
     const int result = link.Exchange(handle, command, length, reply, sizeof reply, kReplyTimeoutMs);
     link.CloseChannel(handle);
-    if (result > 0) m_lastQueryComplete = SlotCodec::DecodeNames(reply, sizeof reply, index + 1, 1, m_slots) == 1;
+    if (result > 0)
+        m_lastQueryComplete =
+            SlotCodec::DecodeNames(reply, sizeof reply, index + 1, 1, m_slots) == 1;
     return result;
 }
 
@@ -85,21 +90,24 @@ int CCustomPaperTable::QuerySettings(CPrinterLink& link, const std::string& prin
     if (index >= kSlotCount) return -1;
     const int i = Resolve(index);
     std::uint8_t command[16];
-    const int length = BuildQueryEXRead(command, sizeof command,
-                                        static_cast<std::uint8_t>(SlotCodec::kSettingsSlotBase + i));
+    const int length = BuildQueryEXRead(
+        command, sizeof command, static_cast<std::uint8_t>(SlotCodec::kSettingsSlotBase + i));
     std::uint8_t reply[kReplySize] = {};
-    const int result = link.SendReceive(printer, command, length, reply, sizeof reply, kReplyTimeoutMs);
+    const int result =
+        link.SendReceive(printer, command, length, reply, sizeof reply, kReplyTimeoutMs);
     if (result <= 0) return result;
-    m_lastQueryComplete = SlotCodec::DecodeSettings(reply, sizeof reply, m_slots[static_cast<std::size_t>(i)]);
+    m_lastQueryComplete =
+        SlotCodec::DecodeSettings(reply, sizeof reply, m_slots[static_cast<std::size_t>(i)]);
     return result;
 }
 
-int CCustomPaperTable::BuildWriteJob(std::uint8_t* out, std::size_t room, int slotNumber, const std::string& name,
-                                     const CustomPaperSlot& source) {
+int CCustomPaperTable::BuildWriteJob(std::uint8_t* out, std::size_t room, int slotNumber,
+                                     const std::string& name, const CustomPaperSlot& source) {
     if (!out) return 0;
     std::size_t n = 0;
     n += static_cast<std::size_t>(BuildEnterRemote(out + n, room - n));
-    n += static_cast<std::size_t>(SlotCodec::BuildSlotWritePacket(out + n, room - n, slotNumber, name, source));
+    n += static_cast<std::size_t>(
+        SlotCodec::BuildSlotWritePacket(out + n, room - n, slotNumber, name, source));
     n += static_cast<std::size_t>(BuildCmdSV(out + n, room - n));
     n += static_cast<std::size_t>(BuildExitRemote(out + n, room - n));
     return static_cast<int>(n);
@@ -109,7 +117,8 @@ int CCustomPaperTable::BuildCallJob(std::uint8_t* out, std::size_t room, int slo
     if (!out) return 0;
     std::size_t n = 0;
     n += static_cast<std::size_t>(BuildEnterRemote(out + n, room - n));
-    n += static_cast<std::size_t>(BuildCmdEXWrite(out + n, room - n, static_cast<std::uint8_t>(slotNumber)));
+    n += static_cast<std::size_t>(
+        BuildCmdEXWrite(out + n, room - n, static_cast<std::uint8_t>(slotNumber)));
     n += static_cast<std::size_t>(BuildCmdSV(out + n, room - n));
     n += static_cast<std::size_t>(BuildExitRemote(out + n, room - n));
     return static_cast<int>(n);

@@ -63,7 +63,8 @@ public:
     // Writes `source`'s settings under `name` into printer slot index + 1 as
     // one raw job; the table itself is not changed. 0 sent, -1 not sent (or
     // an index of 10 or more: nothing sent).
-    int WriteSlot(const std::string& printer, int index, const std::string& name, const CustomPaperSlot& source);
+    int WriteSlot(const std::string& printer, int index, const std::string& name,
+                  const CustomPaperSlot& source);
     // Makes printer slot index + 1 the active paper setting. 0 / -1.
     int CallSlot(const std::string& printer, int index);
     // Makes the printer's standard setting active. 0 / -1.
@@ -72,8 +73,8 @@ public:
     // The jobs, for tests and reports: enter remote mode, the slot write
     // packet, "SV", exit remote mode (130 bytes); enter remote mode, "EX"
     // call of slot number `slotNumber` (0 standard), "SV", exit (34 bytes).
-    static int BuildWriteJob(std::uint8_t* out, std::size_t room, int slotNumber, const std::string& name,
-                             const CustomPaperSlot& source);
+    static int BuildWriteJob(std::uint8_t* out, std::size_t room, int slotNumber,
+                             const std::string& name, const CustomPaperSlot& source);
     static int BuildCallJob(std::uint8_t* out, std::size_t room, int slotNumber);
 
 private:

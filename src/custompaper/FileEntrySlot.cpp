@@ -2,7 +2,8 @@
 
 #include "custompaper/CMediaTable.h"
 
-bool SlotFromFileEntry(const CustomFileRecord& entry, const CMediaTable& media, CustomPaperSlot& slot) {
+bool SlotFromFileEntry(const CustomFileRecord& entry, const CMediaTable& media,
+                       CustomPaperSlot& slot) {
     const int id = media.IdFromFileIds(entry.ID, entry.SID);
     if (id == 0) return false;
     CustomPaperSlot s;

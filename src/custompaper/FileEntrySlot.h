@@ -12,4 +12,5 @@ class CMediaTable;
 // which a file does not keep, is 0. The slot keeps its `Name` and
 // `Registered` (the caller names the slot). False when no media of the table carries the entry's
 // ID and SID (`slot` unchanged).
-bool SlotFromFileEntry(const CustomFileRecord& entry, const CMediaTable& media, CustomPaperSlot& slot);
+bool SlotFromFileEntry(const CustomFileRecord& entry, const CMediaTable& media,
+                       CustomPaperSlot& slot);

@@ -23,16 +23,18 @@ bool IsBlank(char c) {
 // Whether `bytes` bytes at `hexOffset` digits lie within `data`.
 bool Within(std::string_view data, int hexOffset, int bytes) {
     if (hexOffset < 0 || bytes < 0) return false;
-    const std::size_t end = static_cast<std::size_t>(hexOffset) + 2u * static_cast<std::size_t>(bytes);
+    const std::size_t end =
+        static_cast<std::size_t>(hexOffset) + 2u * static_cast<std::size_t>(bytes);
     return end <= data.size();
 }
 
-}  // namespace
+} // namespace
 
 int HexPair(char first, char second) {
     const char pair[2] = {first, second};
     int i = 0;
-    while (i < 2 && IsBlank(pair[i])) ++i;
+    while (i < 2 && IsBlank(pair[i]))
+        ++i;
     bool negative = false;
     if (i < 2 && (pair[i] == '+' || pair[i] == '-')) negative = pair[i++] == '-';
     int value = 0;
@@ -94,7 +96,8 @@ int DecodeNames(const std::uint8_t* reply, int size, int firstSlot, int maxEntri
         std::string name;
         HexNumber(data, at, 1, flag);
         HexText(data, at + 4, kNameFieldBytes, name);
-        while (!name.empty() && name.back() == ' ') name.pop_back();
+        while (!name.empty() && name.back() == ' ')
+            name.pop_back();
         CustomPaperSlot& slot = slots[static_cast<std::size_t>(slotNumber - 1)];
         slot.Registered = flag;
         slot.Name = std::move(name);
@@ -111,7 +114,8 @@ bool DecodeSettings(const std::uint8_t* reply, int size, CustomPaperSlot& slot) 
     if (HexNumber(data, 44, 1, v)) slot.Forward = v - 101;
     if (HexNumber(data, 50, 1, v)) slot.Paperdraw = PaperdrawFromSuction(v, slot.Paperdraw);
     std::int32_t second = 0;
-    if (HexNumber(data, 54, 1, v) && HexNumber(data, 56, 1, second)) slot.PaperCut = PaperCutFromPair(v, second);
+    if (HexNumber(data, 54, 1, v) && HexNumber(data, 56, 1, second))
+        slot.PaperCut = PaperCutFromPair(v, second);
     if (HexNumber(data, 60, 1, v)) slot.Roller = v;
     if (HexNumber(data, 62, 1, v)) slot.Paperthick = v;
     if (HexNumber(data, 72, 2, v)) slot.Drytime = v / 100;
@@ -125,11 +129,20 @@ bool DecodeSettings(const std::uint8_t* reply, int size, CustomPaperSlot& slot) 
 std::uint8_t SuctionByte(int paperdraw) {
     int percent = 100;
     switch (paperdraw) {
-    case -1: percent = 50; break;
-    case -2: percent = 30; break;
-    case -3: percent = 10; break;
-    case -4: percent = 6; break;
-    default: break;
+    case -1:
+        percent = 50;
+        break;
+    case -2:
+        percent = 30;
+        break;
+    case -3:
+        percent = 10;
+        break;
+    case -4:
+        percent = 6;
+        break;
+    default:
+        break;
     }
     return static_cast<std::uint8_t>((percent + 2) / 2);
 }
@@ -174,13 +187,14 @@ std::string NameBytes(const std::string& name, int bytes) {
     if (out.size() <= static_cast<std::size_t>(bytes)) return out;
     std::size_t cut = static_cast<std::size_t>(bytes);
     // Back to the start of the character the cut falls into.
-    while (cut > 0 && (static_cast<unsigned char>(out[cut]) & 0xC0) == 0x80) --cut;
+    while (cut > 0 && (static_cast<unsigned char>(out[cut]) & 0xC0) == 0x80)
+        --cut;
     out.resize(cut);
     return out;
 }
 
-int BuildSlotWritePacket(std::uint8_t* out, std::size_t room, int slotNumber, const std::string& name,
-                         const CustomPaperSlot& source) {
+int BuildSlotWritePacket(std::uint8_t* out, std::size_t room, int slotNumber,
+                         const std::string& name, const CustomPaperSlot& source) {
     if (!out || room < static_cast<std::size_t>(kWritePacketLength)) return 0;
     std::uint8_t p[kWritePacketLength];
     std::memset(p, 0, sizeof p);
@@ -192,9 +206,12 @@ int BuildSlotWritePacket(std::uint8_t* out, std::size_t room, int slotNumber, co
     p[9] = static_cast<std::uint8_t>(slotNumber);
     std::memset(p + 11, 0xFF, 64);
     // Every field goes out as the low byte of its value.
-    const auto low = [](std::int32_t v) { return static_cast<std::uint8_t>(static_cast<std::uint32_t>(v) & 0xFF); };
+    const auto low = [](std::int32_t v) {
+        return static_cast<std::uint8_t>(static_cast<std::uint32_t>(v) & 0xFF);
+    };
     p[28] = low(source.Platen);
-    p[31] = p[32] = static_cast<std::uint8_t>((static_cast<std::uint32_t>(source.Forward) + 101u) & 0xFF);
+    p[31] = p[32] =
+        static_cast<std::uint8_t>((static_cast<std::uint32_t>(source.Forward) + 101u) & 0xFF);
     p[34] = SuctionByte(source.Paperdraw);
     CutPair(source.PaperCut, p[36], p[37]);
     p[39] = low(source.Roller);
@@ -212,4 +229,4 @@ int BuildSlotWritePacket(std::uint8_t* out, std::size_t room, int slotNumber, co
     return kWritePacketLength;
 }
 
-}  // namespace SlotCodec
+} // namespace SlotCodec

@@ -78,11 +78,11 @@ int ThreeWayFromByte(int byte);
 // the settings of `source` under `name` (at most 30 bytes of it, never
 // cutting a UTF-8 character, up to a zero byte; blank-padded). 0 when
 // `room` is too small.
-int BuildSlotWritePacket(std::uint8_t* out, std::size_t room, int slotNumber, const std::string& name,
-                         const CustomPaperSlot& source);
+int BuildSlotWritePacket(std::uint8_t* out, std::size_t room, int slotNumber,
+                         const std::string& name, const CustomPaperSlot& source);
 
 // `name` cut to at most `bytes` bytes at a UTF-8 character boundary and at
 // its first zero byte.
 std::string NameBytes(const std::string& name, int bytes);
 
-}  // namespace SlotCodec
+} // namespace SlotCodec

@@ -8,8 +8,8 @@ namespace SlotRanges {
 namespace {
 
 Issue OutOfRange(const char* field, int value, int low, int high) {
-    return {field, std::string(field) + " " + std::to_string(value) + " is outside " + std::to_string(low) + ".." +
-                       std::to_string(high)};
+    return {field, std::string(field) + " " + std::to_string(value) + " is outside " +
+                       std::to_string(low) + ".." + std::to_string(high)};
 }
 
 // Whether `s` is well-formed UTF-8 without control characters.
@@ -24,10 +24,14 @@ bool PlainUtf8(std::string_view s) {
             ++i;
             continue;
         }
-        if ((c & 0xE0) == 0xC0) more = 1, cp = c & 0x1Fu;
-        else if ((c & 0xF0) == 0xE0) more = 2, cp = c & 0x0Fu;
-        else if ((c & 0xF8) == 0xF0) more = 3, cp = c & 0x07u;
-        else return false;
+        if ((c & 0xE0) == 0xC0)
+            more = 1, cp = c & 0x1Fu;
+        else if ((c & 0xF0) == 0xE0)
+            more = 2, cp = c & 0x0Fu;
+        else if ((c & 0xF8) == 0xF0)
+            more = 3, cp = c & 0x07u;
+        else
+            return false;
         if (i + static_cast<std::size_t>(more) >= s.size()) return false;
         for (int k = 1; k <= more; ++k) {
             const auto d = static_cast<unsigned char>(s[i + static_cast<std::size_t>(k)]);
@@ -42,7 +46,7 @@ bool PlainUtf8(std::string_view s) {
     return true;
 }
 
-}  // namespace
+} // namespace
 
 int PlatenChoices(int paperthick) {
     if (paperthick >= 7) return 1;
@@ -71,9 +75,10 @@ Issue Check(const CustomPaperSlot& s) {
 Issue CheckName(const std::string& name) {
     if (name.find_first_not_of(' ') == std::string::npos) return {"name", "the name is empty"};
     if (name.size() > static_cast<std::size_t>(CustomPaperSlot::kNameLength))
-        return {"name", "the name is longer than " + std::to_string(CustomPaperSlot::kNameLength) + " bytes"};
+        return {"name", "the name is longer than " + std::to_string(CustomPaperSlot::kNameLength) +
+                            " bytes"};
     if (!PlainUtf8(name)) return {"name", "the name holds control characters or is not UTF-8"};
     return {};
 }
 
-}  // namespace SlotRanges
+} // namespace SlotRanges

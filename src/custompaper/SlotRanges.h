@@ -10,8 +10,8 @@
 namespace SlotRanges {
 
 struct Issue {
-    std::string field;   // "" when the settings are within range
-    std::string reason;  // what is wrong, for the operator
+    std::string field;  // "" when the settings are within range
+    std::string reason; // what is wrong, for the operator
 };
 
 // The platen gap choices the thickness leaves (1 for 7 or more, 3 for 3..6,
@@ -30,4 +30,4 @@ Issue Check(const CustomPaperSlot& slot);
 // not only blanks, no control characters.
 Issue CheckName(const std::string& name);
 
-}  // namespace SlotRanges
+} // namespace SlotRanges
