@@ -3,6 +3,7 @@
 #include "app/CMainMenuPage.h"
 #include "app/CMainWindow.h"
 #include "app/CPlaceholderPage.h"
+#include "custompaper/CCustomPaperCallPage.h"
 #include "firmware/CFirmwareUpdatePage.h"
 #include "maintenance/CAutoAdjustmentPage.h"
 #include "maintenance/CManualAlignmentPage.h"
@@ -14,8 +15,8 @@ CPage* CreatePage(int index, CMainWindow* owner) {
     case 0: return new CMainMenuPage(owner, customFilePage);
     case 1: return new CAutoAdjustmentPage(owner);
     case 2: return new CNozzleCleaningPage(owner);
+    case 4: return new CCustomPaperCallPage(owner);
     case 3:
-    case 4:
     case 5:
     case 6: return new CPlaceholderPage(index, owner, customFilePage ? 393 : 332);
     case 7: return new CFirmwareUpdatePage(owner);

@@ -1,6 +1,7 @@
 #include "custompaper/COwnerDrawCombo.h"
 
 #include "custompaper/AccessibleLabel.h"
+#include "custompaper/CLabelSourceModel.h"
 #include "custompaper/CMarkedItemDelegate.h"
 
 #include <QAbstractItemView>
@@ -8,8 +9,10 @@
 #include <QMouseEvent>
 #include <QStandardItemModel>
 #include <QStylePainter>
+#include <utility>
 
 COwnerDrawCombo::COwnerDrawCombo(QWidget* parent) : QComboBox(parent) {
+    setModel(new CLabelSourceModel(this));
     setItemDelegate(new CMarkedItemDelegate(kItemHeight, this));
     // The list's own filter confirms whatever item is current when the
     // mouse is released; this one, installed later, runs first and keeps a
@@ -95,6 +98,17 @@ int COwnerDrawCombo::SetSelection(int index) {
 
 int COwnerDrawCombo::SelectedValue() const {
     return ItemValue(currentIndex());
+}
+
+void COwnerDrawCombo::SetLabelSource(LabelSource source) {
+    if (auto* labels = qobject_cast<CLabelSourceModel*>(model()))
+        labels->SetLabelSource(std::move(source));
+    update();
+}
+
+void COwnerDrawCombo::LabelsChanged() {
+    if (auto* labels = qobject_cast<CLabelSourceModel*>(model())) labels->LabelsChanged();
+    update();
 }
 
 void COwnerDrawCombo::SetAccessibleLabel(const QString& labelText) {

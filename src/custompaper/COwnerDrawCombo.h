@@ -4,6 +4,7 @@
 
 #include <QComboBox>
 #include <cstdint>
+#include <functional>
 
 class QLabel;
 
@@ -74,6 +75,14 @@ public:
     // The index that was selected when the list was last opened, or before
     // the last key or wheel turn; 0 at first.
     int RememberedIndex() const { return m_remembered; }
+
+    // Makes every item's shown text come from `source` (called with the
+    // item's index each time the text is needed) instead of the text it was
+    // added with; an empty function goes back to those texts. After the data
+    // behind the labels changed, LabelsChanged redraws the box and its list.
+    using LabelSource = std::function<QString(int index)>;
+    void SetLabelSource(LabelSource source);
+    void LabelsChanged();
 
     // Sets the accessible name from the visible text of the box's label.
     void SetAccessibleLabel(const QString& labelText);

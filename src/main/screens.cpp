@@ -11,6 +11,8 @@
 #include "app/CSplashDialog.h"
 #include "app/CTextDisplayDialog.h"
 #include "app/ShellApp.h"
+#include "custompaper/CCustomPaperCallPage.h"
+#include "custompaper/CCustomPaperTable.h"
 #include "custompaper/CDigitEdit.h"
 #include "custompaper/CMediaTable.h"
 #include "custompaper/COwnerDrawCombo.h"
@@ -129,6 +131,53 @@ bool SaveAlignmentStates(CMainWindow& window, const QDir& out, const QString& st
     return ok;
 }
 
+// The custom paper slots of the review: three registered (one with a name
+// of the full 30 characters), the others empty.
+void FillReviewSlots(CSharedObjects& shared) {
+    const CPlotcareApp* app = CPlotcareApp::Current();
+    shared.customPaperTable = std::make_unique<CCustomPaperTable>(
+        app ? app->GetText(CCustomPaperTable::kTextNotRegistered).toStdString() : std::string());
+    CCustomPaperTable& table = *shared.customPaperTable;
+    const struct {
+        int index;
+        const char* name;
+    } names[] = {{0, "Glossy Photo 260"}, {1, "Canvas Matte Heavy 2 Roll Feed"}, {3, "Backlight Film"}};
+    for (const auto& n : names) {
+        CustomPaperSlot& slot = table.SlotAt(n.index);
+        slot.Name = n.name;
+        slot.Registered = 1;
+    }
+    CustomPaperSlot& canvas = table.SlotAt(1);
+    canvas.Paperthick = 6;
+    canvas.Platen = 1;
+    canvas.Paperdraw = -2;
+    canvas.Roller = 2;
+    canvas.Forward = -35;
+    canvas.Drytime = 20;
+    canvas.PaperCut = 2;
+    canvas.ThreeWay = 1;
+}
+
+// The call page with its slot list open, on a registered slot and on an
+// empty one.
+bool SaveCallPageStates(CMainWindow& window, const QDir& out) {
+    window.ShowPage(CCustomPaperCallPage::kPageIndex);
+    auto* page = dynamic_cast<CCustomPaperCallPage*>(window.Page(CCustomPaperCallPage::kPageIndex));
+    if (!page || window.CurrentIndex() != CCustomPaperCallPage::kPageIndex) return true;
+    page->PreviewItem(2);
+    QApplication::processEvents();
+    bool ok = Save(window.grab(), out, QStringLiteral("page4-registered.png"));
+    page->Selector()->showPopup();
+    QApplication::processEvents();
+    ok &= Save(WithWindowOver(window, page->Selector()->view()->window(), false), out,
+               QStringLiteral("page4-slots.png"));
+    page->Selector()->hidePopup();
+    page->PreviewItem(3);
+    QApplication::processEvents();
+    ok &= Save(window.grab(), out, QStringLiteral("page4-empty.png"));
+    return ok;
+}
+
 // The main window as it looks while a page waits for the printer: the busy
 // dialog centred over the disabled window.
 QPixmap WithBusyDialog(CMainWindow& window) {
@@ -205,6 +254,7 @@ int main(int argc, char** argv) {
     shared.inkChips = std::make_unique<CInkChipImages>();
     shared.mediaTable = std::make_unique<CMediaTable>(app.SettingsFilePath("Media.ini"));
     SetSelectedMediaDriverSource([] { return std::make_unique<ReviewDriver>(); });
+    FillReviewSlots(shared);
 
     bool ok = true;
     {
@@ -221,6 +271,7 @@ int main(int argc, char** argv) {
             ok &= Save(window.grab(), out, QStringLiteral("page%1.png").arg(k));
             if (k == 8 || k == 9) ok &= SaveAlignmentStates(window, out, QStringLiteral("page%1").arg(k));
         }
+        ok &= SaveCallPageStates(window, out);
         // The nozzle check page while its readiness wait runs.
         window.ShowPage(2);
         ok &= Save(WithBusyDialog(window), out, QStringLiteral("page2-busy.png"));

@@ -1,5 +1,6 @@
 #include "ControlsFixture.h"
 #include "custompaper/COwnerDrawCombo.h"
+#include "custompaper/CSeparatedItemDelegate.h"
 
 #include <QAbstractItemView>
 #include <QAccessible>
@@ -275,6 +276,52 @@ TEST_F(OwnerDrawComboTest, IsNamedAndLabelledByItsLabel) {
     other->setFocus();
     QTest::keyClick(other, Qt::Key_M, Qt::AltModifier);
     EXPECT_TRUE(box->hasFocus());
+}
+
+TEST_F(OwnerDrawComboTest, LabelsComeFromTheSourceWhenTheyAreNeeded) {
+    // Names the source learns later show without rebuilding the list: in
+    // the selection field, the open list, and for assistive technology.
+    QStringList names{"first", "second", "third", "fourth", "fifth", "sixth"};
+    box->SetLabelSource([&names](int index) { return QString("#%1 %2").arg(index).arg(names[index]); });
+    box->SetSelection(3);
+    EXPECT_EQ(box->currentText(), "#3 fourth");
+    EXPECT_EQ(box->ItemText(1), "#1 second");
+    names[3] = "renamed";
+    box->LabelsChanged();
+    EXPECT_EQ(box->currentText(), "#3 renamed");
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(box);
+    ASSERT_NE(accessible, nullptr);
+    EXPECT_EQ(accessible->text(QAccessible::Value), "#3 renamed");
+    // The values, the marks and the keyboard rules stay the items' own.
+    EXPECT_EQ(box->ItemValue(3), 103);
+    QTest::keyClick(box, Qt::Key_Up);
+    EXPECT_EQ(box->Selection(), 1);
+    // Without a source the items' own texts come back.
+    box->SetLabelSource(nullptr);
+    EXPECT_EQ(box->currentText(), "Alpha");
+}
+
+TEST_F(OwnerDrawComboTest, TheSeparatedItemCarriesADottedLineInTheOpenListOnly) {
+    box->setItemDelegate(new CSeparatedItemDelegate(COwnerDrawCombo::kItemHeight, 1, box));
+    box->SetSelection(3);
+    const QColor text = box->palette().color(QPalette::Active, QPalette::Text);
+    OpenList();
+    const QImage list = box->view()->viewport()->grab().toImage();
+    KeepPicture(list, "combo-list-separated");
+    // Along the top edge of item 1: dots in the text colour with gaps
+    // between them; no other item has such an edge.
+    auto dotsOnTopEdge = [&](int row) {
+        const QRect r = RowRect(row);
+        int dots = 0;
+        for (int x = r.left() + 1; x < r.right() - 1; ++x)
+            dots += Near(list.pixelColor(x, r.top()), text, 40) ? 1 : 0;
+        return std::pair{dots, r.width()};
+    };
+    const auto [dots, width] = dotsOnTopEdge(1);
+    EXPECT_GT(dots, width / 4);
+    EXPECT_LT(dots, width * 3 / 4);
+    for (int row : {0, 2, 3, 5})
+        EXPECT_EQ(dotsOnTopEdge(row).first, 0) << row;
 }
 
 } // namespace

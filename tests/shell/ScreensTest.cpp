@@ -75,6 +75,18 @@ TEST_P(Screens, EveryWindowRendersAtItsSize) {
             EXPECT_NE(picture, plain) << state;
         }
     }
+    // The custom paper call page at its height, also on a registered slot,
+    // on an empty one and with its slot list open: each a different picture.
+    const QImage call = load("page4.png");
+    EXPECT_EQ(call.height(), menuBar + 66 + 278);
+    std::vector<QImage> callStates{call};
+    for (const char* name : {"page4-registered.png", "page4-empty.png", "page4-slots.png"}) {
+        SCOPED_TRACE(name);
+        const QImage picture = load(name);
+        EXPECT_EQ(picture.size(), call.size());
+        for (const QImage& other : callStates) EXPECT_NE(picture, other);
+        callStates.push_back(picture);
+    }
     // The automatic adjustment page with its media list open and with the
     // busy dialog of an alignment up: the page's picture with more on it.
     const QImage adjustment = load("page1.png");
