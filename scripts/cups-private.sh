@@ -114,6 +114,12 @@ EOF
   cat >"$dir/client/client.conf" <<EOF
 ServerName 127.0.0.1:$port
 EOF
+  # The network backends ask the printer's SNMP port (161) for its page
+  # counter before and after each job. The virtual printers answer SNMP on a
+  # port of their own, so every job would first wait out those queries
+  # (about 4 s); a community without a name turns them off.
+  printf 'Community\n' >"$dir/etc/snmp.conf"
+  chmod 0644 "$dir/etc/snmp.conf"
 }
 
 start() {
