@@ -2,11 +2,10 @@
 // the private CUPS server, the real libtqapi.so and virtual printers on both
 // channel kinds, one printer silent (offline).
 #include "CVPrinterClient.h"
-#include "CVPrinterProcess.h"
 #include "DriverRegistration.h"
 #include "PrivateCups.h"
 #include "RecordingSpooler.h"
-#include "TestFiles.h"
+#include "VprinterRig.h"
 #include "cli/CliCommands.h"
 #include "cli/CliLibraryShelf.h"
 #include "cli/CliStatusAll.h"
@@ -26,30 +25,11 @@
 
 namespace {
 
-std::string OutputDir() {
-    const char* dir = std::getenv("PLOTCARE_OUTPUT_DIR");
-    return dir ? dir : "";
-}
-
-struct VirtualPrinter {
-    TempDir state;
-    CVPrinterProcess process;
-    std::unique_ptr<CVPrinterClient> control;
-    std::string error;
-
-    explicit VirtualPrinter(const char* model) {
-        CVPrinterProcess::Config config;
-        config.stateDir = state.path().string();
-        config.model = model;
-        if (process.Start(config, error))
-            control = std::make_unique<CVPrinterClient>(process.Ports().control);
-    }
-};
-
 // What each queue is: its printer, its channel kind, whether it answers.
+enum Which { kCorvan, kQz, kSilent };
 struct Queue {
     const char* name;
-    int printer; // 0 Corvan, 1 QZ, 2 the silent one
+    Which printer;
     bool network;
 };
 
@@ -57,35 +37,41 @@ struct Queue {
 // queues were added in nor the order the answers come in: the silent
 // network printer, first by name, answers last.
 const Queue kQueues[] = {
-    {"EeCorvanLocal", 0, false}, {"AaSilentNet", 2, true}, {"CcQzLocal", 1, false},
-    {"BbCorvanNet", 0, true},    {"FfQzNet", 1, true},     {"DdSilentLocal", 2, false},
+    {"BbCorvanNet", kCorvan, true}, {"CcQzLocal", kQz, false}, {"EeCorvanLocal", kCorvan, false},
+    {"AaSilentNet", kSilent, true}, {"FfQzNet", kQz, true},    {"DdSilentLocal", kSilent, false},
 };
 
+// The shared rig's two printers (its queues the first two above), each also
+// on its other channel kind, and a third printer that goes silent.
 struct Rig {
-    VirtualPrinter printers[3] = {VirtualPrinter("corvan"), VirtualPrinter("qz"),
-                                  VirtualPrinter("corvan")};
+    VprinterRig& rig = VprinterRig::Shared(kQueues[0].name, kQueues[1].name);
+    VirtualPrinter silent{"corvan"};
     std::string error;
 
     Rig() {
-        for (auto& p : printers)
-            if (!p.control) error += p.error + "\n";
+        error = rig.Error();
+        if (!silent.control) error += "silent printer: " + silent.error;
         if (!error.empty()) return;
         // Figures that tell the two answering printers apart.
-        printers[1].control->Set("inks", "4");
-        printers[1].control->Set("maintenance", "55");
+        rig.local.control->Set("inks", "4");
+        rig.local.control->Set("maintenance", "55");
         PrivateCups& cups = PrivateCups::Shared();
         for (const Queue& q : kQueues) {
-            const CVPrinterProcess& p = printers[q.printer].process;
+            if (q.name == rig.NetworkQueue() || q.name == rig.LocalQueue()) continue;
+            const CVPrinterProcess& p = Printer(q.printer).process;
             const std::string ppd =
-                OutputDir() + (q.printer == 1 ? "/driver/ovqz7100.ppd" : "/driver/ovcm7100.ppd");
+                OutputDir() + (q.printer == kQz ? "/driver/ovqz7100.ppd" : "/driver/ovcm7100.ppd");
             cups.AddQueue(q.name, q.network ? p.NetworkUri() : p.LocalUri(), ppd);
         }
         // A queue of another maker's printer: not asked.
         cups.AddQueue("GgOtherMaker", "socket://127.0.0.1:9");
     }
+    VirtualPrinter& Printer(Which w) {
+        return w == kCorvan ? rig.network : w == kQz ? rig.local : silent;
+    }
     static Rig& Shared() {
-        static Rig rig;
-        return rig;
+        static Rig shared;
+        return shared;
     }
 };
 
@@ -102,9 +88,9 @@ protected:
         ASSERT_TRUE(rig->error.empty()) << rig->error;
         PrivateCups::Shared().Activate();
         RegisterDriversForTest();
-        for (auto& p : rig->printers)
-            ASSERT_TRUE(p.control->ClearFaults());
-        ASSERT_TRUE(rig->printers[2].control->Fault("offline"));
+        for (Which w : {kCorvan, kQz, kSilent})
+            ASSERT_TRUE(Idle(rig->Printer(w)));
+        ASSERT_TRUE(rig->silent.control->Fault("offline"));
     }
 
     static Result Cli(std::vector<std::string> args) {
@@ -161,7 +147,7 @@ TEST_F(StatusAllVprinterTest, ReportsEveryPrinterInSpoolerOrderAndTheSilentOneAs
         SCOPED_TRACE(name);
         EXPECT_EQ(name, order[static_cast<std::size_t>(i)]);
         const Queue& q = QueueNamed(name);
-        if (q.printer == 2) {
+        if (q.printer == kSilent) {
             EXPECT_FALSE(p["answered"].toBool());
             EXPECT_EQ(p["exitCode"].toInt(), cli::kExitNoAnswer);
             EXPECT_EQ(p["message"].toString(), "gave no status record");
@@ -171,7 +157,7 @@ TEST_F(StatusAllVprinterTest, ReportsEveryPrinterInSpoolerOrderAndTheSilentOneAs
             EXPECT_EQ(p["channel"].toString(), q.network ? "network" : "local");
             EXPECT_TRUE(p["ready"].toBool());
             // Each printer's own figures, not another's.
-            const VirtualPrinter& printer = rig->printers[q.printer];
+            const VirtualPrinter& printer = rig->Printer(q.printer);
             EXPECT_EQ(p["inkSlots"].toInt(), std::stoi(printer.control->Get("inks")));
             EXPECT_EQ(p["maintenanceTankFree"].toInt(),
                       std::stoi(printer.control->Get("maintenance")));
@@ -190,7 +176,7 @@ TEST_F(StatusAllVprinterTest, ReportsEveryPrinterInSpoolerOrderAndTheSilentOneAs
         const std::size_t end = text.out.find("\n\n", block);
         const std::string body =
             text.out.substr(block, end == std::string::npos ? std::string::npos : end + 1 - block);
-        if (QueueNamed(name).printer == 2) {
+        if (QueueNamed(name).printer == kSilent) {
             EXPECT_NE(body.find("no answer:        gave no status record"), std::string::npos)
                 << body;
             EXPECT_NE(text.err.find("\"" + name + "\": gave no status record"), std::string::npos)
@@ -205,7 +191,7 @@ TEST_F(StatusAllVprinterTest, ReportsEveryPrinterInSpoolerOrderAndTheSilentOneAs
 
 // Whole exit codes: every printer answering, and none installed.
 TEST_F(StatusAllVprinterTest, ExitCodes) {
-    ASSERT_TRUE(rig->printers[2].control->ClearFaults());
+    ASSERT_TRUE(rig->silent.control->ClearFaults());
     const Result all = Cli({"status", "--all", "--json"});
     EXPECT_EQ(all.code, cli::kExitOk) << all.err;
     EXPECT_NE(all.out.find("\"total\":6,\"answered\":6,\"exitCode\":0}"), std::string::npos)
@@ -281,9 +267,9 @@ TEST_F(StatusAllVprinterTest, AsksAllPrintersAtOnceAndTheSilentOneHoldsUpOnlyIts
         const Queue& q = QueueNamed(printers[i].name);
         SCOPED_TRACE(q.name);
         EXPECT_EQ(answers[i].printer.name, printers[i].name);
-        EXPECT_EQ(answers[i].exitCode, q.printer == 2 ? cli::kExitNoAnswer : cli::kExitOk)
+        EXPECT_EQ(answers[i].exitCode, q.printer == kSilent ? cli::kExitNoAnswer : cli::kExitOk)
             << answers[i].problem;
-        if (q.printer == 2 && q.network) silentNet = i;
+        if (q.printer == kSilent && q.network) silentNet = i;
     }
     ASSERT_EQ(observer.m_ended.size(), printers.size());
     EXPECT_EQ(observer.m_ended.back(), silentNet);
