@@ -13,7 +13,6 @@
 // time-out; one after another, that plus every other printer's time.
 #include "CVPrinterClient.h"
 #include "CVPrinterProcess.h"
-#include "DriverRegistration.h"
 #include "PrivateCups.h"
 #include "TestFiles.h"
 #include "cli/CliCommands.h"
@@ -58,13 +57,11 @@ int main(int argc, char** argv) {
     if (!std::getenv("PLOTCARE_OUTPUT_DIR"))
         setenv("PLOTCARE_OUTPUT_DIR", PLOTCARE_OUTPUT_DIR_DEFAULT, 1);
     const std::string out = std::getenv("PLOTCARE_OUTPUT_DIR");
-    // The supported drivers are registered in a folder of the benchmark's
-    // own, never the machine's.
+    // Settings of the benchmark's own, never the user's.
     TempDir home;
     setenv("PLOTCARE_SYSTEM_CONFIG_DIR", home.file("system").c_str(), 1);
     setenv("PLOTCARE_CONFIG_HOME", home.file("config").c_str(), 1);
     setenv("HOME", home.path().c_str(), 1);
-    RegisterDriversForTest();
     QCoreApplication qapp(argc, argv);
 
     std::unique_ptr<PrivateCups> cups;

@@ -2,7 +2,6 @@
 // the private CUPS server, the real libtqapi.so and virtual printers on both
 // channel kinds, one printer silent (offline).
 #include "CVPrinterClient.h"
-#include "DriverRegistration.h"
 #include "PrivateCups.h"
 #include "RecordingSpooler.h"
 #include "VprinterRig.h"
@@ -87,7 +86,6 @@ protected:
         rig = &Rig::Shared();
         ASSERT_TRUE(rig->error.empty()) << rig->error;
         PrivateCups::Shared().Activate();
-        RegisterDriversForTest();
         for (Which w : {kCorvan, kQz, kSilent})
             ASSERT_TRUE(Idle(rig->Printer(w)));
         ASSERT_TRUE(rig->silent.control->Fault("offline"));
