@@ -1,16 +1,18 @@
 // bench_statusall: how long plotcare-cli status --all takes on many printers.
 //
-//   bench_statusall [--printers N]     (default 50)
+//   bench_statusall [--printers N] [--silent K]     (defaults 50 and 1)
 //
 // Starts N virtual printers (every other one on the local channel, the
-// rest on the network channel) behind a private CUPS server, makes one of
-// them silent (offline: it answers nothing, so its status query waits out
-// the library's time-out), and prints the wall time of
+// rest on the network channel) behind a private CUPS server, makes K of
+// them silent (offline network printers: they answer nothing, so each
+// status query waits out the library's time-out), and prints the wall
+// time of
 //  1. `status --all`: every printer asked at once;
 //  2. the same printers asked one after another by the same code;
 //  3. `status PRINTER` for each printer in turn, as a shell loop would.
-// Asked at once, the run should take about as long as the silent printer's
-// time-out; one after another, that plus every other printer's time.
+// Asked at once, the run should take about as long as one silent printer's
+// time-out; one after another, every silent printer's time-out plus every
+// other printer's time.
 #include "CVPrinterClient.h"
 #include "CVPrinterProcess.h"
 #include "PrivateCups.h"
@@ -51,9 +53,12 @@ public:
 
 int main(int argc, char** argv) {
     int count = 50;
+    int silentCount = 1;
     for (int i = 1; i + 1 < argc; ++i)
         if (std::strcmp(argv[i], "--printers") == 0)
             count = std::clamp(std::atoi(argv[i + 1]), 2, 500);
+        else if (std::strcmp(argv[i], "--silent") == 0)
+            silentCount = std::atoi(argv[i + 1]);
     if (!std::getenv("PLOTCARE_OUTPUT_DIR"))
         setenv("PLOTCARE_OUTPUT_DIR", PLOTCARE_OUTPUT_DIR_DEFAULT, 1);
     const std::string out = std::getenv("PLOTCARE_OUTPUT_DIR");
@@ -87,20 +92,27 @@ int main(int argc, char** argv) {
             return 0;
         }
         char name[32];
-        std::snprintf(name, sizeof name, "Bench%02d", i);
+        std::snprintf(name, sizeof name, "Bench%03d", i); // the spooler lists them by name
         cups->AddQueue(name, i % 2 ? p->LocalUri() : p->NetworkUri(),
                        out + (i % 2 ? "/driver/ovqz7100.ppd" : "/driver/ovcm7100.ppd"));
         printers.push_back(std::move(p));
     }
-    // The silent one: a network printer in the middle of the list.
+    // The silent ones: network printers spread over the list, the first in
+    // its middle.
+    silentCount = std::clamp(silentCount, 1, count / 2);
     const int silent = (count / 2) & ~1;
-    CVPrinterClient(printers[static_cast<std::size_t>(silent)]->Ports().control).Fault("offline");
+    std::vector<bool> isSilent(static_cast<std::size_t>(count));
+    for (int k = 0; k < silentCount; ++k) {
+        const int i = (silent + 2 * k * std::max(1, count / (2 * silentCount))) % (count & ~1);
+        isSilent[static_cast<std::size_t>(i)] = true;
+        CVPrinterClient(printers[static_cast<std::size_t>(i)]->Ports().control).Fault("offline");
+    }
     if (!Spooler::Current().EnumPrinters(queues)) {
         std::printf("bench_statusall: the spooler lists no printers; no figure\n");
         return 0;
     }
-    std::printf("%d virtual printers (Bench%02d silent) ready in %.1f s\n", count, silent,
-                WallSeconds() - start0);
+    std::printf("%d virtual printers (%d silent, Bench%03d first) ready in %.1f s\n", count,
+                silentCount, silent, WallSeconds() - start0);
 
     // 1. status --all.
     std::ostringstream sink, err;
@@ -114,6 +126,7 @@ int main(int argc, char** argv) {
 
     // 1b. The same without the command line around it, with the silent
     // printer's own time and when the others had all answered.
+    double atOnce = 0;
     {
         cli::CliLibraryShelf shelf;
         shelf.LoadPlain();
@@ -121,17 +134,17 @@ int main(int argc, char** argv) {
         t0 = WallSeconds();
         const auto answers =
             cli::AskAllPrinterStatus(queues, shelf, cli::kMaxStatusQueries, &timeline);
-        const double total = WallSeconds() - t0;
+        atOnce = WallSeconds() - t0;
         double others = 0, lastStart = 0;
         for (std::size_t i = 0; i < answers.size(); ++i) {
             lastStart = std::max(lastStart, timeline.begin[i] - t0);
-            if (static_cast<int>(i) != silent) others = std::max(others, timeline.end[i] - t0);
+            if (!isSilent[i]) others = std::max(others, timeline.end[i] - t0);
         }
         const auto s = static_cast<std::size_t>(silent);
         std::printf("asked at once             %7.2f s  (the silent printer: %.2f s from %.2f s "
                     "on; the others all "
                     "answered after %.2f s; the last query began at %.2f s)\n",
-                    total, timeline.end[s] - timeline.begin[s], timeline.begin[s] - t0, others,
+                    atOnce, timeline.end[s] - timeline.begin[s], timeline.begin[s] - t0, others,
                     lastStart);
     }
 
@@ -159,7 +172,7 @@ int main(int argc, char** argv) {
     }
     std::printf("status PRINTER in turn    %7.2f s  %d did not answer\n", WallSeconds() - t0,
                 failed);
-    std::printf("status --all takes %.0f %% of the time of asking one after another\n",
-                one > 0 ? 100.0 * all / one : 0.0);
+    std::printf("asked at once: %.0f %% of the time of asking one after another\n",
+                one > 0 ? 100.0 * atOnce / one : 0.0);
     return 0;
 }
