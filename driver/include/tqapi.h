@@ -4,7 +4,31 @@
  * where their argument lists are written down.
  *
  * Every entry point returns 0 or a positive count for success and a
- * negative number for failure. */
+ * negative number for failure.
+ *
+ * What may run at once. Every entry point may be called from several
+ * threads at the same time, under these rules:
+ *  - TQInitialize and TQRelease are counted: each successful TQInitialize is
+ *    one user (one binding of the library), and its TQRelease ends only that
+ *    use. Channels end with the last user's release (a receive waiting on
+ *    one returns TQ_CANCELLED), so two bindings of the library in one
+ *    process, loaded and unloaded in any order, do not end each other's
+ *    channels. A call made when no user is left returns TQ_NOT_INITIALIZED.
+ *  - A channel belongs to one thread at a time: TQSend, TQReceive and
+ *    TQGetStatus on one handle must not overlap. TQCloseChannel and
+ *    TQReceiveCancel may be called from any thread, also while another one
+ *    waits on the handle; that wait then returns TQ_CANCELLED.
+ *  - Calls on different channels never wait for each other: nothing global
+ *    is locked while a call waits on the network. TQGetAvailableChannel,
+ *    TQOpenChannel and TQGetDeviceID ask the CUPS server on the calling
+ *    thread's own connection (libcups keeps one per thread and closes it
+ *    when the thread ends).
+ *  - Nothing needs a set-up before threads start: the library keeps no
+ *    static buffers, reports failures through return values only (never
+ *    through errno or a last-error state), and needs no global
+ *    initialisation of another library (it uses only net-snmp's ASN.1
+ *    readers, which need none; they note why they refused a message in
+ *    one global buffer, so the library decodes one message at a time). */
 #ifndef PLOTCARE_TQAPI_H
 #define PLOTCARE_TQAPI_H
 

@@ -4,9 +4,16 @@
 #include <net-snmp/types.h>
 #include <net-snmp/library/asn1.h>
 
+#include <mutex>
+
 namespace snmpv1 {
 
 namespace {
+
+// net-snmp's ASN.1 readers note why they refused a message in one static
+// buffer of the library (snmp_set_detail); channels decode on their own
+// threads, so one decode runs at a time.
+std::mutex g_decodeMutex;
 
 std::vector<std::uint32_t> MakerOid(std::uint32_t last) {
     return {1, 3, 6, 1, 4, 1, TQ_SNMP_ENTERPRISE, 1, 2, 2, 40, 1, 1, last};
@@ -84,6 +91,7 @@ std::vector<std::uint32_t> DeviceIdOid() { return {1, 3, 6, 1, 4, 1, 2699, 1, 2,
 
 bool Decode(const std::uint8_t* data, std::size_t length, Message& out) {
     if (!data || length == 0 || length > 65535) return false;
+    std::lock_guard<std::mutex> lock(g_decodeMutex);
     // The net-snmp readers take non-const pointers but do not write.
     std::vector<u_char> copy(data, data + length);
     u_char* p = copy.data();

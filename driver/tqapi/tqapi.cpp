@@ -21,14 +21,20 @@ namespace {
 constexpr int kConnectTimeoutMs = 3000;
 constexpr int kStatusTimeoutMs = 3000;
 
+// Guards the users' count and the channel table; never held while a call
+// waits on the network, so channels of different threads do not wait for
+// each other.
 std::mutex g_mutex;
-bool g_initialized = false;
+// Every TQInitialize that succeeded and has not been released yet: each
+// binding of the library initialises and releases it once, and one user's
+// release must not end the channels of another still at work.
+int g_users = 0;
 std::int32_t g_nextHandle = 1;
 std::map<std::int32_t, std::shared_ptr<tqapi::CTQChannel>> g_channels;
 
 bool Initialized() {
     std::lock_guard<std::mutex> lock(g_mutex);
-    return g_initialized;
+    return g_users > 0;
 }
 
 std::shared_ptr<tqapi::CTQChannel> Channel(std::int32_t handle) {
@@ -65,7 +71,8 @@ void PutEntry(std::uint8_t* entry, std::uint32_t type) {
 
 TQ_EXPORT int32_t TQInitialize(void) {
     std::lock_guard<std::mutex> lock(g_mutex);
-    g_initialized = true;
+    if (g_users == INT32_MAX) return TQ_ERROR;
+    ++g_users;
     return TQ_OK;
 }
 
@@ -73,9 +80,10 @@ TQ_EXPORT int32_t TQRelease(void) {
     std::map<std::int32_t, std::shared_ptr<tqapi::CTQChannel>> channels;
     {
         std::lock_guard<std::mutex> lock(g_mutex);
-        if (!g_initialized) return TQ_NOT_INITIALIZED;
+        if (g_users == 0) return TQ_NOT_INITIALIZED;
+        // Channels end with the last user only.
+        if (--g_users > 0) return TQ_OK;
         channels.swap(g_channels);
-        g_initialized = false;
     }
     for (auto& [handle, channel] : channels) channel->Cancel();
     return TQ_OK;
@@ -112,7 +120,7 @@ TQ_EXPORT int32_t TQOpenChannel(int32_t by, const char* printer, int32_t channel
     const std::int32_t opened = channel->Open(kConnectTimeoutMs);
     if (opened < 0) return opened;
     std::lock_guard<std::mutex> lock(g_mutex);
-    if (!g_initialized) return TQ_NOT_INITIALIZED;
+    if (g_users == 0) return TQ_NOT_INITIALIZED;
     const std::int32_t handle = g_nextHandle;
     g_nextHandle = g_nextHandle >= 0x7FFFFFFE ? 1 : g_nextHandle + 1;
     g_channels[handle] = channel;

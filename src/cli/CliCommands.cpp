@@ -11,6 +11,7 @@
 #include "comm/CDriverSettingsLibrary.h"
 #include "custompaper/CMediaTable.h"
 #include "cli/CliReadyProgress.h"
+#include "cli/CliStatusAll.h"
 #include "cli/CliText.h"
 #include "comm/CBidiLibrary.h"
 #include "comm/CPrinterLink.h"
@@ -45,8 +46,12 @@ const Command kCommands[] = {
      Printers},
     {"device-id", "device-id PRINTER", "the printer's IEEE 1284 device id and whether it matches its driver", 1, 1,
      {}, DeviceId},
-    {"status", "status PRINTER [--json]",
-     "the printer's state, the free capacity of its maintenance tank and its ink levels by colour", 1, 1, {}, Status},
+    {"status", "status PRINTER|--all",
+     "the printer's state, the free capacity of its maintenance tank and its ink levels by colour;\n"
+     "                             --all: every supported printer, asked at once, in the spooler's order\n"
+     "                             (exit 0 when every one answered, 4 when one did not, 2 when none is\n"
+     "                             installed)",
+     0, 1, {}, Status},
     {"version", "version PRINTER", "the printer's firmware version", 1, 1, {}, Version},
     {"wait-ready", "wait-ready PRINTER", "waits up to 10 s for the printer to report ready (Ctrl-C stops)", 1, 1,
      {}, WaitReady},
@@ -96,7 +101,7 @@ void Usage(std::ostream& s) {
     }
     s << "\noptions:\n"
          "  --json          machine-readable output\n"
-         "  --all           do not require a supported driver\n"
+         "  --all           do not require a supported driver; status --all: every supported printer\n"
          "  --library PATH  load the bidirectional library from PATH\n"
          "  --settings DIR  the folder that holds \"Settings\" (default: the program's)\n"
          "  -h, --help      this text\n"
@@ -117,17 +122,6 @@ std::vector<SpoolerPrinter> SupportedPrinters(const Options& o, bool& asked) {
     for (auto& p : all)
         if (o.anyDriver || App().IsListedPrinter(QString::fromStdString(p.driver))) out.push_back(std::move(p));
     return out;
-}
-
-// An ink's colour name; an ink of a colour the printers do not use is named
-// by its place.
-std::string InkName(const CStatusReply::InkEntry& ink, std::size_t index, int inkSlots) {
-    const std::string name = CStatusReply::InkColourName(ink.colour, inkSlots);
-    return name.empty() ? "ink " + std::to_string(index + 1) : name;
-}
-
-const char* ChannelName(int type) {
-    return type == CPrinterLink::kChannelLocal ? "local" : type == CPrinterLink::kChannelNetwork ? "network" : "none";
 }
 
 int Printers(Context& c) {
@@ -175,6 +169,12 @@ int DeviceId(Context& c) {
 }
 
 int Status(Context& c) {
+    // Without a printer, --all means every supported one.
+    if (c.args.empty()) {
+        if (c.options.anyDriver) return StatusAll(c);
+        c.err << "usage: plotcare-cli status PRINTER|--all [--json]\n";
+        return kExitUsage;
+    }
     Session s;
     if (int r = Open(c, s)) return r;
     CPrinterLink link(&s.lib);
@@ -190,39 +190,10 @@ int Status(Context& c) {
         c.err << "plotcare-cli: \"" << Escaped(s.printer.name) << "\" gave no status record\n";
         return kExitNoAnswer;
     }
-    const int state = status.StateCode();
-    const int tank = status.MaintenanceTankFree();
-    const int inkSlots = status.InkSlotCount();
-    const std::vector<CStatusReply::InkEntry> inks = status.InkEntries();
-    if (c.options.json) {
-        c.out << "{\"printer\":" << JsonString(s.printer.name) << ",\"channel\":\"" << ChannelName(link.ChannelType())
-              << "\",\"state\":" << state << ",\"ready\":" << (status.IsReady() ? "true" : "false")
-              << ",\"maintenanceTankFree\":" << (tank < 0 ? std::string("null") : std::to_string(tank))
-              << ",\"maintenanceTankNearlyFull\":" << (status.HasField0DBelow13() ? "true" : "false")
-              << ",\"inkSlots\":" << inkSlots << ",\"inkLow\":" << (status.IsInkLow() ? "true" : "false")
-              << ",\"inks\":[";
-        for (std::size_t i = 0; i < inks.size(); ++i)
-            c.out << (i ? "," : "") << "{\"colour\":" << JsonString(InkName(inks[i], i, inkSlots))
-                  << ",\"level\":" << inks[i].level
-                  << ",\"low\":" << (inks[i].level <= CStatusReply::kInkLowLevel ? "true" : "false") << "}";
-        c.out << "]}\n";
-    } else {
-        c.out << "printer:          " << Escaped(s.printer.name) << "\n"
-              << "channel:          " << ChannelName(link.ChannelType()) << "\n"
-              << "state:            " << state << (status.IsReady() ? " (ready)" : " (not ready)") << "\n"
-              << "maintenance tank: ";
-        if (tank < 0)
-            c.out << "not reported\n";
-        else
-            c.out << tank << " % free" << (status.HasField0DBelow13() ? " (nearly full: no head cleaning)" : "") << "\n";
-        c.out << "inks:             " << inkSlots << (status.IsInkLow() ? " (an ink is low: no head cleaning)" : "") << "\n";
-        for (std::size_t i = 0; i < inks.size(); ++i) {
-            char line[64];
-            std::snprintf(line, sizeof line, "  %-16s%d %%%s\n", InkName(inks[i], i, inkSlots).c_str(), inks[i].level,
-                          inks[i].level <= CStatusReply::kInkLowLevel ? " (low)" : "");
-            c.out << line;
-        }
-    }
+    if (c.options.json)
+        c.out << "{" << StatusJsonMembers(s.printer.name, link.ChannelType(), status) << "}\n";
+    else
+        WriteStatusText(c.out, s.printer.name, link.ChannelType(), status);
     return kExitOk;
 }
 

@@ -10,6 +10,17 @@
 // (libtqapi.so). One instance, owned by the application object, loaded for
 // the selected printer. Every wrapper returns kNotBound without calling when
 // its entry point is missing, else the library's own result.
+//
+// What may run at once: once loaded, one binding serves several threads.
+// The wrappers only read the bound entry points, and the library lets
+// several threads call it at once as long as each channel is used by one
+// thread at a time (see tqapi.h), so each thread opens its own channels
+// through its own CPrinterLink. Load, Unload, SetPathFinder and
+// SetLibraryName change the binding: nothing else may run on the same
+// binding meanwhile (load it before the threads start, unload it after they
+// have ended). Separate bindings may be loaded and unloaded while others are
+// in use, also bindings of the same library file: the library counts its
+// initialisations, so one binding's Unload does not end another's channels.
 class CBidiLibrary {
 public:
     static constexpr const char* kLibraryName = "libtqapi.so";

@@ -14,6 +14,11 @@ class ReadyWaitProgress;
 // library: picks the channel kind, opens and closes channels, reads the
 // status record, waits for readiness, and exchanges a command and its reply
 // (plain on the local channel, wrapped in an SNMP GetRequest on the network).
+//
+// A link belongs to one thread; links of different threads may share one
+// loaded CBidiLibrary. The receive loops and the readiness wait measure and
+// pause through Clock::Current(): the real clock serves any thread, a
+// FakeClock only the thread that drives it.
 class CPrinterLink {
 public:
     static constexpr std::int32_t kChannelLocal = 0x10010003;

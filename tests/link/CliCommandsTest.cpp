@@ -15,6 +15,7 @@
 #include <QJsonObject>
 
 #include <csignal>
+#include <cstdlib>
 #include <functional>
 #include <sstream>
 
@@ -118,6 +119,42 @@ TEST_F(CliCommandsTest, StatusOfAFourInkPrinterWithoutATankField) {
     const QJsonObject json = Json(Run({"status", "QZ", "--json"}).out);
     EXPECT_TRUE(json["maintenanceTankFree"].isNull());
     EXPECT_EQ(json["inks"].toArray()[0].toObject()["colour"].toString(), "Black");
+}
+
+// status --all of a spooler with one supported printer: the same block and
+// object as status PRINTER (another maker's printer is not asked); with no
+// library to reach it, neither by name nor in a driver folder, exit 2.
+TEST_F(CliCommandsTest, StatusAllShowsEachPrinterAsStatusDoesAndNeedsALibrary) {
+    // The shipped Settings folder lists the supported drivers.
+    const std::string settings = std::getenv("PLOTCARE_OUTPUT_DIR");
+    spooler.AddPrinter("Other", "socket://127.0.0.1:9101", "Another Maker 1");
+    fake.PushStatus(EightInkStatus());
+    const Result single = Run({"status", "QZ"});
+    fake.PushStatus(EightInkStatus());
+    const Result all = Run({"--settings", settings, "status"}); // Run adds --all
+    EXPECT_EQ(all.code, cli::kExitOk) << all.err;
+    EXPECT_EQ(all.out, single.out);
+    EXPECT_EQ(all.err, "");
+
+    fake.PushStatus(EightInkStatus());
+    const Result json = Run({"--settings", settings, "status", "--json"});
+    const QJsonObject doc = Json(json.out);
+    const QJsonArray printers = doc["printers"].toArray();
+    ASSERT_EQ(printers.size(), 1) << json.out;
+    fake.PushStatus(EightInkStatus());
+    QJsonObject expected = Json(Run({"status", "QZ", "--json"}).out);
+    expected["answered"] = true;
+    EXPECT_EQ(printers[0].toObject(), expected);
+    EXPECT_EQ(doc["total"].toInt(), 1);
+    EXPECT_EQ(doc["exitCode"].toInt(), cli::kExitOk);
+
+    std::ostringstream out, err;
+    EXPECT_EQ(cli::Run({"--settings", settings, "--library", "/nonexistent/libtqapi.so", "status", "--all"}, out, err),
+              cli::kExitNotSupported);
+    EXPECT_NE(out.str().find("printer:          QZ\nchannel:          none\nno answer:        the bidirectional "
+                             "library libtqapi.so cannot be loaded\n"),
+              std::string::npos)
+        << out.str();
 }
 
 // The device id comes from the printer: control characters and broken

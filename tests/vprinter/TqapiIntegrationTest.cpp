@@ -288,6 +288,23 @@ TEST_F(Tqapi, CancelEndsAWaitingReceive) {
     TQCloseChannel(handle);
 }
 
+// Two bindings of the library in one process: the one that goes first ends
+// its own use only; the channels of the other stay open and answer.
+TEST_F(Tqapi, OneUsersReleaseLeavesAnothersChannelsOpen) {
+    for (const Queue& q : Queues()) {
+        SCOPED_TRACE(q.name);
+        const std::int32_t handle = TQOpenChannel(TQ_PRINTER_BY_QUEUE, q.name, q.type);
+        ASSERT_GT(handle, 0);
+        ASSERT_EQ(TQInitialize(), TQ_OK); // a second binding comes and goes
+        ASSERT_EQ(TQRelease(), TQ_OK);
+        std::int32_t result = 0;
+        EXPECT_FALSE(StatusRecord(handle, result).empty()) << result;
+        EXPECT_EQ(TQCloseChannel(handle), TQ_OK);
+        std::int32_t size = 0;
+        EXPECT_EQ(TQGetAvailableChannel(TQ_PRINTER_BY_QUEUE, q.name, nullptr, &size), TQ_BUFFER_TOO_SMALL);
+    }
+}
+
 TEST_F(Tqapi, NothingWorksBeforeInitialize) {
     ASSERT_EQ(TQRelease(), TQ_OK);
     std::int32_t size = 0;
