@@ -5,6 +5,7 @@
 #include "cli/CliContext.h"
 #include "cli/CliManualAlign.h"
 #include "cli/CliNozzleCleaning.h"
+#include "cli/CliPrinterStatus.h"
 #include "comm/CDriverSettingsLibrary.h"
 #include "custompaper/CMediaTable.h"
 #include "cli/CliReadyProgress.h"
@@ -62,6 +63,12 @@ const Command kCommands[] = {
      "                             print|save ITEM... (ITEM: R, R=V,V,... or R.C=V; rows 1-4, values 1-9);\n"
      "                             restore: back to the values the printer keeps",
      2, -1, {"--direction", "--media", "--thickness", "--platen"}, Align},
+    {"job-info", "job-info PRINTER", "the printer's last ten jobs (--json: their decoded fields)", 1, 1, {},
+     JobInfo},
+    {"print-status", "print-status PRINTER", "the printer prints its status sheet", 1, 1, {}, PrintStatus},
+    {"print-jobs", "print-jobs PRINTER", "the printer prints its job information", 1, 1, {}, PrintJobs},
+    {"print-custom", "print-custom PRINTER", "the printer prints its custom paper configuration", 1, 1, {},
+     PrintCustom},
 };
 
 void Usage(std::ostream& s) {
