@@ -152,6 +152,8 @@ TEST_F(VirtualPrinter, PrintsIntoTheOutputFolderAndRecordsJobs) {
                   ToHex(reinterpret_cast<const std::uint8_t*>(newestFirst[k].name), std::strlen(newestFirst[k].name)));
         EXPECT_EQ(ji.substr(3 + 114, 8), newestFirst[k].pagesAndPrinted);
         EXPECT_EQ(ji.substr(3 + 6, 4), "0301");
+        // Each sheet took its paper: 297 mm, three times for the three reports.
+        EXPECT_EQ(ji.substr(3 + 110, 4), k == 1 ? "037B" : "0129");
     }
     EXPECT_EQ(Query(*p, {'J', 'I', 0x02, 0x00, 0x01, 0x09}), "JI;");
 }

@@ -14,6 +14,8 @@ namespace {
 
 constexpr std::size_t kLogLimit = 2000;
 constexpr std::size_t kJobHistoryLimit = 50;
+// The paper a sheet of the printer's own (a pattern, a report) takes.
+constexpr int kOwnSheetLengthMm = 297;
 
 // Job record states, as the job information texts name them.
 constexpr int kJobWaiting = 1;
@@ -73,7 +75,7 @@ void CPrinterCore::FaultsChanged() {
 bool CPrinterCore::StartWork(JobSession& session, const std::string& name,
                              const std::string& printed, std::int64_t unscaledMs,
                              std::function<void()> done, std::function<void()> failed, int pages) {
-    if (!printed.empty()) RecordJob(session, "Remote", printed, 0, 1, unscaledMs);
+    if (!printed.empty()) RecordJob(session, "Remote", printed, kOwnSheetLengthMm, 1, unscaledMs);
     // The job's record ends with the last of its work, printed or not.
     const int record = session.record;
     if (pages < 0) pages = printed.empty() ? 0 : 1;
