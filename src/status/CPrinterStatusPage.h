@@ -35,7 +35,7 @@ public:
     static constexpr int kHelpButton = 1003;
     static constexpr int kHelpTopic = 0;
     // The job text window's size when it first opens.
-    static constexpr QSize kJobWindowSize{620, 420};
+    static constexpr QSize kJobWindowSize{560, 340};
 
     explicit CPrinterStatusPage(CMainWindow* mainWindow);
     ~CPrinterStatusPage() override;
@@ -51,13 +51,16 @@ public:
 
     void RunDisplayJob();
     void RunPrintSheet(CPrinterStatus::Sheet sheet);
+    // Puts a report (CR LF line ends) into the job text window and shows it
+    // with the keyboard focus: centred on the page the first time, where
+    // the operator left it afterwards.
+    void ShowReport(const QString& report);
 
     bool OnPageShow() override;
     void OnPageLeave() override;
     bool TabLeavesPage() const override { return true; }
 
 private:
-    void ShowReport(const QString& report);
     void ShowMessageOf(const CPrinterStatus::Message& message);
 
     QPushButton* m_displayJob = nullptr;

@@ -88,6 +88,16 @@ TEST_P(Screens, EveryWindowRendersAtItsSize) {
             for (int x = 0; x < over.width(); x += 4) changed += over.pixel(x, y) != adjustment.pixel(x, y);
         EXPECT_GT(changed, 1000);
     }
+    // The printer status page, and once more with the job text window over it.
+    const QImage status = load("page6.png");
+    EXPECT_EQ(status.height(), menuBar + 66 + 320);
+    const QImage jobs = load("page6-jobs.png");
+    ASSERT_FALSE(jobs.isNull());
+    EXPECT_EQ(jobs.size(), status.size());
+    int changed = 0;
+    for (int y = 0; y < jobs.height(); y += 4)
+        for (int x = 0; x < jobs.width(); x += 4) changed += jobs.pixel(x, y) != status.pixel(x, y);
+    EXPECT_GT(changed, 4000);
     for (const char* name : {"splash.png", "about.png"}) {
         SCOPED_TRACE(name);
         const QImage picture = load(name);
