@@ -2,96 +2,32 @@
 // values a Save stores stay in the virtual printer, values only printed are
 // taken back by the job sent when the page is left. Over the network
 // channel and the local channel, through the private CUPS server.
-#include "../shell/ShellFixture.h"
-#include "CVPrinterClient.h"
-#include "CVPrinterProcess.h"
-#include "DriverRegistration.h"
-#include "PrivateCups.h"
-#include "app/CInkChipImages.h"
+#include "../shell/VprinterPageTest.h"
 #include "cli/CliCommands.h"
-#include "comm/CBidiLibrary.h"
-#include "comm/CDriverSettingsLibrary.h"
 #include "custompaper/CDigitEdit.h"
-#include "custompaper/CMediaTable.h"
 #include "custompaper/COwnerDrawCombo.h"
 #include "maintenance/CManualAlignmentPage.h"
 
 #include <QCheckBox>
-#include <QComboBox>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QTest>
-#include <chrono>
 #include <sstream>
-#include <thread>
 
 namespace {
-
-std::string OutputDir() {
-    const char* dir = std::getenv("PLOTCARE_OUTPUT_DIR");
-    return dir ? dir : "";
-}
-
-struct VirtualPrinter {
-    TempDir state;
-    CVPrinterProcess process;
-    std::unique_ptr<CVPrinterClient> control;
-    std::string error;
-
-    explicit VirtualPrinter(const char* model) {
-        CVPrinterProcess::Config config;
-        config.stateDir = state.path().string();
-        config.model = model;
-        if (process.Start(config, error))
-            control = std::make_unique<CVPrinterClient>(process.Ports().control);
-    }
-};
-
-// "CorvanNet" on the network channel, "QzLocal" on the local channel.
-struct Printers {
-    VirtualPrinter corvan{"corvan"};
-    VirtualPrinter qz{"qz"};
-    Printers() {
-        if (!corvan.control || !qz.control) return;
-        PrivateCups& cups = PrivateCups::Shared();
-        cups.AddQueue("CorvanNet", corvan.process.NetworkUri(),
-                      OutputDir() + "/driver/ovcm7100.ppd");
-        cups.AddQueue("QzLocal", qz.process.LocalUri(), OutputDir() + "/driver/ovqz7100.ppd");
-    }
-    static Printers& Shared() {
-        static Printers printers;
-        return printers;
-    }
-};
 
 struct Case {
     const char* queue;
     const char* direction; // "bi" (page 8) or "uni" (page 9)
 };
 
-class AlignVprinterTest : public ShellTest, public ::testing::WithParamInterface<Case> {
+class AlignVprinterTest : public VprinterPageTest, public ::testing::WithParamInterface<Case> {
 protected:
     void SetUp() override {
-        ShellTest::SetUp();
-        printers = &Printers::Shared();
-        ASSERT_TRUE(printers->corvan.control) << printers->corvan.error;
-        ASSERT_TRUE(printers->qz.control) << printers->qz.error;
-        PrivateCups::Shared().Activate();
-        RegisterDriversForTest();
-        ShellApp::SetPrinterSource(nullptr); // the real spooler
-        shared.bidiLibrary = std::make_unique<CBidiLibrary>();
-        shared.driverSettingsLibrary = std::make_unique<CDriverSettingsLibrary>();
-        shared.mediaTable = std::make_unique<CMediaTable>(dir.file("program/Settings/Media.ini"));
-        shared.inkChips = std::make_unique<CInkChipImages>();
-        printer = std::string(GetParam().queue) == "CorvanNet" ? &printers->corvan : &printers->qz;
+        VprinterPageTest::SetUp();
+        if (HasFatalFailure()) return;
+        printer = &PrinterOf(GetParam().queue);
         printer->control->ClearFaults();
         bi = std::string(GetParam().direction) == "bi";
-    }
-    void TearDown() override {
-        window.reset();
-        shared.bidiLibrary.reset();
-        shared.driverSettingsLibrary.reset();
-        ShellTest::TearDown();
     }
 
     // The printer's value of a "DA" column code: in use, or kept.
@@ -104,12 +40,7 @@ protected:
     // Jobs go through CUPS on their own time: waits (really) until the
     // printer's value is the one wanted.
     bool Eventually(int code, const std::string& want, bool kept = false) {
-        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        while (std::chrono::steady_clock::now() < until) {
-            if (Align(code, kept) == want) return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        return false;
+        return ::Eventually([&] { return Align(code, kept) == want; }, 30000);
     }
     int Cli(const std::vector<std::string>& args, std::string& output) {
         std::vector<std::string> all{"--settings", dir.file("program")};
@@ -120,10 +51,8 @@ protected:
         return r;
     }
 
-    Printers* printers = nullptr;
     VirtualPrinter* printer = nullptr;
     bool bi = true;
-    std::unique_ptr<CMainWindow> window;
 };
 
 TEST_P(AlignVprinterTest, SaveKeepsTheValuesAndLeavingTakesBackOnlyPrintedOnes) {
@@ -131,18 +60,9 @@ TEST_P(AlignVprinterTest, SaveKeepsTheValuesAndLeavingTakesBackOnlyPrintedOnes) 
     const int columns = bi ? 8 : 7;
     // Row #2's codes: 10.. (bidirectional) or 11.. (unidirectional).
     const int first = bi ? 0x10 : 0x11;
-    window = std::make_unique<CMainWindow>(true);
-    ASSERT_TRUE(window->Initialize());
-    window->show();
-    auto* menu = static_cast<CMainMenuPage*>(window->Page(0));
-    const int i = menu->PrinterList()->findText(GetParam().queue);
-    ASSERT_GE(i, 0);
-    menu->PrinterList()->setCurrentIndex(i);
-    menu->FunctionButton(page)->click();
-    ASSERT_EQ(window->CurrentIndex(), page) << messages.Texts().join("|").toStdString();
+    ASSERT_TRUE(OpenPage(GetParam().queue, page));
     auto* alignment = static_cast<CManualAlignmentPage*>(window->Page(page));
     EXPECT_GT(alignment->MediaList()->count(), 1) << "the driver's media list";
-    messages.Clear();
 
     // Save row #2 with 1, 2, 3, ...
     alignment->ThicknessEdit()->setText("");

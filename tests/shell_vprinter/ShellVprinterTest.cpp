@@ -7,10 +7,9 @@
 #include "comm/CBidiLibrary.h"
 #include "comm/CDriverSettingsLibrary.h"
 
-#include "CVPrinterClient.h"
-#include "CVPrinterProcess.h"
 #include "DriverRegistration.h"
 #include "PrivateCups.h"
+#include "VprinterRig.h"
 
 #include <QComboBox>
 #include <QPushButton>
@@ -18,53 +17,20 @@
 
 namespace {
 
-std::string OutputDir() {
-    const char* dir = std::getenv("PLOTCARE_OUTPUT_DIR");
-    return dir ? dir : "";
-}
-
-struct VirtualPrinter {
-    TempDir state;
-    CVPrinterProcess process;
-    std::unique_ptr<CVPrinterClient> control;
-    std::string error;
-
-    explicit VirtualPrinter(const char* model) {
-        CVPrinterProcess::Config config;
-        config.stateDir = state.path().string();
-        config.model = model;
-        if (process.Start(config, error)) control = std::make_unique<CVPrinterClient>(process.Ports().control);
-    }
-};
-
-// Queues "CorvanNet" (network channel) and "QzLocal" (local channel) on two
-// virtual printers, and "Foreign", a queue of another maker's driver.
-struct Printers {
-    VirtualPrinter corvan{"corvan"};
-    VirtualPrinter qz{"qz"};
-    Printers() {
-        if (!corvan.control || !qz.control) return;
-        PrivateCups& cups = PrivateCups::Shared();
-        cups.AddQueue("CorvanNet", corvan.process.NetworkUri(), OutputDir() + "/driver/ovcm7100.ppd");
-        cups.AddQueue("QzLocal", qz.process.LocalUri(), OutputDir() + "/driver/ovqz7100.ppd");
-        cups.AddQueue("Foreign", "socket://127.0.0.1:9");
-    }
-    // Stopped at exit, before the CUPS server they are queued on.
-    static Printers& Shared() {
-        static Printers printers;
-        return printers;
-    }
-};
-
 class ShellVprinterTest : public ShellTest {
 protected:
     void SetUp() override {
         ShellTest::SetUp();
-        printers = &Printers::Shared();
-        ASSERT_TRUE(printers->corvan.control) << printers->corvan.error;
-        ASSERT_TRUE(printers->qz.control) << printers->qz.error;
+        rig = &VprinterRig::Shared();
+        ASSERT_TRUE(rig->Ready()) << rig->Error();
         PrivateCups::Shared().Activate();
-        printers->corvan.control->ClearFaults();
+        // A queue of another maker's driver beside the rig's two.
+        static const bool foreign = [] {
+            PrivateCups::Shared().AddQueue("Foreign", "socket://127.0.0.1:9");
+            return true;
+        }();
+        ASSERT_TRUE(foreign);
+        rig->network.control->ClearFaults();
         ShellApp::SetPrinterSource(nullptr); // the real spooler
         shared.bidiLibrary = std::make_unique<CBidiLibrary>();
         shared.driverSettingsLibrary = std::make_unique<CDriverSettingsLibrary>();
@@ -86,7 +52,7 @@ protected:
         menu->PrinterList()->setCurrentIndex(i);
     }
 
-    Printers* printers = nullptr;
+    VprinterRig* rig = nullptr;
     NoteLog log;
     std::unique_ptr<CMainWindow> window;
     CMainMenuPage* menu = nullptr;
@@ -132,7 +98,7 @@ TEST_F(ShellVprinterTest, ADriverUnknownToTheStatusMonitorIsRefused) {
 
 TEST_F(ShellVprinterTest, APrinterWithAnotherDeviceIdIsRefused) {
     RegisterDriversForTest();
-    ASSERT_TRUE(printers->corvan.control->Fault("wrong-device-id"));
+    ASSERT_TRUE(rig->network.control->Fault("wrong-device-id"));
     Choose("CorvanNet");
     menu->FunctionButton(1)->click();
     EXPECT_EQ(messages.Texts(), QStringList{app->GetText(906)});
