@@ -95,6 +95,11 @@ void CPlotcareApp::RefreshDriverSettings() {
     m_driverSettings = DocumentProperties::CurrentSettings(m_printerName.toStdString());
 }
 
+CCustomPaperTable* CPlotcareApp::GetCustomPaperTable() const {
+    CSharedObjects* shared = CSharedObjects::Current();
+    return shared ? shared->customPaperTable.get() : nullptr;
+}
+
 CBidiLibrary* CPlotcareApp::GetBidiLibrary() const {
     CSharedObjects* shared = CSharedObjects::Current();
     return shared ? shared->bidiLibrary.get() : nullptr;

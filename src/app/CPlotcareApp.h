@@ -12,6 +12,7 @@
 
 class QWidget;
 class CBidiLibrary;
+class CCustomPaperTable;
 class CDriverSettingsLibrary;
 class CInkChipImages;
 class CMediaTable;
@@ -71,6 +72,9 @@ public:
     // --- shared objects ---------------------------------------------------
     // Created at start-up and kept until exit (CSharedObjects); null outside
     // a run of the program.
+    // The mirror of the printer's custom paper slots every custom paper page
+    // works on.
+    CCustomPaperTable* GetCustomPaperTable() const;
     CBidiLibrary* GetBidiLibrary() const;
     CDriverSettingsLibrary* GetDriverSettingsLibrary() const;
     CInkChipImages* GetInkChipImages() const;

@@ -7,6 +7,7 @@
 #include "comm/CBidiLibrary.h"
 #include "comm/CDriverMediaList.h"
 #include "comm/CDriverSettingsLibrary.h"
+#include "custompaper/CCustomPaperTable.h"
 #include "custompaper/CMediaTable.h"
 #include "platform/MessagePresenter.h"
 
@@ -48,6 +49,8 @@ CPlotcareStartup::Outcome CPlotcareStartup::Run() {
     CSharedObjects shared;
     Outcome outcome = Outcome::Closed;
     try {
+        shared.customPaperTable =
+            std::make_unique<CCustomPaperTable>(m_app.GetText(CCustomPaperTable::kTextNotRegistered).toStdString());
         shared.inkChips = std::make_unique<CInkChipImages>();
         shared.driverSettingsLibrary = std::make_unique<CDriverSettingsLibrary>();
         shared.bidiLibrary = std::make_unique<CBidiLibrary>();
@@ -88,6 +91,7 @@ CPlotcareStartup::Outcome CPlotcareStartup::Run() {
     shared.bidiLibrary.reset();
     shared.driverSettingsLibrary.reset();
     shared.inkChips.reset();
+    shared.customPaperTable.reset();
     instance.Release();
     return outcome;
 }

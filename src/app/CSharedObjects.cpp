@@ -3,6 +3,7 @@
 #include "app/CInkChipImages.h"
 #include "comm/CBidiLibrary.h"
 #include "comm/CDriverSettingsLibrary.h"
+#include "custompaper/CCustomPaperTable.h"
 #include "custompaper/CMediaTable.h"
 
 namespace {

@@ -3,6 +3,7 @@
 #include <memory>
 
 class CBidiLibrary;
+class CCustomPaperTable;
 class CDriverSettingsLibrary;
 class CInkChipImages;
 class CMediaTable;
@@ -11,6 +12,7 @@ class CMediaTable;
 // from start-up to exit. Created and destroyed by the start-up sequence in
 // its fixed order; pages reach them through Current().
 struct CSharedObjects {
+    std::unique_ptr<CCustomPaperTable> customPaperTable;
     std::unique_ptr<CInkChipImages> inkChips;
     std::unique_ptr<CDriverSettingsLibrary> driverSettingsLibrary;
     std::unique_ptr<CBidiLibrary> bidiLibrary;

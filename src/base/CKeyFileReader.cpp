@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 CKeyFileReader::~CKeyFileReader() { Close(); }
 
@@ -11,6 +12,12 @@ bool CKeyFileReader::Open(const std::string& path) {
     Close();
     m_open = RegularFile::Read(path, kMaxFileSize, m_text) == RegularFile::Result::Ok;
     return m_open;
+}
+
+void CKeyFileReader::OpenText(std::string text) {
+    Close();
+    m_text = std::move(text);
+    m_open = true;
 }
 
 void CKeyFileReader::Close() {

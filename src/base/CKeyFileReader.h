@@ -23,6 +23,9 @@ public:
     CKeyFileReader& operator=(const CKeyFileReader&) = delete;
 
     bool Open(const std::string& path);
+    // Reads from a text already in memory (a file the caller read and
+    // checked once), as Open would from a file holding it.
+    void OpenText(std::string text);
     void Close();
     bool IsOpen() const { return m_open; }
 

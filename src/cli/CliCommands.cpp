@@ -2,7 +2,9 @@
 
 #include "app/CPlotcareApp.h"
 #include "cli/CliAutoAdjust.h"
+#include "cli/CliCustomFile.h"
 #include "cli/CliContext.h"
+#include "cli/CliCustomSlots.h"
 #include "cli/CliManualAlign.h"
 #include "cli/CliNozzleCleaning.h"
 #include "cli/CliPrinterStatus.h"
@@ -63,6 +65,19 @@ const Command kCommands[] = {
      "                             print|save ITEM... (ITEM: R, R=V,V,... or R.C=V; rows 1-4, values 1-9);\n"
      "                             restore: back to the values the printer keeps",
      2, -1, {"--direction", "--media", "--thickness", "--platen"}, Align},
+    {"slots", "slots PRINTER [--json]", "the ten custom paper slots: number, name, registered", 1, 1, {}, Slots},
+    {"slot", "slot PRINTER N [--json]", "all settings of custom paper slot N (1-10)", 2, 2, {}, Slot},
+    {"call", "call PRINTER N|standard", "makes slot N (or the standard setting) the active paper setting", 2, 2, {},
+     Call},
+    {"register", "register PRINTER N ...",
+     "writes slot N: --from FILE.json (the layout \"slot --json\" prints) or FILE.ZMD:ENTRY\n"
+     "                             (a custom file entry, by number or name) [--name NAME]",
+     2, 2,
+     {"--from", "--name"}, Register},
+    {"zmd", "zmd list|show|save FILE ...",
+     "custom files: list FILE; show FILE ENTRY; save FILE --from FILE.json --name NAME [--overwrite];\n"
+     "                             the model: [--printer PRINTER | --model MODEL] (default Corvan Max 7100)",
+     2, 3, {"--from", "--name", "--printer", "--model"}, Zmd, {"--overwrite"}},
     {"job-info", "job-info PRINTER", "the printer's last ten jobs (--json: their decoded fields)", 1, 1, {},
      JobInfo},
     {"print-status", "print-status PRINTER", "the printer prints its status sheet", 1, 1, {}, PrintStatus},
@@ -284,6 +299,8 @@ int Run(const std::vector<std::string>& argv, std::ostream& out, std::ostream& e
         const std::string& a = argv[i];
         const bool commandOption =
             command && std::find(command->options.begin(), command->options.end(), a) != command->options.end();
+        const bool commandFlag =
+            command && std::find(command->flags.begin(), command->flags.end(), a) != command->flags.end();
         if (a == "-h" || a == "--help") {
             Usage(out);
             return kExitOk;
@@ -291,6 +308,8 @@ int Run(const std::vector<std::string>& argv, std::ostream& out, std::ostream& e
             options.json = true;
         } else if (a == "--all") {
             options.anyDriver = true;
+        } else if (commandFlag) {
+            values[a];
         } else if (a == "--library" || a == "--settings" || commandOption) {
             if (i + 1 >= argv.size()) {
                 err << "plotcare-cli: " << a << " needs a value\n";

@@ -4,6 +4,7 @@
 #include "cli/CliText.h"
 #include "comm/CDriverSettingsLibrary.h"
 #include "comm/CPrinterLink.h"
+#include "custompaper/CCustomPaperTable.h"
 #include "custompaper/CMediaTable.h"
 
 #include <QString>
@@ -78,6 +79,8 @@ ActionSession::~ActionSession() {
 
 int ActionSession::Open(Context& c) {
     if (int r = FindPrinter(c, m_printer)) return r;
+    m_shared.customPaperTable = std::make_unique<CCustomPaperTable>(
+        App().GetText(CCustomPaperTable::kTextNotRegistered).toStdString());
     m_shared.bidiLibrary = std::make_unique<CBidiLibrary>();
     m_shared.driverSettingsLibrary = std::make_unique<CDriverSettingsLibrary>();
     m_shared.mediaTable = std::make_unique<CMediaTable>(App().SettingsFilePath("Media.ini"));

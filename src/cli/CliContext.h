@@ -41,6 +41,7 @@ struct Command {
     int maxArguments;            // -1: any number
     std::vector<std::string> options; // options of this command, each taking a value
     Handler run;
+    std::vector<std::string> flags = {}; // options of this command without a value (Has() tells)
 };
 
 // The application object of this run (texts, "Printer.ini", media table file).

@@ -51,6 +51,18 @@ public:
         out.resize(static_cast<std::size_t>(n));
         return out;
     }
+    // Every TQSend so far, in order.
+    std::vector<std::vector<std::uint8_t>> Sent() {
+        std::vector<std::vector<std::uint8_t>> all;
+        for (int i = 0;; ++i) {
+            std::vector<std::uint8_t> out(512);
+            const int n = Fn<int(int, std::uint8_t*, int)>("FakeTqSentAt")(i, out.data(), 512);
+            if (n < 0) break;
+            out.resize(static_cast<std::size_t>(std::min(n, 512)));
+            all.push_back(std::move(out));
+        }
+        return all;
+    }
     int LastOpenType() { return Fn<int()>("FakeTqLastOpenType")(); }
     int OpenChannels() { return Fn<int()>("FakeTqOpenChannels")(); }
     int LastReceiveSize() { return Fn<int()>("FakeTqLastReceiveSize")(); }

@@ -7,6 +7,7 @@
 #include "app/CInkChipImages.h"
 #include "comm/CBidiLibrary.h"
 #include "comm/CDriverSettingsLibrary.h"
+#include "custompaper/CCustomPaperTable.h"
 #include "custompaper/CMediaTable.h"
 
 #include <QDialog>
@@ -36,7 +37,8 @@ protected:
         startup.SetBeforeRun([&](CMainWindow& w) {
             ranWindow = true;
             sharedDuringRun = app->GetBidiLibrary() && app->GetDriverSettingsLibrary() &&
-                              app->GetInkChipImages() && app->GetMediaTable();
+                              app->GetInkChipImages() && app->GetMediaTable() && app->GetCustomPaperTable();
+            if (app->GetCustomPaperTable()) emptySlotLabel = app->GetCustomPaperTable()->SlotLabel(0);
             if (closeWhenShown) QTimer::singleShot(0, &w, [&w] { w.close(); });
         });
         return startup.Run();
@@ -50,6 +52,7 @@ protected:
     NoteLog log;
     bool ranWindow = false;
     bool sharedDuringRun = false;
+    std::string emptySlotLabel;
 };
 
 TEST_F(StartupTest, RefusesWithoutItsFiles) {
@@ -88,12 +91,16 @@ TEST_F(StartupTest, RunsTheWindowAndTearsDownAfterClosing) {
     EXPECT_EQ(Run(), CPlotcareStartup::Outcome::Closed);
     EXPECT_TRUE(ranWindow);
     EXPECT_TRUE(sharedDuringRun);
+    // Slots are unread at start: each shows the localized "not registered" label.
+    EXPECT_EQ(emptySlotLabel, app->GetText(CCustomPaperTable::kTextNotRegistered).toStdString());
+    EXPECT_FALSE(emptySlotLabel.empty());
     EXPECT_EQ(messages.Texts(), QStringList{app->GetText(900)});
     // Everything is released: a new copy can start.
     CSingleInstance next(CPlotcareStartup::kInstanceName);
     EXPECT_TRUE(next.Acquire());
     EXPECT_EQ(CSharedObjects::Current(), nullptr);
     EXPECT_EQ(app->GetBidiLibrary(), nullptr);
+    EXPECT_EQ(app->GetCustomPaperTable(), nullptr);
 }
 
 TEST_F(StartupTest, ReviewModeStartsWithoutLocalizedTextsOrPrinters) {

@@ -113,10 +113,50 @@ TEST_F(VirtualPrinter, LoadDropsUnsavedAlignmentValues) {
 
 TEST_F(VirtualPrinter, CallSlotMakesItActive) {
     auto p = Make();
+    const SlotData seven = Settings(7, "Seven", 2);
+    Run(*p, RemoteJob({SlotWritePacket(seven.data()), Packet(BuildCmdSV)}, false));
     Run(*p, RemoteJob({Packet([](auto o, auto r) { return BuildCmdEXWrite(o, r, 7); }), Packet(BuildCmdSV)}, false));
     EXPECT_EQ(p->State().activeSetting, 7);
     Run(*p, RemoteJob({Packet([](auto o, auto r) { return BuildCmdEXWrite(o, r, 0); }), Packet(BuildCmdSV)}, false));
     EXPECT_EQ(p->State().activeSetting, 0);
+    // A slot without custom paper cannot be the paper setting: the printer
+    // keeps the one it has.
+    Run(*p, RemoteJob({Packet([](auto o, auto r) { return BuildCmdEXWrite(o, r, 7); }), Packet(BuildCmdSV)}, false));
+    Run(*p, RemoteJob({Packet([](auto o, auto r) { return BuildCmdEXWrite(o, r, 4); }), Packet(BuildCmdSV)}, false));
+    EXPECT_EQ(p->State().activeSetting, 7);
+}
+
+// The configuration sheet tells every setting of each kept slot in the
+// printer's words, and which setting is active.
+TEST_F(VirtualPrinter, CustomPaperConfigurationShowsEverySettingOfTheKeptSlots) {
+    auto p = Make();
+    SlotData a = Settings(2, "Canvas", 4);
+    a[22] = a[23] = 31;             // feed -70
+    a[25] = 4;                      // suction 6 %
+    a[27] = 6, a[28] = 0x65;        // cut thick paper, fast
+    a[30] = 3, a[31] = 16;          // roll tension extra high, 1.6 mm
+    a[36] = 0x13, a[37] = 0x88;     // drying 50
+    a[41] = 0x30, a[44] = 9;        // feed speed fast, media 9
+    a[70] = 0x00;                   // a 00 byte in the name
+    const SlotData unsaved = Settings(5, "Draft", 1);
+    Run(*p, RemoteJob({SlotWritePacket(a.data()), Packet([](auto o, auto r) { return BuildCmdEXWrite(o, r, 2); }),
+                       Packet(BuildCmdSV)},
+                      false));
+    Run(*p, RemoteJob({SlotWritePacket(unsaved.data())}, false));
+    Run(*p, RemoteJob({Bytes{'S', 'S', 0x02, 0x00, 0x00, 0x04}}));
+    now += 30000;
+    p->Tick();
+    std::ifstream in(dir.path() / "output" / "0001-custom-paper-configuration.txt");
+    const std::string sheet(std::istreambuf_iterator<char>(in), {});
+    EXPECT_NE(sheet.find("Active paper setting: Custom 2\n"), std::string::npos) << sheet;
+    EXPECT_NE(sheet.find("Custom 1: (not registered)\n"), std::string::npos) << sheet;
+    EXPECT_NE(sheet.find("Custom 2: Ca?vas\n"
+                         "    media code 9, thickness 16 (0.1 mm), platen gap narrow\n"
+                         "    feed -70 (0.01 %), drying 50 (0.1 s), suction 6 %\n"
+                         "    cut method thick paper, fast, roll tension extra high, feed speed fast\n"),
+              std::string::npos)
+        << sheet;
+    EXPECT_NE(sheet.find("Custom 5: (not registered)\n"), std::string::npos) << "only kept slots are printed";
 }
 
 TEST_F(VirtualPrinter, PrintsIntoTheOutputFolderAndRecordsJobs) {

@@ -21,6 +21,8 @@ public:
 
     // The slot's name as the settings hold it, without its padding.
     static std::string Name(const CustomSlot& slot);
+    // The name as a sheet prints it: control bytes (a 00 among them) as '?'.
+    static std::string PrintableName(const CustomSlot& slot);
 
 private:
     CPrinterCore& m_core;

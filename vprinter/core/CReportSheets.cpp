@@ -82,21 +82,60 @@ std::string CReportSheets::RenderJobSheet() const {
     return out.str();
 }
 
+namespace {
+
+// The printer's words for its setting codes; a code it does not know is
+// printed as it is.
+std::string CutMethod(std::uint8_t a, std::uint8_t b) {
+    if (a == 3 && b == 0x65) return "standard";
+    if (a == 2 && b == 0x49) return "thin paper";
+    if (a == 1 && b == 0x7E) return "thick paper, slow";
+    if (a == 6 && b == 0x65) return "thick paper, fast";
+    return "code " + std::to_string(a) + "/" + std::to_string(b);
+}
+
+std::string Choice(std::uint8_t v, std::initializer_list<const char*> names) {
+    if (v < names.size()) return names.begin()[v];
+    return "code " + std::to_string(v);
+}
+
+std::string PlatenGap(std::uint8_t v) {
+    if (v >= 1 && v <= 4) return Choice(static_cast<std::uint8_t>(v - 1), {"widest", "wider", "standard", "narrow"});
+    return "code " + std::to_string(v);
+}
+
+std::string FeedSpeed(std::uint8_t v) {
+    if (v == 0x00) return "standard";
+    if (v == 0x20) return "slow";
+    if (v == 0x30) return "fast";
+    return "code " + std::to_string(v);
+}
+
+} // namespace
+
 std::string CReportSheets::RenderCustomConfig() const {
     std::ostringstream out;
-    out << "CUSTOM PAPER CONFIGURATION\n\n";
+    const PrinterState& kept = m_core.Kept();
+    out << "CUSTOM PAPER CONFIGURATION\n\nActive paper setting: "
+        << (kept.activeSetting == 0 ? std::string("Standard") : "Custom " + std::to_string(kept.activeSetting))
+        << "\n\n";
     for (int i = 0; i < 10; ++i) {
-        const CustomSlot& slot = m_core.Kept().slots[static_cast<std::size_t>(i)];
+        const CustomSlot& slot = kept.slots[static_cast<std::size_t>(i)];
+        const SlotData& d = slot.data;
         out << "Custom " << (i + 1) << ": ";
         if (!slot.registered) {
             out << "(not registered)\n";
             continue;
         }
-        out << CCustomPaperSlots::Name(slot) << "\n    media code " << int(slot.data[44])
-            << ", thickness " << int(slot.data[31]) << ", platen gap " << int(slot.data[19])
-            << ", feed " << (int(slot.data[22]) - 101) << ", drying "
-            << ((slot.data[36] << 8) | slot.data[37]) / 100 << ", suction byte "
-            << int(slot.data[25]) << "\n";
+        // Offsets are those of the write packet minus 9.
+        out << CCustomPaperSlots::PrintableName(slot) << "\n"
+            << "    media code " << int(d[44]) << ", thickness " << int(d[31]) << " (0.1 mm), platen gap "
+            << PlatenGap(d[19]) << "\n"
+            << "    feed " << (int(d[22]) - 101) << " (0.01 %), drying " << ((d[36] << 8) | d[37]) / 100
+            << " (0.1 s), suction " << (int(d[25]) * 2 - 2) << " %\n"
+            << "    cut method " << CutMethod(d[27], d[28]) << ", roll tension "
+            << Choice(d[30], {"standard", "low", "high", "extra high"}) << ", feed speed " << FeedSpeed(d[41])
+            << "\n";
     }
     return out.str();
 }

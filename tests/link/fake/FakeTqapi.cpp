@@ -33,6 +33,7 @@ struct State {
     int receiveDefault = TQ_TIMEOUT;
     std::map<std::string, int> calls;
     std::vector<std::uint8_t> lastSent;
+    std::vector<std::vector<std::uint8_t>> sent; // every TQSend, in order
     int lastOpenType = 0;
     int openChannels = 0;
     int lastReceiveSize = 0;
@@ -79,6 +80,14 @@ FAKE_EXPORT int FakeTqLastSent(std::uint8_t* out, int room) {
     const int n = std::min<int>(room, static_cast<int>(g.lastSent.size()));
     if (n > 0) std::memcpy(out, g.lastSent.data(), static_cast<std::size_t>(n));
     return static_cast<int>(g.lastSent.size());
+}
+// The bytes of the i-th TQSend (from 0); -1 when there were fewer.
+FAKE_EXPORT int FakeTqSentAt(int i, std::uint8_t* out, int room) {
+    if (i < 0 || i >= static_cast<int>(g.sent.size())) return -1;
+    const auto& s = g.sent[static_cast<std::size_t>(i)];
+    const int n = std::min<int>(room, static_cast<int>(s.size()));
+    if (n > 0) std::memcpy(out, s.data(), static_cast<std::size_t>(n));
+    return static_cast<int>(s.size());
 }
 FAKE_EXPORT int FakeTqLastOpenType() { return g.lastOpenType; }
 FAKE_EXPORT int FakeTqOpenChannels() { return g.openChannels; }
@@ -172,6 +181,7 @@ FAKE_EXPORT int32_t TQSend(int32_t, const void* data, int32_t length) {
     ++g.calls["TQSend"];
     const auto* p = static_cast<const std::uint8_t*>(data);
     g.lastSent.assign(p, p + length);
+    g.sent.push_back(g.lastSent);
     return length;
 }
 

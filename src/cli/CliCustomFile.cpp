@@ -1,0 +1,381 @@
+#include "cli/CliCustomFile.h"
+
+#include "app/CPlotcareApp.h"
+#include "base/RegularFile.h"
+#include "base/TextScan.h"
+#include "cli/CliContext.h"
+#include "cli/CliText.h"
+#include "cli/JsonValue.h"
+#include "custompaper/CCustomFile.h"
+#include "custompaper/CMediaTable.h"
+#include "custompaper/CustomFileText.h"
+#include "custompaper/CustomFileWriter.h"
+#include "platform/Spooler.h"
+
+#include <QString>
+#include <cerrno>
+#include <climits>
+#include <cstdint>
+#include <cstdio>
+#include <ostream>
+#include <sys/stat.h>
+
+namespace cli {
+
+namespace {
+
+// Only the Corvan Max 7100 build has custom files; without --printer or
+// --model the files are taken to be of that model.
+constexpr const char* kDefaultDriver = "ORVEX Corvan Max 7100";
+
+struct IntField {
+    const char* key;
+    std::int32_t CustomFileRecord::*field;
+    std::int32_t low, high; // the range the page's controls allow
+};
+
+// In the order of the file.
+const IntField kBefore[] = {{"ID", &CustomFileRecord::ID, INT32_MIN, INT32_MAX},
+                            {"Mode", &CustomFileRecord::Mode, 1, 4}};
+const IntField kResolution[] = {{"Hres", &CustomFileRecord::Hres, INT32_MIN, INT32_MAX},
+                                {"Vres", &CustomFileRecord::Vres, INT32_MIN, INT32_MAX},
+                                {"Mw", &CustomFileRecord::Mw, INT32_MIN, INT32_MAX}};
+const IntField kMiddle[] = {{"Density", &CustomFileRecord::Density, -50, 50},
+                            {"Forward", &CustomFileRecord::Forward, -70, 70},
+                            {"Drytime", &CustomFileRecord::Drytime, 0, 50},
+                            {"Paperthick", &CustomFileRecord::Paperthick, 1, 16},
+                            {"Paperdraw", &CustomFileRecord::Paperdraw, -4, 0},
+                            {"PaperCut", &CustomFileRecord::PaperCut, 0, 3}};
+const IntField kAfter[] = {{"Platen", &CustomFileRecord::Platen, 1, 4},
+                           {"Roller", &CustomFileRecord::Roller, 0, 3},
+                           {"SID", &CustomFileRecord::SID, INT32_MIN, INT32_MAX}};
+
+template <typename F> void ForEachField(bool withResolution, F&& f) {
+    for (const IntField& x : kBefore)
+        f(x);
+    if (withResolution)
+        for (const IntField& x : kResolution)
+            f(x);
+    for (const IntField& x : kMiddle)
+        f(x);
+}
+template <typename F> void ForEachFieldAfterInk(F&& f) {
+    for (const IntField& x : kAfter)
+        f(x);
+}
+
+struct Refusal {
+    int exitCode;
+    std::string word;
+    std::string message;
+};
+
+int Finish(Context& c, const std::string& file, const std::string& action, const Refusal& r) {
+    if (c.options.json)
+        c.out << "{\"file\":" << JsonString(file) << ",\"action\":" << JsonString(action)
+              << ",\"outcome\":" << JsonString(r.word) << ",\"exitCode\":" << r.exitCode
+              << ",\"message\":" << JsonString(r.message) << "}\n";
+    else
+        c.err << "plotcare-cli: " << Escaped(r.message) << "\n";
+    return r.exitCode;
+}
+
+// What a failed read of a custom file means for the exit code: a file that
+// cannot be read at all is 6, one that is read and refused is 5.
+Refusal FileRefusal(const std::string& file, CCustomFile::Problem p) {
+    const bool io = p == CCustomFile::Problem::CannotOpen || p == CCustomFile::Problem::ReadError;
+    return {io ? kExitFailed : kExitRefused, io ? "unreadable" : "not-custom-file",
+            "\"" + file + "\": " + CCustomFile::Describe(p)};
+}
+
+// The driver name whose model the files must carry; 0 or an exit code.
+int DriverName(Context& c, std::string& driver) {
+    if (c.Has("--printer")) {
+        std::vector<SpoolerPrinter> all;
+        if (!Spooler::Current().EnumPrinters(all)) {
+            c.err << "plotcare-cli: the print spooler cannot be asked for its printers\n";
+            return kExitNotSupported;
+        }
+        const std::string name = c.Value("--printer");
+        for (const auto& p : all) {
+            if (p.name != name) continue;
+            if (!c.options.anyDriver && !App().IsListedPrinter(QString::fromStdString(p.driver))) {
+                c.err << "plotcare-cli: printer \"" << Escaped(p.name) << "\" has the driver \""
+                      << Escaped(p.driver)
+                      << "\", which plotcare does not support (--all to try anyway)\n";
+                return kExitNotSupported;
+            }
+            driver = p.driver;
+            return kExitOk;
+        }
+        c.err << "plotcare-cli: no printer named \"" << Escaped(name) << "\" is installed\n";
+        return kExitNotSupported;
+    }
+    driver = c.Has("--model") ? c.Value("--model") : kDefaultDriver;
+    return kExitOk;
+}
+
+bool IsNumber(const std::string& s) {
+    return !s.empty() && s.size() < 6 && s.find_first_not_of("0123456789") == std::string::npos;
+}
+
+int List(Context& c, const std::string& driver, const std::string& path) {
+    CCustomFile file(driver);
+    if (file.Attach(path) != 0)
+        return Finish(c, path, "zmd list", FileRefusal(path, file.LastProblem()));
+    const int count = file.MediaCount();
+    std::vector<std::string> names;
+    if (count < 0 || (count > 0 && file.ReadNames(names, count) != 0))
+        return Finish(c, path, "zmd list",
+                      {kExitRefused, "damaged", "\"" + path + "\": the entries cannot be read"});
+    if (c.options.json) {
+        c.out << "{\"file\":" << JsonString(path)
+              << ",\"model\":" << JsonString(CCustomFile::ModelOf(driver))
+              << ",\"mediaCount\":" << count << ",\"entries\":[";
+        for (std::size_t i = 0; i < names.size(); ++i)
+            c.out << (i ? "," : "") << "{\"entry\":" << i + 1
+                  << ",\"name\":" << JsonString(names[i]) << "}";
+        c.out << "]}\n";
+    } else {
+        for (std::size_t i = 0; i < names.size(); ++i)
+            c.out << i + 1 << "\t" << Escaped(names[i]) << "\n";
+    }
+    return kExitOk;
+}
+
+int Show(Context& c, const std::string& driver, const std::string& path, const std::string& which) {
+    CCustomFile file(driver);
+    if (file.Attach(path) != 0)
+        return Finish(c, path, "zmd show", FileRefusal(path, file.LastProblem()));
+    int entry = 0;
+    if (IsNumber(which)) {
+        entry = std::stoi(which);
+    } else {
+        const int count = file.MediaCount();
+        std::vector<std::string> names;
+        if (count > 0 && file.ReadNames(names, count) == 0)
+            for (std::size_t i = 0; i < names.size() && !entry; ++i)
+                if (names[i] == which) entry = static_cast<int>(i) + 1;
+    }
+    CustomFileRecord record;
+    if (entry < 1 || file.ReadEntry(entry, record) != 0)
+        return Finish(
+            c, path, "zmd show",
+            {kExitRefused, "no-entry", "\"" + path + "\" has no readable entry \"" + which + "\""});
+    // The resolution keys are not needed to use an entry; shown when present.
+    bool withResolution = true;
+    for (const IntField& f : kResolution) {
+        std::string value;
+        if (file.Lookup(CCustomFile::SectionOf(entry), f.key, value) != 0)
+            withResolution = false;
+        else
+            record.*f.field = TextScan::Atoi(value);
+    }
+    if (c.options.json) {
+        c.out << CustomFileEntryJson(path, entry, record, withResolution) << "\n";
+        return kExitOk;
+    }
+    char line[64];
+    std::snprintf(line, sizeof line, "%-12s%d\n", "entry", entry);
+    c.out << line << "CustomName  " << Escaped(record.CustomName) << "\n";
+    const auto print = [&](const IntField& f) {
+        std::snprintf(line, sizeof line, "%-12s%d\n", f.key, record.*f.field);
+        c.out << line;
+    };
+    ForEachField(withResolution, print);
+    c.out << "InkMode     " << Escaped(record.InkMode) << "\n";
+    ForEachFieldAfterInk(print);
+    return kExitOk;
+}
+
+// The checks of the page's controls and of its save: values within the
+// controls' ranges, a media of the media table that offers the mode, the
+// platen choices the thickness leaves. Completes the record as the page
+// does before a save. Empty when the record passes.
+std::string CheckAndComplete(CustomFileRecord& r, const CMediaTable& media) {
+    std::string problem;
+    const auto range = [&](const IntField& f) {
+        const std::int32_t v = r.*f.field;
+        if (problem.empty() && (v < f.low || v > f.high))
+            problem = std::string(f.key) + " " + std::to_string(v) + " is outside " +
+                      std::to_string(f.low) + ".." + std::to_string(f.high);
+    };
+    ForEachField(false, range);
+    ForEachFieldAfterInk(range);
+    if (!problem.empty()) return problem;
+    const int platens = r.Paperthick >= 7 ? 1 : r.Paperthick >= 3 ? 3 : 4;
+    if (r.Platen > platens)
+        return "Platen " + std::to_string(r.Platen) + " is not offered for Paperthick " +
+               std::to_string(r.Paperthick) + " (1.." + std::to_string(platens) + ")";
+    if (r.InkMode.size() != 32 ||
+        r.InkMode.find_first_not_of("0123456789ABCDEFabcdef") != std::string::npos)
+        return "InkMode must be 32 hexadecimal digits";
+    r.MediaId = media.IdFromFileIds(r.ID, r.SID);
+    if (r.MediaId == 0)
+        return "no media of the media table has ID " + std::to_string(r.ID) + " and SID " +
+               std::to_string(r.SID);
+    if (media.ModeMw(r.MediaId, r.Mode) == -1)
+        return "the media does not offer print mode " + std::to_string(r.Mode);
+    r.Hres = media.ModeHres(r.MediaId, r.Mode);
+    r.Vres = media.ModeVres(r.MediaId, r.Mode);
+    r.Mw = media.ModeMw(r.MediaId, r.Mode);
+    return {};
+}
+
+int Save(Context& c, const std::string& driver, const std::string& path) {
+    const std::string action = "zmd save";
+    if (!c.Has("--from") || !c.Has("--name")) {
+        c.err << "usage: plotcare-cli zmd save FILE --from FILE.json --name NAME [--overwrite]\n";
+        return kExitUsage;
+    }
+    const std::string from = c.Value("--from");
+    std::string json;
+    if (RegularFile::Read(from, JsonValue::kMaxInput, json) != RegularFile::Result::Ok)
+        return Finish(c, path, action,
+                      {kExitUsage, "bad-input", "\"" + from + "\" cannot be read"});
+    CustomFileRecord record;
+    std::string error;
+    if (!CustomFileRecordFromJson(json, record, error))
+        return Finish(c, path, action, {kExitUsage, "bad-input", "\"" + from + "\": " + error});
+
+    // The name as the save dialog takes it: as typed, not blank, at most 16
+    // characters.
+    const std::string name = c.Value("--name");
+    if (name.find_last_not_of(' ') == std::string::npos)
+        return Finish(c, path, action, {kExitRefused, "bad-name", "the name is empty"});
+    if (!CustomFileText::IsValidUtf8(name) ||
+        CustomFileText::CharacterCount(name) > CCustomFile::kNameLength)
+        return Finish(
+            c, path, action,
+            {kExitRefused, "bad-name", "the name is longer than 16 characters: \"" + name + "\""});
+
+    const CMediaTable media(App().SettingsFilePath("Media.ini"));
+    if (!media.IsComplete())
+        return Finish(
+            c, path, action,
+            {kExitFailed, "no-media-table", "the media table (Media.ini) cannot be read"});
+    const std::string problem = CheckAndComplete(record, media);
+    if (!problem.empty()) return Finish(c, path, action, {kExitRefused, "out-of-range", problem});
+
+    // The entry: 1 for a new file; the entry of the same name (with
+    // --overwrite only); else one after the last.
+    int entry = 1;
+    bool overwritten = false;
+    struct stat st {};
+    if (lstat(path.c_str(), &st) == 0 || errno != ENOENT) {
+        CCustomFile file(driver);
+        if (file.Attach(path) != 0)
+            return Finish(c, path, action, FileRefusal(path, file.LastProblem()));
+        const int count = file.MediaCount();
+        std::vector<std::string> names;
+        if (count < 0 || (count > 0 && file.ReadNames(names, count) != 0))
+            return Finish(
+                c, path, action,
+                {kExitRefused, "damaged", "\"" + path + "\": the entries cannot be read"});
+        entry = count + 1;
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            if (names[i] != name) continue;
+            if (!c.Has("--overwrite"))
+                return Finish(c, path, action,
+                              {kExitRefused, "name-exists",
+                               "entry " + std::to_string(i + 1) + " is already named \"" + name +
+                                   "\" (--overwrite rewrites it)"});
+            entry = static_cast<int>(i) + 1;
+            overwritten = true;
+            break;
+        }
+    }
+    record.CustomName = name;
+    CustomFileWriteOutcome outcome;
+    if (WriteCustomFileEntry(path, driver, entry, &record, &outcome) != 0) {
+        const bool refused = outcome.result != CustomFileWrite::SaveFailed;
+        return Finish(c, path, action,
+                      {refused ? kExitRefused : kExitFailed, refused ? "refused" : "not-saved",
+                       "\"" + path + "\": " + DescribeCustomFileWrite(outcome)});
+    }
+    const std::string message = std::string(overwritten ? "rewrote" : "saved") + " entry " +
+                                std::to_string(entry) + " \"" + name + "\" in \"" + path + "\"";
+    if (c.options.json)
+        c.out << "{\"file\":" << JsonString(path)
+              << ",\"action\":\"zmd save\",\"outcome\":\"saved\",\"exitCode\":0"
+              << ",\"message\":" << JsonString(message) << ",\"entry\":" << entry
+              << ",\"name\":" << JsonString(name)
+              << ",\"overwritten\":" << (overwritten ? "true" : "false") << "}\n";
+    else
+        c.out << Escaped(message) << "\n";
+    return kExitOk;
+}
+
+} // namespace
+
+std::string CustomFileEntryJson(const std::string& file, int entry, const CustomFileRecord& r,
+                                bool withResolution) {
+    std::string out = "{\"file\":" + JsonString(file) + ",\"entry\":" + std::to_string(entry) +
+                      ",\"CustomName\":" + JsonString(r.CustomName);
+    const auto number = [&](const IntField& f) {
+        out += ",\"" + std::string(f.key) + "\":" + std::to_string(r.*f.field);
+    };
+    ForEachField(withResolution, number);
+    out += ",\"InkMode\":" + JsonString(r.InkMode);
+    ForEachFieldAfterInk(number);
+    return out + "}";
+}
+
+bool CustomFileRecordFromJson(std::string_view text, CustomFileRecord& record, std::string& error) {
+    JsonValue doc;
+    if (!JsonValue::Parse(text, doc, error)) return false;
+    if (!doc.IsObject()) {
+        error = "the setting must be a JSON object";
+        return false;
+    }
+    static const char* const kIgnored[] = {"file", "entry", "CustomName", "Hres", "Vres", "Mw"};
+    CustomFileRecord r;
+    std::vector<const IntField*> wanted;
+    ForEachField(false, [&](const IntField& f) { wanted.push_back(&f); });
+    ForEachFieldAfterInk([&](const IntField& f) { wanted.push_back(&f); });
+    for (const auto& [name, value] : doc.Members()) {
+        bool known = name == "InkMode";
+        for (const char* ignored : kIgnored)
+            known = known || name == ignored;
+        for (const IntField* f : wanted)
+            known = known || name == f->key;
+        if (!known) {
+            error = "unknown member \"" + name + "\"";
+            return false;
+        }
+    }
+    for (const IntField* f : wanted) {
+        const JsonValue* v = doc.Member(f->key);
+        if (!v || !v->AsInt32(r.*(f->field))) {
+            error = std::string("\"") + f->key + "\" must be an integer";
+            return false;
+        }
+    }
+    const JsonValue* ink = doc.Member("InkMode");
+    if (!ink || ink->type() != JsonValue::Type::String) {
+        error = "\"InkMode\" must be a text";
+        return false;
+    }
+    r.InkMode = ink->Text();
+    record = std::move(r);
+    return true;
+}
+
+int Zmd(Context& c) {
+    const std::string& verb = c.args[0];
+    const std::string& path = c.args[1];
+    const bool known = verb == "list" || verb == "show" || verb == "save";
+    if (!known || (verb == "show") != (c.args.size() == 3)) {
+        c.err << "usage: plotcare-cli zmd list FILE | zmd show FILE ENTRY | zmd save FILE --from "
+                 "FILE.json --name NAME "
+                 "[--overwrite]\n";
+        return kExitUsage;
+    }
+    std::string driver;
+    if (const int r = DriverName(c, driver)) return r;
+    if (verb == "list") return List(c, driver, path);
+    if (verb == "show") return Show(c, driver, path, c.args[2]);
+    return Save(c, driver, path);
+}
+
+} // namespace cli
