@@ -6,7 +6,6 @@
 #include "status/JobReport.h"
 
 #include <QString>
-
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -29,7 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (JobInfoFromReply(reply, static_cast<int>(received), record)) {
         CheckUtf8(record.user);
         CheckUtf8(record.name);
-        const std::string report = JobReport::Format(record, [](int id) { return std::to_string(id); });
+        const std::string report =
+            JobReport::Format(record, [](int id) { return std::to_string(id); });
         CheckUtf8(report);
     }
     // The digits alone, at their exact size, and the text rule on raw bytes.

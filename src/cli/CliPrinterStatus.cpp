@@ -22,18 +22,22 @@ using Sheet = CPrinterStatus::Sheet;
 // The page's message as one line; `fallback` when the settings give none.
 std::string MessageText(Result result, const char* fallback) {
     const int id = CPrinterStatus::MessageFor(result).text;
-    std::string text = id < 0 ? std::string() : App().GetText(id).replace(QLatin1Char('\n'), QLatin1Char(' ')).toStdString();
+    std::string text =
+        id < 0 ? std::string()
+               : App().GetText(id).replace(QLatin1Char('\n'), QLatin1Char(' ')).toStdString();
     return text.empty() ? fallback : text;
 }
 
 std::string JsonJob(const JobInfoRecord& job) {
     const auto text = [](int id) { return JsonString(JobReport::AppText(id)); };
     return "{\"number\":" + std::to_string(job.number) + ",\"state\":" + std::to_string(job.state) +
-           ",\"stateText\":" + text(JobReport::StateTextId(job.state)) + ",\"result\":" +
-           std::to_string(job.result) + ",\"resultText\":" + text(JobReport::ResultTextId(job.result)) +
+           ",\"stateText\":" + text(JobReport::StateTextId(job.state)) +
+           ",\"result\":" + std::to_string(job.result) +
+           ",\"resultText\":" + text(JobReport::ResultTextId(job.result)) +
            ",\"user\":" + JsonString(job.user) + ",\"name\":" + JsonString(job.name) +
            ",\"used\":" + JsonString(JobReport::Thousandths(job.usedThousandths)) +
-           ",\"pages\":" + std::to_string(job.pages) + ",\"printedPages\":" + std::to_string(job.printedPages) +
+           ",\"pages\":" + std::to_string(job.pages) +
+           ",\"printedPages\":" + std::to_string(job.printedPages) +
            ",\"received\":" + JsonString(JobReport::ReceivedText(job)) +
            ",\"printSeconds\":" + std::to_string(job.printSeconds) + "}";
 }
@@ -65,17 +69,20 @@ int RunSheet(Context& c, Sheet sheet, const char* name) {
     if (!progress.Cancelled()) {
         switch (result) {
         case Result::Sent:
-            outcome = {kExitOk, "sent", MessageText(result, "the printer is printing the sheet"), {}};
+            outcome = {
+                kExitOk, "sent", MessageText(result, "the printer is printing the sheet"), {}};
             break;
         case Result::NotReady:
-            outcome = {kExitNotReady, "not-ready", MessageText(result, "the printer is not ready"), {}};
+            outcome = {
+                kExitNotReady, "not-ready", MessageText(result, "the printer is not ready"), {}};
             break;
         default:
             outcome = {kExitFailed, "not-sent", "the job could not be sent to the printer", {}};
             break;
         }
     }
-    if (status.LastJobLength() > 0) outcome.fields.emplace_back("jobBytes", std::to_string(status.LastJobLength()));
+    if (status.LastJobLength() > 0)
+        outcome.fields.emplace_back("jobBytes", std::to_string(status.LastJobLength()));
     return Report(c, session.Name(), name, outcome);
 }
 
@@ -99,22 +106,30 @@ int JobInfo(Context& c) {
             outcome = {kExitOk, "read", std::to_string(status.Jobs().size()) + " job(s)", {}};
             break;
         case Result::TimedOut:
-            outcome = {kExitCancelled, "timed-out",
+            outcome = {kExitCancelled,
+                       "timed-out",
                        "the time for reading ran out; " + std::to_string(status.Jobs().size()) +
                            " job(s) came before",
                        {}};
             break;
         case Result::Cancelled:
-            outcome = {kExitCancelled, "cancelled", "reading the job information was cancelled", {}};
+            outcome = {
+                kExitCancelled, "cancelled", "reading the job information was cancelled", {}};
             break;
         case Result::NotReady:
-            outcome = {kExitNotReady, "not-ready", MessageText(result, "the printer is not ready"), {}};
+            outcome = {
+                kExitNotReady, "not-ready", MessageText(result, "the printer is not ready"), {}};
             break;
         case Result::NoChannel:
-            outcome = {kExitNoAnswer, "no-channel", MessageText(result, "the job information cannot be read"), {}};
+            outcome = {kExitNoAnswer,
+                       "no-channel",
+                       MessageText(result, "the job information cannot be read"),
+                       {}};
             break;
         default:
-            outcome = {kExitNoAnswer, "query-failed", MessageText(result, "the job information cannot be read"),
+            outcome = {kExitNoAnswer,
+                       "query-failed",
+                       MessageText(result, "the job information cannot be read"),
                        {}};
             break;
         }
@@ -124,7 +139,8 @@ int JobInfo(Context& c) {
     if (c.options.json) {
         std::string jobs = "[";
         if (shown)
-            for (const JobInfoRecord& job : status.Jobs()) jobs += (jobs.size() > 1 ? "," : "") + JsonJob(job);
+            for (const JobInfoRecord& job : status.Jobs())
+                jobs += (jobs.size() > 1 ? "," : "") + JsonJob(job);
         outcome.fields.emplace_back("jobs", jobs + "]");
     } else if (shown) {
         c.out << TerminalReport(status.Jobs());

@@ -51,14 +51,18 @@ int CPrinterStatus::BuildJobQuery(std::uint8_t* out, std::size_t room, std::uint
 
 CPrinterStatus::Message CPrinterStatus::MessageFor(Outcome outcome) {
     switch (outcome) {
-    case Outcome::NotReady: return {kTextNotReady, true};
+    case Outcome::NotReady:
+        return {kTextNotReady, true};
     case Outcome::NoChannel:
-    case Outcome::QueryFailed: return {kTextNotRead, true};
-    case Outcome::Sent: return {kTextPrinting, false};
+    case Outcome::QueryFailed:
+        return {kTextNotRead, true};
+    case Outcome::Sent:
+        return {kTextPrinting, false};
     case Outcome::Read:
     case Outcome::TimedOut:
     case Outcome::Cancelled:
-    case Outcome::NotSent: break;
+    case Outcome::NotSent:
+        break;
     }
     return {-1, false};
 }
@@ -75,7 +79,8 @@ bool CPrinterStatus::Ready(ReadyWaitProgress* progress) {
     return m_link.WaitUntilReady(m_printer, progress) == 1;
 }
 
-CPrinterStatus::Outcome CPrinterStatus::DisplayJob(ReadyWaitProgress* progress, BusyIndicator& busy) {
+CPrinterStatus::Outcome CPrinterStatus::DisplayJob(ReadyWaitProgress* progress,
+                                                   BusyIndicator& busy) {
     m_jobs.clear();
     if (m_checks && !Ready(progress)) return Outcome::NotReady;
 
@@ -97,7 +102,8 @@ CPrinterStatus::Outcome CPrinterStatus::DisplayJob(ReadyWaitProgress* progress, 
             if (result != BusyIndicator::kRunning) break;
             // Replies without a record are skipped.
             JobInfoRecord record;
-            if (JobInfoFromReply(reply, CPrinterLink::kReplySize, record)) m_jobs.push_back(std::move(record));
+            if (JobInfoFromReply(reply, CPrinterLink::kReplySize, record))
+                m_jobs.push_back(std::move(record));
         }
         m_link.CloseChannel(handle);
     }
@@ -116,7 +122,8 @@ CPrinterStatus::Outcome CPrinterStatus::DisplayJob(ReadyWaitProgress* progress, 
 
 std::string CPrinterStatus::Report(const JobReport::TextLookup& text) const {
     std::string report;
-    for (const JobInfoRecord& job : m_jobs) report += JobReport::Format(job, text) + "\r\n";
+    for (const JobInfoRecord& job : m_jobs)
+        report += JobReport::Format(job, text) + "\r\n";
     return report;
 }
 

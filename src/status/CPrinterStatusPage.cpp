@@ -87,7 +87,9 @@ private:
     bool& m_flag;
 };
 
-bool ReviewMode() { return ShellApp::Mode() == CPlotcareApp::kModeReview; }
+bool ReviewMode() {
+    return ShellApp::Mode() == CPlotcareApp::kModeReview;
+}
 
 } // namespace
 
@@ -122,10 +124,12 @@ CPrinterStatusPage::CPrinterStatusPage(CMainWindow* mainWindow) : CPage(kPageInd
 
     // Names for assistive technology: each button by its text, described by
     // the sentence beside it.
-    for (QGroupBox* group : groups) group->setAccessibleName(group->title());
-    const std::pair<QPushButton*, QLabel*> pairs[] = {
-        {m_displayJob, displayText}, {m_printJob, printJobText}, {m_printCustom, customText},
-        {m_printStatus, statusText}};
+    for (QGroupBox* group : groups)
+        group->setAccessibleName(group->title());
+    const std::pair<QPushButton*, QLabel*> pairs[] = {{m_displayJob, displayText},
+                                                      {m_printJob, printJobText},
+                                                      {m_printCustom, customText},
+                                                      {m_printStatus, statusText}};
     for (const auto& [button, label] : pairs) {
         button->setAccessibleName(button->text());
         button->setAccessibleDescription(label->text());
@@ -147,7 +151,8 @@ CPrinterStatusPage::CPrinterStatusPage(CMainWindow* mainWindow) : CPage(kPageInd
 
     connect(m_displayJob, &QPushButton::clicked, this, [this] { RunDisplayJob(); });
     connect(m_printJob, &QPushButton::clicked, this, [this] { RunPrintSheet(Sheet::Jobs); });
-    connect(m_printCustom, &QPushButton::clicked, this, [this] { RunPrintSheet(Sheet::CustomConfig); });
+    connect(m_printCustom, &QPushButton::clicked, this,
+            [this] { RunPrintSheet(Sheet::CustomConfig); });
     connect(m_printStatus, &QPushButton::clicked, this, [this] { RunPrintSheet(Sheet::Status); });
     connect(m_help, &QPushButton::clicked, this,
             [this] { ShellApp::OpenManual(MainWindow(), kPageIndex, kHelpTopic); });
@@ -157,7 +162,8 @@ CPrinterStatusPage::~CPrinterStatusPage() = default;
 
 bool CPrinterStatusPage::OnPageShow() {
     if (ReviewMode())
-        for (const CPrinterStatus::Message& message : CPrinterStatus::kReviewMessages) ShowMessageOf(message);
+        for (const CPrinterStatus::Message& message : CPrinterStatus::kReviewMessages)
+            ShowMessageOf(message);
     return true;
 }
 
@@ -206,6 +212,7 @@ void CPrinterStatusPage::ShowReport(const QString& report) {
 
 void CPrinterStatusPage::ShowMessageOf(const CPrinterStatus::Message& message) {
     if (message.text < 0) return;
-    ShowMessage(ShellApp::Text(message.text), message.warning ? MessageIcon::Warning : MessageIcon::Information,
+    ShowMessage(ShellApp::Text(message.text),
+                message.warning ? MessageIcon::Warning : MessageIcon::Information,
                 MessageButtons::Ok, MainWindow());
 }

@@ -10,16 +10,16 @@
 // are named after what the job report shows of them; what they measure is
 // the printer's business.
 struct JobInfoRecord {
-    int number = 0;         // job number
-    int state = 0;          // job state (1 waiting … 5 error, 255 no job)
-    int result = 0;         // second state: how the job ended (1 normal, 2 cancelled, 3 error)
-    std::string user;       // 16-character text, UTF-8
-    std::string name;       // 32-character text (the job's name), UTF-8
+    int number = 0;          // job number
+    int state = 0;           // job state (1 waiting … 5 error, 255 no job)
+    int result = 0;          // second state: how the job ended (1 normal, 2 cancelled, 3 error)
+    std::string user;        // 16-character text, UTF-8
+    std::string name;        // 32-character text (the job's name), UTF-8
     int usedThousandths = 0; // an amount in thousandths
-    int pages = 0;          // the pages of the job
-    int printedPages = 0;   // the pages printed of it
+    int pages = 0;           // the pages of the job
+    int printedPages = 0;    // the pages printed of it
     std::array<int, 5> received{}; // yy mm dd hh mm
-    int printSeconds = 0;   // print time in seconds
+    int printSeconds = 0;          // print time in seconds
 };
 
 // Positions in the digit text (characters after "JI:", from 0) and widths in

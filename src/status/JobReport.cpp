@@ -40,8 +40,9 @@ std::string Thousandths(int value) {
 }
 
 std::string ReceivedText(const JobInfoRecord& r) {
-    return TwoDigits(r.received[0]) + "/" + TwoDigits(r.received[1]) + "/" + TwoDigits(r.received[2]) + " " +
-           TwoDigits(r.received[3]) + ":" + TwoDigits(r.received[4]);
+    return TwoDigits(r.received[0]) + "/" + TwoDigits(r.received[1]) + "/" +
+           TwoDigits(r.received[2]) + " " + TwoDigits(r.received[3]) + ":" +
+           TwoDigits(r.received[4]);
 }
 
 std::string Format(const JobInfoRecord& r, const TextLookup& lookup) {
@@ -50,11 +51,12 @@ std::string Format(const JobInfoRecord& r, const TextLookup& lookup) {
     std::string out;
     out += text(kJob) + " " + std::to_string(r.number) + " :\r\n";
     out += " " + text(kName) + " : " + r.name + "\r\n";
-    out += " " + text(kUser) + " : " + r.user + "\t" + text(kState) + " : " + text(StateTextId(r.state)) + "\t" +
-           text(kResult) + " : " + text(ResultTextId(r.result)) + "\r\n";
-    out += "  " + text(kUsedGroup) + " : " + text(kUsed) + " : " + Thousandths(r.usedThousandths) + " " +
-           text(kUsedUnit) + "\t" + text(kPrinted) + " : " + std::to_string(r.printedPages) + " " + pages + " " +
-           text(kOf) + " " + std::to_string(r.pages) + " " + pages + "\r\n";
+    out += " " + text(kUser) + " : " + r.user + "\t" + text(kState) + " : " +
+           text(StateTextId(r.state)) + "\t" + text(kResult) + " : " +
+           text(ResultTextId(r.result)) + "\r\n";
+    out += "  " + text(kUsedGroup) + " : " + text(kUsed) + " : " + Thousandths(r.usedThousandths) +
+           " " + text(kUsedUnit) + "\t" + text(kPrinted) + " : " + std::to_string(r.printedPages) +
+           " " + pages + " " + text(kOf) + " " + std::to_string(r.pages) + " " + pages + "\r\n";
     out += " " + text(kReceived) + " : " + ReceivedText(r) + "\t" + text(kPrintTime) + " : " +
            std::to_string(r.printSeconds / 60) + " " + text(kMinutes);
     return out;

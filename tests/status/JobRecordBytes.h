@@ -11,8 +11,8 @@ struct JobBytes {
     std::uint8_t number = 1;
     std::uint8_t state = 3;
     std::uint8_t result = 1;
-    std::vector<std::uint8_t> user;  // up to 16 bytes
-    std::vector<std::uint8_t> name;  // up to 32 bytes
+    std::vector<std::uint8_t> user; // up to 16 bytes
+    std::vector<std::uint8_t> name; // up to 32 bytes
     int used = 0;
     int pages = 1;
     int printed = 1;
@@ -24,7 +24,8 @@ struct JobBytes {
     std::vector<std::uint8_t> Bytes() const {
         std::vector<std::uint8_t> b{index, number, 0, state, result, 0, 0};
         auto put = [&b](const std::vector<std::uint8_t>& t, std::size_t width) {
-            for (std::size_t i = 0; i < width; ++i) b.push_back(i < t.size() ? t[i] : 0);
+            for (std::size_t i = 0; i < width; ++i)
+                b.push_back(i < t.size() ? t[i] : 0);
         };
         auto put16 = [&b](int v) {
             b.push_back(static_cast<std::uint8_t>(v >> 8));

@@ -52,7 +52,8 @@ protected:
     void Ready(bool ready = true) { fake.PushStatus(StatusReplyBytes(StateField(ready ? 4 : 3))); }
     // Wrapped replies, as the network channel brings them.
     void Replies(const std::vector<std::string>& texts) {
-        for (const std::string& t : texts) fake.PushReceive(std::string(CPrinterLink::kReplyMarker) + t);
+        for (const std::string& t : texts)
+            fake.PushReceive(std::string(CPrinterLink::kReplyMarker) + t);
     }
     int Run(const std::string& command, bool json = false) {
         out.str({});
@@ -84,38 +85,42 @@ protected:
 
 TEST_F(StatusCli, JobInfoPrintsTheReport) {
     Ready();
-    Replies({Job(12, "Status Sheet"), Job(11, "Nozzle\x1b[2JCheck"), "JI;", "JI;", "JI;", "JI;", "JI;", "JI;",
-             "JI;", "JI;"});
+    Replies({Job(12, "Status Sheet"), Job(11, "Nozzle\x1b[2JCheck"), "JI;", "JI;", "JI;", "JI;",
+             "JI;", "JI;", "JI;", "JI;"});
     EXPECT_EQ(Run("job-info"), 0) << err.str();
-    EXPECT_EQ(out.str(),
-              "Job 12 :\n"
-              " Job Name : Status Sheet\n"
-              " User : Remote\tStatus : Completed\tResult : Normal end\n"
-              "  Paper : Used : 0.297 m\tPrinted : 2 pages of 2 pages\n"
-              " Received : 26/12/10 07:31\tPrint Time : 2 min\n"
-              "Job 11 :\n"
-              " Job Name : Nozzle\\x1B[2JCheck\n"
-              " User : Remote\tStatus : Completed\tResult : Normal end\n"
-              "  Paper : Used : 0.297 m\tPrinted : 2 pages of 2 pages\n"
-              " Received : 26/12/10 07:31\tPrint Time : 2 min\n");
+    EXPECT_EQ(out.str(), "Job 12 :\n"
+                         " Job Name : Status Sheet\n"
+                         " User : Remote\tStatus : Completed\tResult : Normal end\n"
+                         "  Paper : Used : 0.297 m\tPrinted : 2 pages of 2 pages\n"
+                         " Received : 26/12/10 07:31\tPrint Time : 2 min\n"
+                         "Job 11 :\n"
+                         " Job Name : Nozzle\\x1B[2JCheck\n"
+                         " User : Remote\tStatus : Completed\tResult : Normal end\n"
+                         "  Paper : Used : 0.297 m\tPrinted : 2 pages of 2 pages\n"
+                         " Received : 26/12/10 07:31\tPrint Time : 2 min\n");
     EXPECT_EQ(fake.OpenChannels(), 0);
 }
 
 TEST_F(StatusCli, JobInfoJsonHasOneObjectPerJob) {
     Ready();
-    Replies({Job(3, "Poster \xE3\x81\x82"), "JI;", Job(1, "Nozzle Check"), "XX:NA;", "JI;", "JI;", "JI;", "JI;",
-             "JI;", "JI;"});
+    Replies({Job(3, "Poster \xE3\x81\x82"), "JI;", Job(1, "Nozzle Check"), "XX:NA;", "JI;", "JI;",
+             "JI;", "JI;", "JI;", "JI;"});
     EXPECT_EQ(Run("job-info", true), 0) << err.str();
     const std::string json = out.str();
     EXPECT_EQ(json.find('\n'), json.size() - 1) << "one object on one line";
-    EXPECT_NE(json.find("\"action\":\"job-info\",\"outcome\":\"read\",\"exitCode\":0"), std::string::npos) << json;
-    EXPECT_NE(json.find(",\"jobs\":[{\"number\":3,\"state\":3,\"stateText\":\"Completed\",\"result\":1,"
-                        "\"resultText\":\"Normal end\",\"user\":\"Remote\",\"name\":\"Poster \xE3\x81\x82\","
-                        "\"used\":\"0.297\",\"pages\":2,\"printedPages\":2,\"received\":\"26/12/10 07:31\","
-                        "\"printSeconds\":125},{\"number\":1,"),
+    EXPECT_NE(json.find("\"action\":\"job-info\",\"outcome\":\"read\",\"exitCode\":0"),
               std::string::npos)
         << json;
-    EXPECT_EQ(json.find("\"number\":", json.find("\"number\":1,") + 1), std::string::npos) << "two jobs";
+    EXPECT_NE(
+        json.find(
+            ",\"jobs\":[{\"number\":3,\"state\":3,\"stateText\":\"Completed\",\"result\":1,"
+            "\"resultText\":\"Normal end\",\"user\":\"Remote\",\"name\":\"Poster \xE3\x81\x82\","
+            "\"used\":\"0.297\",\"pages\":2,\"printedPages\":2,\"received\":\"26/12/10 07:31\","
+            "\"printSeconds\":125},{\"number\":1,"),
+        std::string::npos)
+        << json;
+    EXPECT_EQ(json.find("\"number\":", json.find("\"number\":1,") + 1), std::string::npos)
+        << "two jobs";
 }
 
 TEST_F(StatusCli, JobInfoExitCodes) {
@@ -123,11 +128,11 @@ TEST_F(StatusCli, JobInfoExitCodes) {
         const char* name;
         bool ready;
         Act act;
-        int actAt;       // receive number
-        int failingAt;   // query that fails (1-based), 0 none
+        int actAt;     // receive number
+        int failingAt; // query that fails (1-based), 0 none
         int exitCode;
         const char* word;
-        int jobs;        // jobs in the output
+        int jobs; // jobs in the output
     };
     const Case cases[] = {
         {"not ready", false, Act::None, -1, 0, 3, "not-ready", 0},
@@ -148,7 +153,8 @@ TEST_F(StatusCli, JobInfoExitCodes) {
                 Replies({Job(k, "Sheet")});
         }
         EXPECT_EQ(Run("job-info", true), c.exitCode) << err.str();
-        EXPECT_NE(out.str().find(std::string("\"outcome\":\"") + c.word + "\""), std::string::npos) << out.str();
+        EXPECT_NE(out.str().find(std::string("\"outcome\":\"") + c.word + "\""), std::string::npos)
+            << out.str();
         int jobs = 0;
         for (std::size_t at = out.str().find("{\"number\":"); at != std::string::npos;
              at = out.str().find("{\"number\":", at + 1))
@@ -164,7 +170,8 @@ TEST_F(StatusCli, PrintActionsSendTheirSheetJob) {
         const char* command;
         std::uint8_t p;
     };
-    for (const Case& c : {Case{"print-status", 0x01}, Case{"print-jobs", 0x02}, Case{"print-custom", 0x04}}) {
+    for (const Case& c :
+         {Case{"print-status", 0x01}, Case{"print-jobs", 0x02}, Case{"print-custom", 0x04}}) {
         SCOPED_TRACE(c.command);
         spooler.Clear();
         Ready();
@@ -173,7 +180,8 @@ TEST_F(StatusCli, PrintActionsSendTheirSheetJob) {
         ASSERT_EQ(spooler.Documents().size(), 1u);
         const Bytes& job = spooler.Documents()[0].bytes;
         ASSERT_EQ(job.size(), 30u);
-        EXPECT_EQ(Bytes(job.begin() + 15, job.begin() + 21), (Bytes{'S', 'S', 0x02, 0x00, 0x00, c.p}));
+        EXPECT_EQ(Bytes(job.begin() + 15, job.begin() + 21),
+                  (Bytes{'S', 'S', 0x02, 0x00, 0x00, c.p}));
     }
     spooler.Clear();
     Prepare();

@@ -61,7 +61,8 @@ void OnReceive(int, int) {
 // The busy dialog of Display Job while it is up.
 QDialog* BusyWindow(const QString& caption) {
     for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* d = qobject_cast<QDialog*>(w); d && d->isVisible() && d->windowTitle() == caption) return d;
+        if (auto* d = qobject_cast<QDialog*>(w); d && d->isVisible() && d->windowTitle() == caption)
+            return d;
     return nullptr;
 }
 
@@ -100,7 +101,8 @@ protected:
 public:
     void Ready(bool ready = true) { fake.PushStatus(StatusReply(ready ? 4 : 3)); }
     void Jobs(int count) {
-        for (int k = 1; k <= 10; ++k) fake.PushReceive(k <= count ? Job(k) : std::string("JI;"));
+        for (int k = 1; k <= 10; ++k)
+            fake.PushReceive(k <= count ? Job(k) : std::string("JI;"));
     }
     std::vector<std::string> Shown() const {
         std::vector<std::string> out;
@@ -117,10 +119,12 @@ public:
     QString JobText() const { return page->JobWindow()->TextArea()->toPlainText(); }
     // The jobs in the job text window: the first lines of their reports.
     int JobsShown() const {
-        const QRegularExpression first(QStringLiteral("^%1 \\d+ :$").arg(QRegularExpression::escape(app->GetText(60202))),
-                                       QRegularExpression::MultilineOption);
+        const QRegularExpression first(
+            QStringLiteral("^%1 \\d+ :$").arg(QRegularExpression::escape(app->GetText(60202))),
+            QRegularExpression::MultilineOption);
         int n = 0;
-        for (auto it = first.globalMatch(JobText()); it.hasNext(); it.next()) ++n;
+        for (auto it = first.globalMatch(JobText()); it.hasNext(); it.next())
+            ++n;
         return n;
     }
 
@@ -137,9 +141,9 @@ TEST_F(StatusPage, ControlsCarryTheirTextsAndNames) {
         int described; // the description of a button (0: none)
     };
     const Row rows[] = {
-        {1042, 60002, 0},     {1043, 60101, 60003}, {1044, 60003, 0}, {1002, 60102, 60004},
-        {1045, 60004, 0},     {1046, 60005, 0},     {1004, 60103, 60006}, {1048, 60006, 0},
-        {1047, 60007, 0},     {1005, 60104, 60008}, {1049, 60008, 0}, {1003, 60100, 0},
+        {1042, 60002, 0}, {1043, 60101, 60003}, {1044, 60003, 0},     {1002, 60102, 60004},
+        {1045, 60004, 0}, {1046, 60005, 0},     {1004, 60103, 60006}, {1048, 60006, 0},
+        {1047, 60007, 0}, {1005, 60104, 60008}, {1049, 60008, 0},     {1003, 60100, 0},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.id);
@@ -156,7 +160,8 @@ TEST_F(StatusPage, ControlsCarryTheirTextsAndNames) {
         EXPECT_TRUE(page->rect().contains(control->geometry()));
         // A text fits its control.
         if (qobject_cast<QPushButton*>(control) || qobject_cast<QLabel*>(control)) {
-            EXPECT_LE(control->fontMetrics().horizontalAdvance(ControlText(control)), control->width());
+            EXPECT_LE(control->fontMetrics().horizontalAdvance(ControlText(control)),
+                      control->width());
         }
     }
     EXPECT_EQ(window->PageArea()->size(), QSize(600, 66 + CPrinterStatusPage::kHeight));
@@ -173,8 +178,9 @@ TEST_F(StatusPage, ControlsCarryTheirTextsAndNames) {
 
 TEST_F(StatusPage, TheKeyboardReachesAndPressesEveryButtonInOrder) {
     QApplication::setActiveWindow(window.get());
-    const QList<QWidget*> order{page->DisplayJobButton(), page->PrintJobButton(), page->PrintCustomButton(),
-                                page->PrintStatusButton(), page->HelpButton()};
+    const QList<QWidget*> order{page->DisplayJobButton(), page->PrintJobButton(),
+                                page->PrintCustomButton(), page->PrintStatusButton(),
+                                page->HelpButton()};
     EXPECT_EQ(page->TabStops(), order);
     order[0]->setFocus();
     for (int i = 1; i < order.size(); ++i) {
@@ -248,22 +254,43 @@ TEST_F(StatusPage, EachOutcomeShowsItsMessage) {
     const auto display = [](CPrinterStatusPage* p) { p->DisplayJobButton()->click(); };
     const auto printJob = [](CPrinterStatusPage* p) { p->PrintJobButton()->click(); };
     const Case cases[] = {
-        {"display: not ready", [](StatusPage& t) { t.Ready(false); }, display, {"901/warning"}, false, 0},
+        {"display: not ready",
+         [](StatusPage& t) { t.Ready(false); },
+         display,
+         {"901/warning"},
+         false,
+         0},
         {"display: a query fails",
          [](StatusPage& t) {
              t.Ready();
              t.fake.PushReceive(Job(1));
              t.fake.PushReceive("", TQ_CANCELLED);
          },
-         display, {"60900/warning"}, false, 0},
-        {"print: not ready", [](StatusPage& t) { t.Ready(false); }, printJob, {"901/warning"}, false, 0},
-        {"print: sent", [](StatusPage& t) { t.Ready(); }, printJob, {"60901/information"}, false, 1},
+         display,
+         {"60900/warning"},
+         false,
+         0},
+        {"print: not ready",
+         [](StatusPage& t) { t.Ready(false); },
+         printJob,
+         {"901/warning"},
+         false,
+         0},
+        {"print: sent",
+         [](StatusPage& t) { t.Ready(); },
+         printJob,
+         {"60901/information"},
+         false,
+         1},
         {"print: not sent",
          [](StatusPage& t) {
              t.Ready();
              t.spooler.Fail(RecordingSpooler::Step::StartDocument);
          },
-         printJob, {}, false, 0},
+         printJob,
+         {},
+         false,
+         0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

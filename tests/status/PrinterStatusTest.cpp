@@ -14,7 +14,6 @@
 #include "status/JobReport.h"
 
 #include <QString>
-
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -31,7 +30,8 @@ Bytes Ascii(const char* s) {
 
 Bytes Cat(std::initializer_list<Bytes> parts) {
     Bytes out;
-    for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
+    for (const Bytes& p : parts)
+        out.insert(out.end(), p.begin(), p.end());
     return out;
 }
 
@@ -71,7 +71,8 @@ TEST(JobInfoDecoder, ReadsEveryFieldAtItsPosition) {
     EXPECT_EQ(r.printSeconds, 3599);
     // Lower-case digits read the same.
     std::string lower = digits;
-    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : lower)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     const JobInfoRecord l = Decode(lower);
     EXPECT_EQ(l.name, r.name);
     EXPECT_EQ(l.pages, 258);
@@ -92,16 +93,21 @@ TEST(JobInfoDecoder, TextFieldsBecomeValidText) {
         {"zeros inside", Bytes{'A', 0, 0, 'B', 0, 'C'}, "ABC"},
         {"all zeros", Bytes(32, 0), ""},
         {"two-byte character complete", Cat({Ascii("caf"), {0xC3, 0xA9}}), "caf\xC3\xA9"},
-        {"first byte of a two-byte character last", Cat({Bytes(31, 'x'), {0xC3}}), std::string(31, 'x')},
+        {"first byte of a two-byte character last", Cat({Bytes(31, 'x'), {0xC3}}),
+         std::string(31, 'x')},
         {"three-byte character cut after two", Cat({full30, {0xE3, 0x81}}), std::string(30, 'x')},
         {"three-byte character complete at the end", Cat({Bytes(29, 'x'), {0xE3, 0x81, 0x82}}),
          std::string(29, 'x') + "\xE3\x81\x82"},
         {"cut character followed by zeros", Cat({Ascii("Ab"), {0xE3, 0x81}, Bytes(28, 0)}), "Ab"},
-        {"stray continuation byte", Bytes{'a', 0x80, 'b'}, "a\xEF\xBF\xBD" "b"},
+        {"stray continuation byte", Bytes{'a', 0x80, 'b'},
+         "a\xEF\xBF\xBD"
+         "b"},
         {"byte that is never UTF-8", Bytes{0xFF, 'z'}, "\xEF\xBF\xBDz"},
         {"overlong form", Bytes{0xC0, 0xAF}, "\xEF\xBF\xBD\xEF\xBF\xBD"},
         {"surrogate", Bytes{0xED, 0xA0, 0x80}, "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},
-        {"lead byte followed by ASCII", Bytes{0xC3, 'A'}, "\xEF\xBF\xBD" "A"},
+        {"lead byte followed by ASCII", Bytes{0xC3, 'A'},
+         "\xEF\xBF\xBD"
+         "A"},
         {"control characters kept", Bytes{'a', '\t', 'b'}, "a\tb"},
     };
     for (const Case& c : cases) {
@@ -113,7 +119,8 @@ TEST(JobInfoDecoder, TextFieldsBecomeValidText) {
         EXPECT_TRUE(ValidUtf8(r.name));
         // The same rule holds for the 16-character field.
         JobBytes u;
-        u.user = Bytes(c.field.begin(), c.field.begin() + std::min<std::size_t>(16, c.field.size()));
+        u.user =
+            Bytes(c.field.begin(), c.field.begin() + std::min<std::size_t>(16, c.field.size()));
         EXPECT_TRUE(ValidUtf8(Decode(u.Digits()).user));
     }
 }
@@ -214,13 +221,18 @@ TEST(JobReportText, FiveLinesInTheirFormats) {
 TEST(JobReportText, AmountsAndStateTexts) {
     const std::pair<int, const char*> amounts[] = {
         {1234, "1.234"}, {5, "0.005"}, {0, "0.000"}, {1000, "1.000"}, {65535, "65.535"}};
-    for (const auto& [value, text] : amounts) EXPECT_EQ(JobReport::Thousandths(value), text) << value;
+    for (const auto& [value, text] : amounts)
+        EXPECT_EQ(JobReport::Thousandths(value), text) << value;
 
-    const std::pair<int, int> states[] = {{1, 60230}, {2, 60231}, {3, 60232}, {4, 60233}, {5, 60234},
-                                          {255, 60235}, {0, 60236}, {6, 60236}, {254, 60236}};
-    for (const auto& [state, id] : states) EXPECT_EQ(JobReport::StateTextId(state), id) << state;
-    const std::pair<int, int> results[] = {{1, 60240}, {2, 60241}, {3, 60242}, {0, 60236}, {4, 60236}};
-    for (const auto& [result, id] : results) EXPECT_EQ(JobReport::ResultTextId(result), id) << result;
+    const std::pair<int, int> states[] = {{1, 60230}, {2, 60231}, {3, 60232},
+                                          {4, 60233}, {5, 60234}, {255, 60235},
+                                          {0, 60236}, {6, 60236}, {254, 60236}};
+    for (const auto& [state, id] : states)
+        EXPECT_EQ(JobReport::StateTextId(state), id) << state;
+    const std::pair<int, int> results[] = {
+        {1, 60240}, {2, 60241}, {3, 60242}, {0, 60236}, {4, 60236}};
+    for (const auto& [result, id] : results)
+        EXPECT_EQ(JobReport::ResultTextId(result), id) << result;
 }
 
 TEST(PrinterStatusJobs, SheetJobsAndQueryAreExact) {
@@ -233,7 +245,8 @@ TEST(PrinterStatusJobs, SheetJobsAndQueryAreExact) {
         Bytes out(CPrinterStatus::kJobRoom, 0xEE);
         const int n = CPrinterStatus::BuildSheetJob(out.data(), out.size(), sheet);
         ASSERT_EQ(n, 30);
-        EXPECT_EQ(Bytes(out.begin(), out.begin() + n), Cat({head, Ascii("SS"), {0x02, 0x00, 0x00, p}, tail}));
+        EXPECT_EQ(Bytes(out.begin(), out.begin() + n),
+                  Cat({head, Ascii("SS"), {0x02, 0x00, 0x00, p}, tail}));
         EXPECT_EQ(out[30], 0xEE);
         Bytes small(29, 0xEE);
         EXPECT_EQ(CPrinterStatus::BuildSheetJob(small.data(), small.size(), sheet), 0);
@@ -261,7 +274,8 @@ public:
         return true;
     }
     int Poll() override {
-        m_state = polls < static_cast<int>(script.size()) ? script[static_cast<std::size_t>(polls)] : kRunning;
+        m_state = polls < static_cast<int>(script.size()) ? script[static_cast<std::size_t>(polls)]
+                                                          : kRunning;
         ++polls;
         return m_state;
     }
@@ -296,7 +310,8 @@ protected:
     }
     std::vector<int> Numbers(const CPrinterStatus& status) const {
         std::vector<int> out;
-        for (const JobInfoRecord& r : status.Jobs()) out.push_back(r.number);
+        for (const JobInfoRecord& r : status.Jobs())
+            out.push_back(r.number);
         return out;
     }
 
@@ -309,7 +324,8 @@ protected:
 
 TEST_F(PrinterStatusActions, DisplayJobAsksTenQueriesOnOneChannel) {
     fake.PushStatus(StatusReplyBytes(StateField(4)));
-    for (int k = 0; k < 10; ++k) fake.PushReceive(k == 4 || k == 9 ? std::string("JI;") : Job(k + 1));
+    for (int k = 0; k < 10; ++k)
+        fake.PushReceive(k == 4 || k == 9 ? std::string("JI;") : Job(k + 1));
     CPrinterLink link(&lib);
     CPrinterStatus status(link, "QZ", true);
     ScriptedBusy busy;
@@ -339,7 +355,7 @@ TEST_F(PrinterStatusActions, EachWayDisplayJobEnds) {
         const char* name;
         std::vector<int> busyScript; // Poll answers, one per query
         int failingQuery;            // -1 none
-        bool channelOpens; // off: review mode, where no readiness wait opens one first
+        bool channelOpens;           // off: review mode, where no readiness wait opens one first
         bool ready;
         Outcome outcome;
         std::vector<int> jobs;
@@ -347,8 +363,22 @@ TEST_F(PrinterStatusActions, EachWayDisplayJobEnds) {
     };
     const Case cases[] = {
         {"all done", {}, -1, true, true, Outcome::Read, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, 10},
-        {"cancel during the third query shows nothing", {0, 0, 1}, -1, true, true, Outcome::Cancelled, {}, 3},
-        {"the time-out keeps what came", {0, 0, 0, 2}, -1, true, true, Outcome::TimedOut, {1, 2, 3}, 4},
+        {"cancel during the third query shows nothing",
+         {0, 0, 1},
+         -1,
+         true,
+         true,
+         Outcome::Cancelled,
+         {},
+         3},
+        {"the time-out keeps what came",
+         {0, 0, 0, 2},
+         -1,
+         true,
+         true,
+         Outcome::TimedOut,
+         {1, 2, 3},
+         4},
         {"a failed query throws all away", {}, 5, true, true, Outcome::QueryFailed, {}, 6},
         {"the first query fails", {}, 0, true, true, Outcome::QueryFailed, {}, 1},
         {"no channel", {}, -1, false, true, Outcome::NoChannel, {}, 0},
@@ -433,7 +463,8 @@ TEST_F(PrinterStatusActions, PrintSheetSendsItsJobThenPauses) {
         CPrinterStatus status(link, "QZ", true);
         std::vector<bool> blocking;
         const std::size_t waitsBefore = clock.Waits().size();
-        EXPECT_EQ(status.PrintSheet(Sheet::Jobs, nullptr, [&](bool b) { blocking.push_back(b); }), c.outcome);
+        EXPECT_EQ(status.PrintSheet(Sheet::Jobs, nullptr, [&](bool b) { blocking.push_back(b); }),
+                  c.outcome);
         if (!c.ready) {
             EXPECT_TRUE(blocking.empty());
             EXPECT_TRUE(spooler.Documents().empty());

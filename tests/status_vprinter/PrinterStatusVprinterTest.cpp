@@ -8,7 +8,6 @@
 
 #include <QPlainTextEdit>
 #include <QRegularExpression>
-
 #include <sstream>
 
 namespace {
@@ -53,7 +52,8 @@ protected:
             QStringLiteral("^%1 (\\d+) :$").arg(QRegularExpression::escape(app->GetText(60202))),
             QRegularExpression::MultilineOption);
         std::vector<int> out;
-        for (auto it = first.globalMatch(page->JobWindow()->TextArea()->toPlainText()); it.hasNext();)
+        for (auto it = first.globalMatch(page->JobWindow()->TextArea()->toPlainText());
+             it.hasNext();)
             out.push_back(it.next().captured(1).toInt());
         return out;
     }
@@ -69,10 +69,11 @@ TEST_P(StatusVprinter, ThePrinterPrintsItsSheetsAndDisplayJobShowsItsHistory) {
         const char* file;
         const char* name; // its record in the job history
     };
-    for (const Sheet& s : {Sheet{page->PrintStatusButton(), "status-sheet.txt", "Status Sheet"},
-                           Sheet{page->PrintCustomButton(), "custom-paper-configuration.txt",
-                                 "Custom Paper Configuration"},
-                           Sheet{page->PrintJobButton(), "job-information.txt", "Job Information"}}) {
+    for (const Sheet& s :
+         {Sheet{page->PrintStatusButton(), "status-sheet.txt", "Status Sheet"},
+          Sheet{page->PrintCustomButton(), "custom-paper-configuration.txt",
+                "Custom Paper Configuration"},
+          Sheet{page->PrintJobButton(), "job-information.txt", "Job Information"}}) {
         SCOPED_TRACE(s.file);
         Idle(*printer);
         messages.Clear();
@@ -97,15 +98,20 @@ TEST_P(StatusVprinter, ThePrinterPrintsItsSheetsAndDisplayJobShowsItsHistory) {
     // The newest job: the job information sheet, printed, completed normally.
     const QString text = page->JobWindow()->TextArea()->toPlainText();
     const QString newest = text.section(QLatin1Char('\n'), 0, 4);
-    EXPECT_TRUE(newest.contains(app->GetText(60203) + " : Job Information")) << newest.toStdString();
-    EXPECT_TRUE(newest.contains(app->GetText(60205) + " : " + app->GetText(60232))) << newest.toStdString();
-    EXPECT_TRUE(newest.contains(app->GetText(60206) + " : " + app->GetText(60240))) << newest.toStdString();
-    EXPECT_TRUE(newest.contains(QStringLiteral(": 0.297 ") + app->GetText(60209))) << newest.toStdString();
-    EXPECT_TRUE(newest.contains(app->GetText(60210) + " : 1 " + app->GetText(60211) + " " + app->GetText(60212) +
-                                " 1 "))
+    EXPECT_TRUE(newest.contains(app->GetText(60203) + " : Job Information"))
+        << newest.toStdString();
+    EXPECT_TRUE(newest.contains(app->GetText(60205) + " : " + app->GetText(60232)))
+        << newest.toStdString();
+    EXPECT_TRUE(newest.contains(app->GetText(60206) + " : " + app->GetText(60240)))
+        << newest.toStdString();
+    EXPECT_TRUE(newest.contains(QStringLiteral(": 0.297 ") + app->GetText(60209)))
+        << newest.toStdString();
+    EXPECT_TRUE(newest.contains(app->GetText(60210) + " : 1 " + app->GetText(60211) + " " +
+                                app->GetText(60212) + " 1 "))
         << newest.toStdString();
     const std::vector<std::string> log = control.Log();
-    EXPECT_EQ(std::count_if(log.begin(), log.end(), [](const std::string& l) { return l.rfind("query JI", 0) == 0; }),
+    EXPECT_EQ(std::count_if(log.begin(), log.end(),
+                            [](const std::string& l) { return l.rfind("query JI", 0) == 0; }),
               10);
     page->JobWindow()->hide();
 }
@@ -132,10 +138,12 @@ TEST_P(StatusCliVprinter, PrintStatusThenJobInfoShowsIt) {
     Idle(*printer);
     CliRun r = RunCli("print-status " + Queue() + " --json");
     EXPECT_EQ(r.code, 0) << r.out;
-    EXPECT_NE(r.out.find("\"action\":\"print-status\",\"outcome\":\"sent\",\"exitCode\":0"), std::string::npos)
+    EXPECT_NE(r.out.find("\"action\":\"print-status\",\"outcome\":\"sent\",\"exitCode\":0"),
+              std::string::npos)
         << r.out;
     ASSERT_TRUE(Eventually([&] { return !PrintedFile(control, "status-sheet.txt").empty(); }));
-    EXPECT_NE(ReadFile(PrintedFile(control, "status-sheet.txt")).find("STATUS SHEET"), std::string::npos);
+    EXPECT_NE(ReadFile(PrintedFile(control, "status-sheet.txt")).find("STATUS SHEET"),
+              std::string::npos);
 
     Idle(*printer);
     r = RunCli("job-info " + Queue() + " --json", false);
@@ -152,7 +160,9 @@ TEST_P(StatusCliVprinter, PrintStatusThenJobInfoShowsIt) {
 
     r = RunCli("job-info " + Queue(), false);
     EXPECT_EQ(r.code, 0) << r.out;
-    EXPECT_EQ(r.out.rfind("Job " + std::to_string(history[0]) + " :\n Job Name : Status Sheet\n", 0), 0u) << r.out;
+    EXPECT_EQ(
+        r.out.rfind("Job " + std::to_string(history[0]) + " :\n Job Name : Status Sheet\n", 0), 0u)
+        << r.out;
 
     // A queue that takes no jobs: the sheet's job is not sent.
     Idle(*printer);
