@@ -8,6 +8,7 @@
 #include "maintenance/CAutoAdjustmentPage.h"
 #include "maintenance/CManualAlignmentPage.h"
 #include "maintenance/CNozzleCleaningPage.h"
+#include "status/CPrinterStatusPage.h"
 
 CPage* CreatePage(int index, CMainWindow* owner) {
     const bool customFilePage = owner ? owner->HasCustomFilePage() : true;
@@ -18,7 +19,7 @@ CPage* CreatePage(int index, CMainWindow* owner) {
     case 4: return new CCustomPaperCallPage(owner);
     case 3:
     case 5:
-    case 6: return new CPlaceholderPage(index, owner, customFilePage ? 393 : 332);
+    case 6: return new CPrinterStatusPage(owner);
     case 7: return new CFirmwareUpdatePage(owner);
     case 8: return new CManualAlignmentPage(CManualAlignment::Direction::Bidirectional, owner);
     case 9: return new CManualAlignmentPage(CManualAlignment::Direction::Unidirectional, owner);

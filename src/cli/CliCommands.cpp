@@ -8,6 +8,7 @@
 #include "cli/CliFirmware.h"
 #include "cli/CliManualAlign.h"
 #include "cli/CliNozzleCleaning.h"
+#include "cli/CliPrinterStatus.h"
 #include "comm/CDriverSettingsLibrary.h"
 #include "custompaper/CMediaTable.h"
 #include "cli/CliReadyProgress.h"
@@ -89,6 +90,12 @@ const Command kCommands[] = {
      "custom files: list FILE; show FILE ENTRY; save FILE --from FILE.json --name NAME [--overwrite];\n"
      "                             the model: [--printer PRINTER | --model MODEL] (default Corvan Max 7100)",
      2, 3, {"--from", "--name", "--printer", "--model"}, Zmd, {"--overwrite"}},
+    {"job-info", "job-info PRINTER", "the printer's last ten jobs (--json: their decoded fields)", 1, 1, {},
+     JobInfo},
+    {"print-status", "print-status PRINTER", "the printer prints its status sheet", 1, 1, {}, PrintStatus},
+    {"print-jobs", "print-jobs PRINTER", "the printer prints its job information", 1, 1, {}, PrintJobs},
+    {"print-custom", "print-custom PRINTER", "the printer prints its custom paper configuration", 1, 1, {},
+     PrintCustom},
 };
 
 void Usage(std::ostream& s) {

@@ -25,6 +25,8 @@
 #include "maintenance/SelectedMediaDriver.h"
 #include "platform/Clock.h"
 #include "platform/MessageRecorder.h"
+#include "status/CPrinterStatusPage.h"
+#include "status/JobReport.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -313,6 +315,39 @@ int main(int argc, char** argv) {
             } else {
                 ok = false;
             }
+        }
+        // The printer status page with the job text window over it, as
+        // Display Job leaves it: the printer's last jobs, newest first.
+        window.ShowPage(CPrinterStatusPage::kPageIndex);
+        if (auto* page = dynamic_cast<CPrinterStatusPage*>(window.Page(CPrinterStatusPage::kPageIndex))) {
+            const struct {
+                int number, state, result;
+                const char* user;
+                const char* name;
+                int usedMm, pages, printed, minute, seconds;
+            } jobs[] = {{14, 2, 0, "anna", "Poster A0 exhibition.pdf", 1189, 3, 1, 42, 0},
+                        {13, 3, 1, "Remote", "Status Sheet", 297, 1, 1, 31, 30},
+                        {12, 4, 2, "anna", "Banner 3m.pdf", 612, 2, 0, 18, 95},
+                        {11, 3, 1, "PDF", "Sample Media", 297, 1, 1, 5, 60}};
+            QString report;
+            for (const auto& j : jobs) {
+                JobInfoRecord r;
+                r.number = j.number;
+                r.state = j.state;
+                r.result = j.result;
+                r.user = j.user;
+                r.name = j.name;
+                r.usedThousandths = j.usedMm;
+                r.pages = j.pages;
+                r.printedPages = j.printed;
+                r.received = {26, 12, 10, 9, j.minute};
+                r.printSeconds = j.seconds * 60 / 10;
+                report += QString::fromStdString(JobReport::Format(r, JobReport::AppText)) + QStringLiteral("\r\n");
+            }
+            page->ShowReport(report);
+            QApplication::processEvents();
+            ok &= Save(WithWindowOver(window, page->JobWindow(), true), out, QStringLiteral("page6-jobs.png"));
+            page->JobWindow()->hide();
         }
         window.ShowPage(0);
     }

@@ -113,6 +113,16 @@ TEST_P(Screens, EveryWindowRendersAtItsSize) {
             red += c.red() > 180 && c.green() < 90 && c.blue() < 90;
         }
     EXPECT_GT(red, 20);
+    // The printer status page, and once more with the job text window over it.
+    const QImage status = load("page6.png");
+    EXPECT_EQ(status.height(), menuBar + 66 + 320);
+    const QImage jobs = load("page6-jobs.png");
+    ASSERT_FALSE(jobs.isNull());
+    EXPECT_EQ(jobs.size(), status.size());
+    int changed = 0;
+    for (int y = 0; y < jobs.height(); y += 4)
+        for (int x = 0; x < jobs.width(); x += 4) changed += jobs.pixel(x, y) != status.pixel(x, y);
+    EXPECT_GT(changed, 4000);
     for (const char* name : {"splash.png", "about.png"}) {
         SCOPED_TRACE(name);
         const QImage picture = load(name);

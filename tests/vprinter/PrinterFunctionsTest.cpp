@@ -459,6 +459,9 @@ TEST_F(PrinterFunctions, EachFaultEndsTheNozzleCheckAsThePrinterShowsIt) {
         EXPECT_EQ(!Sheets(folder).empty(), c.sheetAfterAll);
         ASSERT_EQ(p->State().jobs.size(), 1u);
         EXPECT_EQ(p->State().jobs[0].state * 10 + p->State().jobs[0].secondState, c.record);
+        // The record counts the sheet only when it came out.
+        EXPECT_EQ(p->State().jobs[0].pages, 1);
+        EXPECT_EQ(p->State().jobs[0].printedPages, c.sheetAfterAll ? 1 : 0);
     }
 }
 
@@ -492,6 +495,7 @@ TEST_F(PrinterFunctions, SwitchingOffLosesTheWorkInHand) {
     EXPECT_TRUE(std::filesystem::is_empty(dir.path() / "printer" / "output"));
     EXPECT_EQ(p->State().jobs.at(0).state * 10 + p->State().jobs.at(0).secondState,
               42);                                              // cancelled
+    EXPECT_EQ(p->State().jobs.at(0).printedPages, 0);
     EXPECT_EQ(p->State().alignment.count(Key(true, 1, 0)), 0u); // the values sent were not kept
 }
 

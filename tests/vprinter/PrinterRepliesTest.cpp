@@ -107,8 +107,8 @@ TEST(QueryReplies, JobRecordPositions) {
     job.source = "Remote";
     job.name = "AB";
     job.lengthMm = 1234;
-    job.copies = 1;
     job.pages = 3;
+    job.printedPages = 1;
     job.durationS = 125;
     const std::string reply = ReplyJob(&job, 0);
     ASSERT_EQ(reply.substr(0, 3), "JI:");
@@ -120,8 +120,8 @@ TEST(QueryReplies, JobRecordPositions) {
     EXPECT_EQ(d.substr(14, 12), "52656D6F7465");
     EXPECT_EQ(d.substr(46, 8), "41420000");
     EXPECT_EQ(d.substr(110, 4), "04D2");
-    EXPECT_EQ(d.substr(114, 4), "0001");
-    EXPECT_EQ(d.substr(118, 4), "0003");
+    EXPECT_EQ(d.substr(114, 4), "0003"); // pages of the job
+    EXPECT_EQ(d.substr(118, 4), "0001"); // pages printed
     EXPECT_EQ(d.substr(132, 4), "007D");
     EXPECT_EQ(ReplyJob(nullptr, 3).find("JI:"), std::string::npos);
 }

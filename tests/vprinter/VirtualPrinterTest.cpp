@@ -179,9 +179,22 @@ TEST_F(VirtualPrinter, PrintsIntoTheOutputFolderAndRecordsJobs) {
     const JobRecord& last = p->State().jobs.back();
     EXPECT_EQ(last.name, "Sample Media");
     EXPECT_EQ(last.lengthMm, 297);
-    // The newest job answers JI 0.
-    const std::string ji = Query(*p, {'J', 'I', 0x02, 0x00, 0x01, 0x00});
-    EXPECT_NE(ji.find(ToHex(reinterpret_cast<const std::uint8_t*>("Sample Media"), 12)), std::string::npos);
+    // Newest first: JI 0 is the PDF, JI 1 the three sheets, JI 2 the nozzle
+    // check; each with its pages, all printed, completed normally.
+    const struct {
+        const char* name;
+        const char* pagesAndPrinted;
+    } newestFirst[] = {{"Sample Media", "00010001"}, {"Status Sheet", "00030003"}, {"Nozzle Check", "00010001"}};
+    for (std::uint8_t k = 0; k < 3; ++k) {
+        const std::string ji = Query(*p, {'J', 'I', 0x02, 0x00, 0x01, k});
+        ASSERT_EQ(ji.size(), 3u + 136u + 1u) << ji;
+        EXPECT_EQ(ji.substr(3 + 46, 2 * std::strlen(newestFirst[k].name)),
+                  ToHex(reinterpret_cast<const std::uint8_t*>(newestFirst[k].name), std::strlen(newestFirst[k].name)));
+        EXPECT_EQ(ji.substr(3 + 114, 8), newestFirst[k].pagesAndPrinted);
+        EXPECT_EQ(ji.substr(3 + 6, 4), "0301");
+        // Each sheet took its paper: 297 mm, three times for the three reports.
+        EXPECT_EQ(ji.substr(3 + 110, 4), k == 1 ? "037B" : "0129");
+    }
     EXPECT_EQ(Query(*p, {'J', 'I', 0x02, 0x00, 0x01, 0x09}), "JI;");
 }
 

@@ -61,13 +61,13 @@ void CPageDataPrinter::Print(const JobItem& item, const std::uint8_t* job) {
     if (title.empty()) title = "Sheet";
     // Each PDF is a job of its own in the history.
     JobSession own;
-    m_core.RecordJob(own, "PDF", title, PdfLengthMm(pdf, item.length), PdfPages(pdf, item.length),
-                     kSheetMs);
+    const int pages = PdfPages(pdf, item.length);
+    m_core.RecordJob(own, "PDF", title, PdfLengthMm(pdf, item.length), pages, kSheetMs);
     const std::string held =
         m_core.HoldOutput(std::string(reinterpret_cast<const char*>(pdf), item.length));
     m_core.StartWork(
         own, "sheet", "", kSheetMs, [this, held] { m_core.PrintHeld("sheet", "pdf", held); },
-        [this, held] { m_core.DropHeld(held); });
+        [this, held] { m_core.DropHeld(held); }, pages);
 }
 
 } // namespace vprinter

@@ -18,6 +18,7 @@ namespace vprinter {
 struct EngineAction {
     std::string name;             // "head cleaning", for the log and the control port
     int job = 0;                  // job record number, 0 when it prints nothing
+    int pages = 0;                // pages it prints, counted in the job's record when it ends well
     std::function<void()> done;   // what it leaves behind
     std::function<void()> failed; // when it is stopped before its end
 };

@@ -14,6 +14,8 @@ namespace {
 
 constexpr std::size_t kLogLimit = 2000;
 constexpr std::size_t kJobHistoryLimit = 50;
+// The paper a sheet of the printer's own (a pattern, a report) takes.
+constexpr int kOwnSheetLengthMm = 297;
 
 // Job record states, as the job information texts name them.
 constexpr int kJobWaiting = 1;
@@ -72,12 +74,13 @@ void CPrinterCore::FaultsChanged() {
 
 bool CPrinterCore::StartWork(JobSession& session, const std::string& name,
                              const std::string& printed, std::int64_t unscaledMs,
-                             std::function<void()> done, std::function<void()> failed) {
-    if (!printed.empty()) RecordJob(session, "Remote", printed, 0, 1, unscaledMs);
+                             std::function<void()> done, std::function<void()> failed, int pages) {
+    if (!printed.empty()) RecordJob(session, "Remote", printed, kOwnSheetLengthMm, 1, unscaledMs);
     // The job's record ends with the last of its work, printed or not.
     const int record = session.record;
+    if (pages < 0) pages = printed.empty() ? 0 : 1;
     if (!m_engine.Add(Now(), Scaled(unscaledMs),
-                      EngineAction{name, record, std::move(done), failed})) {
+                      EngineAction{name, record, pages, std::move(done), failed})) {
         if (failed) failed();
         AddLog("refused " + name + ": too much work in hand");
         return false;
@@ -89,7 +92,7 @@ bool CPrinterCore::StartWork(JobSession& session, const std::string& name,
 }
 
 void CPrinterCore::Occupy(std::int64_t ms) {
-    m_engine.Add(Now(), std::max<std::int64_t>(0, ms), EngineAction{"busy", 0, {}, {}});
+    m_engine.Add(Now(), std::max<std::int64_t>(0, ms), EngineAction{"busy", 0, 0, {}, {}});
 }
 
 void CPrinterCore::Advance() {
@@ -99,8 +102,7 @@ void CPrinterCore::Advance() {
         changed = true;
     }
     for (EngineAction& action : m_engine.TakeEnded(Now())) {
-        if (action.done) action.done();
-        AddLog("done " + action.name);
+        Done(action);
         changed = true;
     }
     if (UpdateJobRecords() || changed) Persist();
@@ -108,12 +110,16 @@ void CPrinterCore::Advance() {
 
 void CPrinterCore::FinishAll() {
     Advance(); // what an error stopped stays stopped
-    for (EngineAction& action : m_engine.TakeAll()) {
-        if (action.done) action.done();
-        AddLog("done " + action.name);
-    }
+    for (EngineAction& action : m_engine.TakeAll()) Done(action);
     UpdateJobRecords();
     Persist();
+}
+
+void CPrinterCore::Done(EngineAction& action) {
+    if (action.done) action.done();
+    if (action.job && action.pages > 0)
+        if (JobRecord* job = FindJob(action.job)) job->printedPages = std::min(job->printedPages + action.pages, 65535);
+    AddLog("done " + action.name);
 }
 
 void CPrinterCore::DropAll(const std::string& why) {

@@ -60,10 +60,12 @@ public:
     // Queues work for the engine: `unscaledMs` as the real printer takes,
     // `done` when it has ended well. When `printed` names what it prints, it
     // counts as a sheet in the job's record (made on the job's first sheet).
-    // False when the engine refuses more.
+    // `pages` is what it prints into its job's record once it ended well (-1:
+    // one when `printed` names a sheet, else none). False when the engine
+    // refuses more.
     bool StartWork(JobSession& session, const std::string& name, const std::string& printed,
                    std::int64_t unscaledMs, std::function<void()> done,
-                   std::function<void()> failed = {});
+                   std::function<void()> failed = {}, int pages = -1);
     // Busy with nothing in particular for `ms` (real milliseconds).
     void Occupy(std::int64_t ms);
     // Ends the work whose time is up; under an error the work in hand fails.
@@ -118,6 +120,8 @@ public:
 private:
     void WriteOutput(const std::string& name, const std::string& content) const;
     void Fail(std::vector<EngineAction> actions, const std::string& why, bool cancelled);
+    // An action ended well: what it leaves behind, and its pages in its record.
+    void Done(EngineAction& action);
     bool UpdateJobRecords();
     JobRecord* FindJob(int number);
 

@@ -7,6 +7,19 @@
 
 namespace vprinter {
 
+namespace {
+
+// How the sheet names a job's state and its end.
+std::string JobStateWords(const JobRecord& job) {
+    static const char* const states[] = {"waiting", "printing", "completed", "cancelled", "error"};
+    static const char* const ends[] = {"normal end", "cancelled", "stopped by an error"};
+    std::string out = job.state >= 1 && job.state <= 5 ? states[job.state - 1] : "unknown";
+    if (job.secondState >= 1 && job.secondState <= 3) out += std::string(", ") + ends[job.secondState - 1];
+    return out;
+}
+
+} // namespace
+
 bool CReportSheets::Print(JobSession& session, const std::vector<std::uint8_t>& p) {
     if (p.size() != 2 || p[0] != 0x00 || (p[1] & 0x07) == 0) return false;
     struct Sheet {
@@ -62,9 +75,9 @@ std::string CReportSheets::RenderJobSheet() const {
         std::tm tm{};
         localtime_r(&t, &tm);
         std::strftime(when, sizeof when, "%Y-%m-%d %H:%M", &tm);
-        out << "Job " << it->number << "  " << it->name << "  (" << it->source << ")  " << when
-            << "  " << it->pages << " page(s), " << it->lengthMm << " mm, " << it->durationS
-            << " s\n";
+        out << "Job " << it->number << "  " << it->name << "  (" << it->source << ")  " << when << "  "
+            << JobStateWords(*it) << "  " << it->printedPages << " of " << it->pages << " page(s), "
+            << it->lengthMm << " mm, " << it->durationS << " s\n";
     }
     return out.str();
 }

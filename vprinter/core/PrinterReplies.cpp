@@ -87,8 +87,9 @@ std::vector<std::uint8_t> JobRecordBytes(const JobRecord& job, int index) {
     PutText(b, job.source, 16);
     PutText(b, job.name, 32);
     Put16(b, job.lengthMm);
-    Put16(b, job.copies);
+    // The pages the job holds, then how many of them came out.
     Put16(b, job.pages);
+    Put16(b, job.printedPages);
     std::tm tm{};
     const std::time_t t = static_cast<std::time_t>(job.time);
     localtime_r(&t, &tm);

@@ -182,7 +182,7 @@ bool LoadPrinterState(const std::string& folder, PrinterState& state) {
             SetInt(value, v, 0, 255);
             if (code >= 0) state.mediaPlaten[code] = v;
         } else if (key == "job") {
-            // number,state,second,source,name,length,copies,pages,time,duration
+            // number,state,second,source,name,length,printed,pages,time,duration
             std::vector<std::string> parts;
             std::stringstream ss(value);
             std::string part;
@@ -195,7 +195,7 @@ bool LoadPrinterState(const std::string& folder, PrinterState& state) {
             job.source = DecodeText(parts[3]);
             job.name = DecodeText(parts[4]);
             SetInt(parts[5], job.lengthMm, 0, 65535);
-            SetInt(parts[6], job.copies, 0, 65535);
+            SetInt(parts[6], job.printedPages, 0, 65535);
             SetInt(parts[7], job.pages, 0, 65535);
             long long t = 0;
             if (ToInt(parts[8], t)) job.time = t;
@@ -225,7 +225,7 @@ bool SavePrinterState(const std::string& folder, const PrinterState& state) {
     for (const auto& [code, value] : state.mediaPlaten) out << "media-platen." << code << "=" << value << "\n";
     for (const JobRecord& job : state.jobs)
         out << "job=" << job.number << "," << job.state << "," << job.secondState << "," << EncodeText(job.source)
-            << "," << EncodeText(job.name) << "," << job.lengthMm << "," << job.copies << "," << job.pages << ","
+            << "," << EncodeText(job.name) << "," << job.lengthMm << "," << job.printedPages << "," << job.pages << ","
             << job.time << "," << job.durationS << "\n";
 
     const std::string path = StatePath(folder);

@@ -40,8 +40,8 @@ struct JobRecord {
     std::string source;      // up to 16 characters
     std::string name;        // up to 32 characters
     int lengthMm = 0;        // paper used, in mm (thousandths of a metre)
-    int copies = 1;
-    int pages = 1;
+    int printedPages = 0;    // pages printed so far (all of them once it ended well)
+    int pages = 1;           // pages the job holds
     std::int64_t time = 0;   // seconds since the epoch, when it was received
     int durationS = 0;
 };
