@@ -3,6 +3,7 @@
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
+#include <sys/prctl.h>
 #include <cstdlib>
 #include <fstream>
 #include <sys/wait.h>
@@ -34,14 +35,20 @@ bool CVPrinterProcess::Start(const Config& config, std::string& error, int timeo
     for (std::string& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
 
+    const pid_t parent = ::getpid();
     const pid_t pid = ::fork();
     if (pid < 0) {
         error = "fork failed";
         return false;
     }
     if (pid == 0) {
-        // Keep the test's output clean: the ready line goes to /dev/null.
         // (Only async-signal-safe calls between fork and exec.)
+        // A test program that crashes must not leave its printer running
+        // (holding the test's output open): the printer ends with the
+        // thread that started it.
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (::getppid() != parent) ::_exit(127);
+        // Keep the test's output clean: the ready line goes to /dev/null.
         const int null = ::open("/dev/null", O_WRONLY);
         if (null >= 0) ::dup2(null, STDOUT_FILENO);
         ::execv(argv[0], argv.data());

@@ -30,6 +30,8 @@ public:
     CVPrinterProcess(const CVPrinterProcess&) = delete;
     CVPrinterProcess& operator=(const CVPrinterProcess&) = delete;
 
+    // The printer ends when the thread that started it ends (or the whole
+    // program dies), so start it from a thread that lives as long as it.
     bool Start(const Config& config, std::string& error, int timeoutMs = 10000);
     void Stop();
     bool Running() const { return m_pid > 0; }
