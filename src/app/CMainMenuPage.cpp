@@ -25,12 +25,6 @@ constexpr int kHelpButton = 1003;
 
 // The page's 31 controls: id, rectangle (left, top, right, bottom), text id
 // (also the font id; -1 none). Function buttons 1011 … 1019 open pages 1 … 9.
-struct ControlRow {
-    int id;
-    ControlRect rect;
-    int text;
-};
-
 const ControlRow kControls[] = {
     {kLabelPrinter, {70, 12, 200, 30}, 2},
     {kPrinterList, {210, 10, 460, 28}, -1},

@@ -2,6 +2,7 @@
 
 #include "app/CPlotcareApp.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QMetaProperty>
@@ -9,6 +10,8 @@
 #include <QTextEdit>
 #include <QVariant>
 #include <QWidget>
+
+#include <vector>
 
 namespace {
 
@@ -114,4 +117,24 @@ void ApplyTexts(QWidget* dialog, const int* ids, const int* textIds, int count) 
 
 void ApplyFonts(QWidget* dialog, const int* ids, const int* fontIds, int count) {
     if (CPlotcareApp* app = CPlotcareApp::Current()) ApplyFonts(*app, dialog, ids, fontIds, count);
+}
+
+void ApplyControlRows(QWidget* dialog, const ControlRow* rows, int count) {
+    std::vector<int> ids, texts;
+    std::vector<ControlRect> rects;
+    for (int i = 0; i < count; ++i) {
+        ids.push_back(rows[i].id);
+        rects.push_back(rows[i].rect);
+        texts.push_back(rows[i].text);
+    }
+    ApplyLayout(dialog, ids.data(), rects.data(), count);
+    ApplyFonts(dialog, ids.data(), texts.data(), count);
+    ApplyTexts(dialog, ids.data(), texts.data(), count);
+}
+
+void ShowWaitCursor(bool on) {
+    if (on)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
 }

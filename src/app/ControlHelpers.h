@@ -40,3 +40,38 @@ void ApplyFonts(CPlotcareApp& app, QWidget* dialog, const int* ids, const int* f
 // The same through the current application object; nothing without one.
 void ApplyTexts(QWidget* dialog, const int* ids, const int* textIds, int count);
 void ApplyFonts(QWidget* dialog, const int* ids, const int* fontIds, int count);
+
+// One row of a page's control table: the control, its rectangle, and the
+// text id that is also its font id (-1: no text, the base font).
+struct ControlRow {
+    int id;
+    ControlRect rect;
+    int text;
+};
+// Places each control of the table, gives it its font, then its text.
+void ApplyControlRows(QWidget* dialog, const ControlRow* rows, int count);
+
+// Shows the wait cursor over the whole program, or takes it away again.
+void ShowWaitCursor(bool on);
+
+// The wait cursor for as long as it lives.
+class WaitCursorScope {
+public:
+    WaitCursorScope() { ShowWaitCursor(true); }
+    ~WaitCursorScope() { ShowWaitCursor(false); }
+    WaitCursorScope(const WaitCursorScope&) = delete;
+    WaitCursorScope& operator=(const WaitCursorScope&) = delete;
+};
+
+// Sets a flag for as long as it lives: a page marks an action as running,
+// so that a click that arrives while the action waits is not taken.
+class RunningFlag {
+public:
+    explicit RunningFlag(bool& flag) : m_flag(flag) { m_flag = true; }
+    ~RunningFlag() { m_flag = false; }
+    RunningFlag(const RunningFlag&) = delete;
+    RunningFlag& operator=(const RunningFlag&) = delete;
+
+private:
+    bool& m_flag;
+};

@@ -14,11 +14,10 @@
 #include "maintenance/CBusyDialogIndicator.h"
 #include "platform/MessagePresenter.h"
 
-#include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
-#include <QScopeGuard>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -35,12 +34,6 @@ constexpr int kHelpText = 40100;
 constexpr int kFirstRowTop = 70;
 constexpr int kRowStep = 20;
 constexpr int kRowHeight = 16;
-
-struct ControlRow {
-    int id;
-    ControlRect rect;
-    int text; // also the font id; -1: none, base font
-};
 
 std::vector<ControlRow> ControlRows() {
     std::vector<ControlRow> rows = {
@@ -84,21 +77,6 @@ public:
     void ReadyWaitEnd(bool) override {}
 };
 
-class RunningFlag {
-public:
-    explicit RunningFlag(bool& flag) : m_flag(flag) { m_flag = true; }
-    ~RunningFlag() { m_flag = false; }
-    RunningFlag(const RunningFlag&) = delete;
-    RunningFlag& operator=(const RunningFlag&) = delete;
-
-private:
-    bool& m_flag;
-};
-
-void SetWaitCursor() {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-}
-
 } // namespace
 
 CCustomPaperCallPage::CCustomPaperCallPage(CMainWindow* mainWindow)
@@ -124,17 +102,7 @@ CCustomPaperCallPage::CCustomPaperCallPage(CMainWindow* mainWindow)
     }
 
     const std::vector<ControlRow> rows = ControlRows();
-    std::vector<int> ids, texts;
-    std::vector<ControlRect> rects;
-    for (const ControlRow& row : rows) {
-        ids.push_back(row.id);
-        rects.push_back(row.rect);
-        texts.push_back(row.text);
-    }
-    const int count = static_cast<int>(rows.size());
-    ApplyLayout(this, ids.data(), rects.data(), count);
-    ApplyFonts(this, ids.data(), texts.data(), count);
-    ApplyTexts(this, ids.data(), texts.data(), count);
+    ApplyControlRows(this, rows.data(), static_cast<int>(rows.size()));
 
     // Names for assistive technology: the selector after the group's title,
     // the buttons after their texts; each value after its row (FillRows).
@@ -191,8 +159,8 @@ QString CCustomPaperCallPage::ItemLabel(int item) const {
 
 bool CCustomPaperCallPage::OnPageShow() {
     if (!Logic()) return false;
-    SetWaitCursor();
-    auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+    // Taken away before any message.
+    std::optional<WaitCursorScope> cursor(std::in_place);
     CBusyDialogIndicator busy(MainWindow());
     busy.Begin(Call::kTextBusyCaption, Call::kShowTimeoutMs, false);
     busy.Poll();
@@ -202,8 +170,7 @@ bool CCustomPaperCallPage::OnPageShow() {
     const Call::ShowOutcome outcome = m_logic->Show(target, &pump);
     if (Call::Refuses(target, outcome)) {
         busy.End();
-        restore.dismiss();
-        QApplication::restoreOverrideCursor();
+        cursor.reset();
         ShowMessageOf(Call::MessageFor(outcome));
         return false;
     }
@@ -213,8 +180,7 @@ bool CCustomPaperCallPage::OnPageShow() {
     m_selector->SetSelection(item);
     const Call::PickOutcome picked = ApplyPick(item);
     busy.End();
-    restore.dismiss();
-    QApplication::restoreOverrideCursor();
+    cursor.reset();
     ShowMessageOf(Call::PickMessage(target, picked));
     if (target.review)
         for (const Call::Message& message : Call::kReviewMessages)
@@ -239,8 +205,7 @@ void CCustomPaperCallPage::PreviewItem(int item) {
 }
 
 CCustomPaperCall::PickOutcome CCustomPaperCallPage::ApplyPick(int item) {
-    SetWaitCursor();
-    const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+    const WaitCursorScope cursor;
     CPrinterLink link(ShellApp::BidiLibrary());
     const Call::PickOutcome outcome = m_logic->Pick(MakeTarget(link), item);
     EnableButtons();

@@ -11,7 +11,6 @@
 #include "platform/FileDialogs.h"
 #include "platform/MessagePresenter.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -20,12 +19,6 @@
 #include <QPushButton>
 
 namespace {
-
-struct ControlRow {
-    int id;
-    ControlRect rect;
-    int text;
-};
 
 using Page = CFirmwareUpdatePage;
 
@@ -70,25 +63,6 @@ MessageIcon IconOf(CFirmwareUpdate::Icon icon) {
     return MessageIcon::Information;
 }
 
-class RunningFlag {
-public:
-    explicit RunningFlag(bool& flag) : m_flag(flag) { m_flag = true; }
-    ~RunningFlag() { m_flag = false; }
-    RunningFlag(const RunningFlag&) = delete;
-    RunningFlag& operator=(const RunningFlag&) = delete;
-
-private:
-    bool& m_flag;
-};
-
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
-
 std::string ModelKey() {
     return ShellApp::ModelName().toStdString();
 }
@@ -112,17 +86,7 @@ CFirmwareUpdatePage::CFirmwareUpdatePage(CMainWindow* mainWindow) : CPage(kPageI
     m_update = MakeButton(this, kUpdateButton);
     m_help = MakeButton(this, kHelpButton);
 
-    int ids[kControlCount];
-    ControlRect rects[kControlCount];
-    int texts[kControlCount];
-    for (int i = 0; i < kControlCount; ++i) {
-        ids[i] = kControls[i].id;
-        rects[i] = kControls[i].rect;
-        texts[i] = kControls[i].text;
-    }
-    ApplyLayout(this, ids, rects, kControlCount);
-    ApplyFonts(this, ids, texts, kControlCount);
-    ApplyTexts(this, ids, texts, kControlCount);
+    ApplyControlRows(this, kControls, kControlCount);
     // The status text is drawn over the group box's area: keep it visible.
     group->lower();
 
@@ -148,7 +112,7 @@ CFirmwareUpdatePage::CFirmwareUpdatePage(CMainWindow* mainWindow) : CPage(kPageI
 bool CFirmwareUpdatePage::OnPageShow() {
     const bool review = ShellApp::Mode() == CPlotcareApp::kModeReview;
     {
-        WaitCursor cursor;
+        WaitCursorScope cursor;
         CBusyDialogIndicator busy;
         busy.Begin(CFirmwareUpdate::kTextBusyCaption, CFirmwareUpdate::kVersionBusyTimeoutMs,
                    false);
@@ -205,7 +169,7 @@ void CFirmwareUpdatePage::Browse() {
 bool CFirmwareUpdatePage::OpenFile(const QString& path) {
     int result;
     {
-        WaitCursor cursor;
+        WaitCursorScope cursor;
         result = m_logic.ChooseFile(path.toStdString());
     }
     if (result != kUpgValid) {

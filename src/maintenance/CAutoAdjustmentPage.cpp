@@ -31,12 +31,6 @@ using Page = CAutoAdjustmentPage;
 // The page's controls: id, rectangle (left, top, right, bottom), text id
 // (also the font id; -1 none). Group boxes come before what they hold, so
 // that they lie beneath it; the rest is in tab order.
-struct ControlRow {
-    int id;
-    ControlRect rect;
-    int text;
-};
-
 const ControlRow kControls[] = {
     {Page::kHeading, {16, 22, 584, 40}, 10008},
     {Page::kMediaLabel, {20, 49, 112, 67}, 10017},
@@ -222,8 +216,7 @@ bool CAutoAdjustmentPage::OnPageShow() {
     const auto driver = SelectedMediaDriver();
     bool refilled = false;
     if (printer != m_logic->FilledFor()) {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+        const WaitCursorScope cursor;
         CBusyDialogIndicator busy(MainWindow());
         refilled = m_logic->Activate(printer, *driver, busy);
     } else {

@@ -35,14 +35,14 @@ constexpr int kRowStep = 32;
 constexpr int kRowHeight = 24;
 constexpr int kCellWidth = 32;
 
-struct ControlRow {
+struct OffsetRow {
     int id;
     ControlRect rect;
     int textOffset; // from the page's text base; -1: no text
 };
 
 // Everything but the grid edits; the check boxes' rows follow kGridTop.
-const ControlRow kControls[] = {
+const OffsetRow kControls[] = {
     {CManualAlignmentPage::kMediaLabel, {20, 17, 128, 35}, 2},
     {CManualAlignmentPage::kMediaList, {132, 14, 412, 36}, -1},
     {CManualAlignmentPage::kThicknessLabel, {20, 49, 128, 67}, 3},
@@ -141,7 +141,7 @@ void CManualAlignmentPage::BuildControls() {
     std::vector<int> ids;
     std::vector<ControlRect> rects;
     std::vector<int> texts;
-    for (const ControlRow& row : kControls) {
+    for (const OffsetRow& row : kControls) {
         ids.push_back(row.id);
         rects.push_back(row.rect);
         texts.push_back(row.textOffset < 0 ? -1 : kind.textBase + row.textOffset);

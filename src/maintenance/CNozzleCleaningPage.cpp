@@ -9,7 +9,6 @@
 #include "maintenance/CBusyDialog.h"
 #include "platform/MessagePresenter.h"
 
-#include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -22,12 +21,6 @@ using Outcome = CNozzleCleaning::Outcome;
 // The page's controls: id, rectangle (left, top, right, bottom), text id
 // (also the font id; -1: none, base font). Buttons and descriptions sit on
 // their group boxes as siblings, so Tab visits the buttons in reading order.
-struct ControlRow {
-    int id;
-    ControlRect rect;
-    int text;
-};
-
 constexpr int kNozzleTitle = 20004;
 constexpr int kCleaningTitle = 20005;
 
@@ -60,26 +53,6 @@ QLabel* MakeDescription(QWidget* parent, int id) {
     return label;
 }
 
-// The wait cursor while the nozzle check job goes out and the page pauses.
-void WaitCursor(bool on) {
-    if (on)
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-    else
-        QApplication::restoreOverrideCursor();
-}
-
-// Marks an action as running for its lifetime.
-class RunningFlag {
-public:
-    explicit RunningFlag(bool& flag) : m_flag(flag) { m_flag = true; }
-    ~RunningFlag() { m_flag = false; }
-    RunningFlag(const RunningFlag&) = delete;
-    RunningFlag& operator=(const RunningFlag&) = delete;
-
-private:
-    bool& m_flag;
-};
-
 } // namespace
 
 CNozzleCleaningPage::CNozzleCleaningPage(CMainWindow* mainWindow) : CPage(kPageIndex, mainWindow) {
@@ -99,17 +72,7 @@ CNozzleCleaningPage::CNozzleCleaningPage(CMainWindow* mainWindow) : CPage(kPageI
     SetControlId(m_help, kHelpButton);
     m_help->setAutoDefault(false);
 
-    int ids[kControlCount];
-    ControlRect rects[kControlCount];
-    int texts[kControlCount];
-    for (int i = 0; i < kControlCount; ++i) {
-        ids[i] = kControls[i].id;
-        rects[i] = kControls[i].rect;
-        texts[i] = kControls[i].text;
-    }
-    ApplyLayout(this, ids, rects, kControlCount);
-    ApplyFonts(this, ids, texts, kControlCount);
-    ApplyTexts(this, ids, texts, kControlCount);
+    ApplyControlRows(this, kControls, kControlCount);
 
     // Names for assistive technology: the picture buttons are named by their
     // group's title and described by the text beside them.
@@ -150,7 +113,7 @@ void CNozzleCleaningPage::RunNozzleCheck() {
     CNozzleCleaning action(link, ShellApp::SelectedPrinter(),
                            ShellApp::Mode() != CPlotcareApp::kModeReview);
     CBusyDialog busy(ShellApp::Text(0), MainWindow());
-    ShowOutcome(Action::NozzleCheck, action.NozzleCheck(&busy, WaitCursor));
+    ShowOutcome(Action::NozzleCheck, action.NozzleCheck(&busy, ShowWaitCursor));
 }
 
 void CNozzleCleaningPage::RunHeadCleaning() {

@@ -10,7 +10,6 @@
 #include "maintenance/CBusyDialogIndicator.h"
 #include "platform/MessagePresenter.h"
 
-#include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -24,12 +23,6 @@ using Outcome = CPrinterStatus::Outcome;
 // The page's controls: id, rectangle (left, top, right, bottom), text id
 // (also the font id). Buttons and descriptions sit on their group boxes as
 // siblings, so Tab visits the buttons in reading order.
-struct ControlRow {
-    int id;
-    ControlRect rect;
-    int text;
-};
-
 const ControlRow kControls[] = {
     {CPrinterStatusPage::kJobGroup, {15, 10, 585, 114}, 60002},
     {CPrinterStatusPage::kDisplayJobButton, {32, 36, 212, 62}, 60101},
@@ -69,24 +62,6 @@ QGroupBox* MakeGroup(QWidget* parent, int id) {
     return group;
 }
 
-void WaitCursor(bool on) {
-    if (on)
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-    else
-        QApplication::restoreOverrideCursor();
-}
-
-class RunningFlag {
-public:
-    explicit RunningFlag(bool& flag) : m_flag(flag) { m_flag = true; }
-    ~RunningFlag() { m_flag = false; }
-    RunningFlag(const RunningFlag&) = delete;
-    RunningFlag& operator=(const RunningFlag&) = delete;
-
-private:
-    bool& m_flag;
-};
-
 bool ReviewMode() {
     return ShellApp::Mode() == CPlotcareApp::kModeReview;
 }
@@ -110,17 +85,7 @@ CPrinterStatusPage::CPrinterStatusPage(CMainWindow* mainWindow) : CPage(kPageInd
     QLabel* statusText = MakeDescription(this, kPrintStatusText, m_printStatus);
     m_help = MakeButton(this, kHelpButton);
 
-    int ids[kControlCount];
-    ControlRect rects[kControlCount];
-    int texts[kControlCount];
-    for (int i = 0; i < kControlCount; ++i) {
-        ids[i] = kControls[i].id;
-        rects[i] = kControls[i].rect;
-        texts[i] = kControls[i].text;
-    }
-    ApplyLayout(this, ids, rects, kControlCount);
-    ApplyFonts(this, ids, texts, kControlCount);
-    ApplyTexts(this, ids, texts, kControlCount);
+    ApplyControlRows(this, kControls, kControlCount);
 
     // Names for assistive technology: each button by its text, described by
     // the sentence beside it.
@@ -192,7 +157,7 @@ void CPrinterStatusPage::RunPrintSheet(Sheet sheet) {
     CPrinterLink link(ShellApp::BidiLibrary());
     CPrinterStatus status(link, ShellApp::SelectedPrinter(), !ReviewMode());
     CBusyDialog ready(ShellApp::Text(0), MainWindow());
-    ShowMessageOf(CPrinterStatus::MessageFor(status.PrintSheet(sheet, &ready, WaitCursor)));
+    ShowMessageOf(CPrinterStatus::MessageFor(status.PrintSheet(sheet, &ready, ShowWaitCursor)));
 }
 
 void CPrinterStatusPage::ShowReport(const QString& report) {
