@@ -115,10 +115,6 @@ int DriverName(Context& c, std::string& driver) {
     return kExitOk;
 }
 
-bool IsNumber(const std::string& s) {
-    return !s.empty() && s.size() < 6 && s.find_first_not_of("0123456789") == std::string::npos;
-}
-
 int List(Context& c, const std::string& driver, const std::string& path) {
     CCustomFile file(driver);
     if (file.Attach(path) != 0)
@@ -147,16 +143,7 @@ int Show(Context& c, const std::string& driver, const std::string& path, const s
     CCustomFile file(driver);
     if (file.Attach(path) != 0)
         return Finish(c, path, "zmd show", FileRefusal(path, file.LastProblem()));
-    int entry = 0;
-    if (IsNumber(which)) {
-        entry = std::stoi(which);
-    } else {
-        const int count = file.MediaCount();
-        std::vector<std::string> names;
-        if (count > 0 && file.ReadNames(names, count) == 0)
-            for (std::size_t i = 0; i < names.size() && !entry; ++i)
-                if (names[i] == which) entry = static_cast<int>(i) + 1;
-    }
+    const int entry = FindCustomFileEntry(file, which);
     CustomFileRecord record;
     if (entry < 1 || file.ReadEntry(entry, record) != 0)
         return Finish(
@@ -376,6 +363,17 @@ int Zmd(Context& c) {
     if (verb == "list") return List(c, driver, path);
     if (verb == "show") return Show(c, driver, path, c.args[2]);
     return Save(c, driver, path);
+}
+
+int FindCustomFileEntry(CCustomFile& file, const std::string& which) {
+    if (!which.empty() && which.size() < 6 && which.find_first_not_of("0123456789") == std::string::npos)
+        return std::stoi(which);
+    const int count = file.MediaCount();
+    std::vector<std::string> names;
+    if (count > 0 && file.ReadNames(names, count) == 0)
+        for (std::size_t i = 0; i < names.size(); ++i)
+            if (names[i] == which) return static_cast<int>(i) + 1;
+    return 0;
 }
 
 } // namespace cli

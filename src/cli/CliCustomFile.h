@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+class CCustomFile;
+
 namespace cli {
 
 struct Context;
@@ -27,6 +29,10 @@ int Zmd(Context& c);
 // file order (Hres, Vres and Mw only when the file holds them).
 std::string CustomFileEntryJson(const std::string& file, int entry, const CustomFileRecord& record,
                                 bool withResolution);
+
+// The entry number ENTRY names in an attached custom file: its number (up to
+// five digits), or the first entry of that name; 0 when there is none.
+int FindCustomFileEntry(CCustomFile& file, const std::string& which);
 
 // Reads a setting from that JSON text: the numbers ID, SID, Mode, Density,
 // Forward, Drytime, Paperthick, Paperdraw, PaperCut, Platen, Roller and the

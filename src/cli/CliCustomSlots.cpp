@@ -3,6 +3,7 @@
 #include "app/CPlotcareApp.h"
 #include "base/RegularFile.h"
 #include "cli/CliContext.h"
+#include "cli/CliCustomFile.h"
 #include "cli/CliReadyProgress.h"
 #include "cli/CliText.h"
 #include "cli/SlotJson.h"
@@ -116,17 +117,7 @@ bool SettingsFromCustomFile(const std::string& driver, const CMediaTable& media,
         why = path + ": " + CCustomFile::Describe(file.LastProblem());
         return false;
     }
-    int entry = 0;
-    if (!which.empty() && which.find_first_not_of("0123456789") == std::string::npos &&
-        which.size() < 6) {
-        entry = std::stoi(which);
-    } else {
-        const int count = file.MediaCount();
-        std::vector<std::string> names;
-        if (count > 0 && file.ReadNames(names, count) == 0)
-            for (std::size_t i = 0; i < names.size() && !entry; ++i)
-                if (names[i] == which) entry = static_cast<int>(i) + 1;
-    }
+    const int entry = FindCustomFileEntry(file, which);
     CustomFileRecord record;
     if (entry < 1 || file.ReadEntry(entry, record) != 0) {
         word = "bad-settings";
