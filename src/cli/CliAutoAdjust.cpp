@@ -3,6 +3,7 @@
 #include "app/CPlotcareApp.h"
 #include "cli/CliBusyProgress.h"
 #include "cli/CliContext.h"
+#include "cli/CliMediaOptions.h"
 #include "cli/CliReadyProgress.h"
 #include "cli/CliText.h"
 #include "comm/CPrinterLink.h"
@@ -11,7 +12,6 @@
 #include "maintenance/CAutoAdjustment.h"
 #include "maintenance/SelectedMediaDriver.h"
 
-#include <charconv>
 #include <ostream>
 #include <sstream>
 
@@ -30,12 +30,6 @@ public:
     int State() const override { return kRunning; }
     void End() override {}
 };
-
-bool ParseInt(const std::string& text, int& value) {
-    const char* end = text.data() + text.size();
-    const auto [p, ec] = std::from_chars(text.data(), end, value);
-    return ec == std::errc() && p == end && !text.empty();
-}
 
 // "1,2,4" -> patterns; false for anything else.
 bool ParsePatterns(const std::string& text, Adj::Patterns& patterns) {
@@ -105,16 +99,10 @@ int AutoAlign(Context& c) {
     Adj::Patterns patterns{true, true, true, true};
     if (c.Has("--patterns") && !ParsePatterns(c.Value("--patterns"), patterns))
         return Usage(c, "--patterns takes pattern numbers 1 to 4, separated by commas");
-    int mediaId = 0;
-    if (c.Has("--media") && (!ParseInt(c.Value("--media"), mediaId) || mediaId < 0))
-        return Usage(c, "--media takes a media id of the driver");
-    int platen = -1;
-    if (c.Has("--platen")) {
-        const std::string v = c.Value("--platen");
-        if (v == "auto") platen = 0;
-        else if (!ParseInt(v, platen) || platen < 1 || platen > 4)
-            return Usage(c, "--platen takes auto or a platen gap value from 4 (widest) to 1 (narrow)");
-    }
+    MediaOptions given;
+    if (const std::string wrong = ReadMediaOptions(c, given); !wrong.empty()) return Usage(c, wrong);
+    const int mediaId = given.mediaId;
+    const int platen = given.platen;
 
     ActionSession session;
     if (int r = session.Open(c)) return r;
@@ -134,14 +122,9 @@ int AutoAlign(Context& c) {
     }
     if (c.Has("--media")) {
         const int index = adj.MediaIndexOfId(static_cast<std::uint32_t>(mediaId));
-        if (index < 0) {
-            std::string offered;
-            for (const auto& item : adj.Choice().MediaItems())
-                if (item.MediaId() != 0 && !item.Unavailable())
-                    offered += " " + std::to_string(item.MediaId());
-            return Usage(c, "the driver of \"" + printer + "\" offers no media " +
-                                std::to_string(mediaId) + " here (offered:" + offered + ")");
-        }
+        if (index < 0)
+            return Usage(c, "the driver of \"" + printer + "\" offers no media " + std::to_string(mediaId) +
+                                " here (offered:" + OfferedMediaIds(adj.Choice()) + ")");
         if (!adj.SelectMedia(index, *driver))
             return Report(c, printer, "auto-align",
                           {kExitRefused, "media-unavailable",
@@ -156,13 +139,10 @@ int AutoAlign(Context& c) {
     }
     if (platen >= 0 && !adj.Choice().PlatenItems().empty()) {
         const int index = adj.Choice().PlatenIndexOfValue(platen);
-        if (index < 0) {
-            std::string offered;
-            for (const auto& item : adj.Choice().PlatenItems())
-                offered += " " + (item.value == 0 ? std::string("auto") : std::to_string(item.value));
+        if (index < 0)
             return Usage(c, "the platen gap " + c.Value("--platen") + " is not offered for thickness " +
-                                adj.Choice().ThicknessText() + " (offered:" + offered + ")");
-        }
+                                adj.Choice().ThicknessText() + " (offered:" + OfferedPlatenValues(adj.Choice()) +
+                                ")");
         adj.SelectPlaten(index);
     }
     for (int p = 1; p <= Adj::kPatternCount; ++p)

@@ -2,13 +2,13 @@
 
 #include "app/CPlotcareApp.h"
 #include "cli/CliContext.h"
+#include "cli/CliMediaOptions.h"
 #include "cli/CliReadyProgress.h"
 #include "cli/CliText.h"
 #include "comm/CPrinterLink.h"
 #include "custompaper/CMediaTable.h"
 #include "maintenance/SelectedMediaDriver.h"
 
-#include <charconv>
 #include <ostream>
 
 namespace cli {
@@ -23,12 +23,6 @@ constexpr const char* kUsage = "usage: plotcare-cli align PRINTER --direction bi
                                "       plotcare-cli align PRINTER restore\n"
                                "ITEM: R (row R, every column 5), R=V,V,... (row R, a value per "
                                "column), R.C=V (row R, column C)\n";
-
-bool ParseInt(const std::string& text, int& value) {
-    const char* end = text.data() + text.size();
-    const auto [p, ec] = std::from_chars(text.data(), end, value);
-    return ec == std::errc() && p == end && !text.empty();
-}
 
 int Usage(Context& c, const std::string& what) {
     c.err << "plotcare-cli: " << Escaped(what) << "\n" << kUsage;
@@ -189,18 +183,10 @@ int Align(Context& c) {
     AlignItems items;
     std::string error;
     if (!ParseAlignItems(itemArgs, kind.columns, items, error)) return Usage(c, error);
-    int mediaId = 0;
-    if (c.Has("--media") && (!ParseInt(c.Value("--media"), mediaId) || mediaId < 0))
-        return Usage(c, "--media takes a media id of the driver");
-    int platen = -1;
-    if (c.Has("--platen")) {
-        const std::string v = c.Value("--platen");
-        if (v == "auto")
-            platen = 0;
-        else if (!ParseInt(v, platen) || platen < 1 || platen > 4)
-            return Usage(c,
-                         "--platen takes auto or a platen gap value from 4 (widest) to 1 (narrow)");
-    }
+    MediaOptions given;
+    if (const std::string wrong = ReadMediaOptions(c, given); !wrong.empty()) return Usage(c, wrong);
+    const int mediaId = given.mediaId;
+    const int platen = given.platen;
 
     ActionSession session;
     if (int r = session.Open(c)) return r;
@@ -223,14 +209,9 @@ int Align(Context& c) {
     }
     if (c.Has("--media")) {
         const int index = alignment.MediaIndexOfId(static_cast<std::uint32_t>(mediaId));
-        if (index < 1) {
-            std::string offered;
-            for (const auto& item : alignment.Media().MediaItems())
-                if (item.MediaId() != 0 && !item.Unavailable())
-                    offered += " " + std::to_string(item.MediaId());
-            return Usage(c, "the driver of \"" + printer + "\" offers no media " +
-                                std::to_string(mediaId) + " here (offered:" + offered + ")");
-        }
+        if (index < 1)
+            return Usage(c, "the driver of \"" + printer + "\" offers no media " + std::to_string(mediaId) +
+                                " here (offered:" + OfferedMediaIds(alignment.Media()) + ")");
         if (!alignment.SelectMedia(index, driver))
             return Report(c, printer, commandName,
                           {kExitRefused,
@@ -246,15 +227,10 @@ int Align(Context& c) {
     }
     if (platen >= 0 && !alignment.Media().PlatenItems().empty()) {
         const int index = alignment.Media().PlatenIndexOfValue(platen);
-        if (index < 0) {
-            std::string offered;
-            for (const auto& item : alignment.Media().PlatenItems())
-                offered +=
-                    " " + (item.value == 0 ? std::string("auto") : std::to_string(item.value));
-            return Usage(c, "the platen gap " + c.Value("--platen") +
-                                " is not offered for thickness " +
-                                alignment.Media().ThicknessText() + " (offered:" + offered + ")");
-        }
+        if (index < 0)
+            return Usage(c, "the platen gap " + c.Value("--platen") + " is not offered for thickness " +
+                                alignment.Media().ThicknessText() +
+                                " (offered:" + OfferedPlatenValues(alignment.Media()) + ")");
         alignment.Media().SelectPlaten(index);
     }
     for (int r = 0; r < MA::kRows; ++r) {
