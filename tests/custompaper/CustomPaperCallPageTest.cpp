@@ -26,15 +26,6 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes StatusReply(const Bytes& fields) {
-    const std::string header = "@BDC ST2\r\n";
-    Bytes r(header.begin(), header.end());
-    r.push_back(static_cast<std::uint8_t>(fields.size()));
-    r.push_back(0);
-    r.insert(r.end(), fields.begin(), fields.end());
-    return r;
-}
-
 const Bytes kReady{0x01, 0x01, 0x04};
 const Bytes kBusy{0x01, 0x01, 0x03};
 
@@ -140,7 +131,7 @@ protected:
         ShellTest::TearDown();
     }
 
-    void Ready() { fake.PushStatus(StatusReply(kReady)); }
+    void Ready() { fake.PushStatus(FakeBidi::StatusRecord(kReady)); }
     // From now on every status read gives this record (the fake keeps
     // answering with the last record of its script).
     void StatusFromNowOn(const Bytes& fields) {
@@ -148,7 +139,7 @@ protected:
         Bytes channels;
         FakeBidi::AddChannel(channels, CPrinterLink::kChannelLocal, 0x07);
         fake.SetChannels(channels);
-        fake.PushStatus(StatusReply(fields));
+        fake.PushStatus(FakeBidi::StatusRecord(fields));
     }
     // Scripts the four names replies.
     void Names(const std::map<int, std::string>& names) {
@@ -334,7 +325,7 @@ TEST_F(CallPage, UnreadableSettingsWarnAndNeverShowAnotherSlotsValues) {
 TEST_F(CallPage, ThePageRefusesWhenThePrinterIsNotReadyOrTheNamesCannotBeRead) {
     // Not ready at three status reads: no names query.
     for (int i = 0; i < 3; ++i)
-        fake.PushStatus(StatusReply(kBusy));
+        fake.PushStatus(FakeBidi::StatusRecord(kBusy));
     window->ShowPage(CCustomPaperCallPage::kPageIndex);
     EXPECT_EQ(window->CurrentIndex(), 0);
     EXPECT_EQ(Shown(), std::vector<std::string>{"40900/warning"});
@@ -437,7 +428,7 @@ TEST_F(CallPage, ReviewModeOpensWithoutPrinterShowsEveryMessageAndCallsWithoutWa
                                           "40902/information", "40904/warning"};
     // Not ready: the page opens all the same, with every message in turn.
     for (int i = 0; i < 3; ++i)
-        fake.PushStatus(StatusReply(kBusy));
+        fake.PushStatus(FakeBidi::StatusRecord(kBusy));
     window->ShowPage(CCustomPaperCallPage::kPageIndex);
     ASSERT_EQ(window->CurrentIndex(), CCustomPaperCallPage::kPageIndex);
     EXPECT_EQ(Shown(), review);

@@ -28,15 +28,6 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes StatusReply(const Bytes& fields) {
-    const std::string header = "@BDC ST2\r\n";
-    Bytes r(header.begin(), header.end());
-    r.push_back(static_cast<std::uint8_t>(fields.size()));
-    r.push_back(0);
-    r.insert(r.end(), fields.begin(), fields.end());
-    return r;
-}
-
 const Bytes kReady{0x01, 0x01, 0x04};
 const Bytes kBusy{0x01, 0x01, 0x03};
 
@@ -86,7 +77,7 @@ protected:
         ASSERT_EQ(window->CurrentIndex(), CFirmwareUpdatePage::kPageIndex);
     }
     void Version(const std::string& v) { fake.PushReceive("VI:00" + v + ";"); }
-    void Status(const Bytes& fields) { fake.PushStatus(StatusReply(fields)); }
+    void Status(const Bytes& fields) { fake.PushStatus(FakeBidi::StatusRecord(fields)); }
     std::string Image(const std::string& name, const std::string& bytes) {
         return dir.write(name, bytes);
     }

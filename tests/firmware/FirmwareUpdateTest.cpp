@@ -24,15 +24,6 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 using Outcome = CFirmwareUpdate::Outcome;
 
-Bytes StatusReply(const Bytes& fields) {
-    const std::string header = "@BDC ST2\r\n";
-    Bytes r(header.begin(), header.end());
-    r.push_back(static_cast<std::uint8_t>(fields.size()));
-    r.push_back(0);
-    r.insert(r.end(), fields.begin(), fields.end());
-    return r;
-}
-
 const Bytes kReady{0x01, 0x01, 0x04};
 const Bytes kBusy{0x01, 0x01, 0x03};
 
@@ -97,7 +88,7 @@ protected:
     }
 
     void Status(const Bytes& fields, int result = 0) {
-        fake.PushStatus(StatusReply(fields), result);
+        fake.PushStatus(FakeBidi::StatusRecord(fields), result);
     }
     void Version(const std::string& v) { fake.PushReceive("VI:00" + v + ";"); }
     std::int64_t Elapsed() { return clock.TickMs() - start; }

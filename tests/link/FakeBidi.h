@@ -24,6 +24,17 @@ public:
 
     const std::string& Path() const { return m_path; }
 
+    // A status reply as the library gives it: header, CR LF, 16-bit
+    // little-endian length, fields.
+    static std::vector<std::uint8_t> StatusRecord(const std::vector<std::uint8_t>& fields) {
+        const std::string header = "@BDC ST2\r\n";
+        std::vector<std::uint8_t> r(header.begin(), header.end());
+        r.push_back(static_cast<std::uint8_t>(fields.size() & 0xFF));
+        r.push_back(static_cast<std::uint8_t>(fields.size() >> 8));
+        r.insert(r.end(), fields.begin(), fields.end());
+        return r;
+    }
+
     void Reset() { Fn<void()>("FakeTqReset")(); }
     void SetInitResult(int r) { Fn<void(int)>("FakeTqSetInitResult")(r); }
     void SetDeviceId(const std::string& text, int result = 0) {

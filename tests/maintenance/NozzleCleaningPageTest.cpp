@@ -23,16 +23,6 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// A status reply as the library gives it: header, CR LF, length, fields.
-Bytes StatusReply(const Bytes& fields) {
-    const std::string header = "@BDC ST2\r\n";
-    Bytes r(header.begin(), header.end());
-    r.push_back(static_cast<std::uint8_t>(fields.size()));
-    r.push_back(0);
-    r.insert(r.end(), fields.begin(), fields.end());
-    return r;
-}
-
 const Bytes kReady{0x01, 0x01, 0x04};
 const Bytes kBusy{0x01, 0x01, 0x03};
 const Bytes kInkLow{0x0F, 0x07, 0x03, 0x00, 0x01, 90, 0x00, 0x02, 25};
@@ -79,7 +69,7 @@ protected:
         shared.bidiLibrary.reset();
         ShellTest::TearDown();
     }
-    void Status(const Bytes& fields) { fake.PushStatus(StatusReply(fields)); }
+    void Status(const Bytes& fields) { fake.PushStatus(FakeBidi::StatusRecord(fields)); }
     // The recorded boxes as "text id/icon", the ids found by their texts.
     std::vector<std::string> Shown() const {
         std::vector<std::string> out;
@@ -232,8 +222,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(NozzlePage, TheReadinessWaitShowsTheBusyDialogOverTheDisabledWindow) {
     Status(kBusy);
-    fake.PushStatus(StatusReply(kBusy));
-    fake.PushStatus(StatusReply(kReady));
+    fake.PushStatus(FakeBidi::StatusRecord(kBusy));
+    fake.PushStatus(FakeBidi::StatusRecord(kReady));
     bool dialogSeen = false;
     clock.SetOnAdvance([&](std::int64_t) {
         for (QWidget* w : QApplication::topLevelWidgets()) {
