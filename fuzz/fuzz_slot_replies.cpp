@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<std::uint8_t> exact(data + 1, data + size);
     const int len = static_cast<int>(exact.size());
     std::uint8_t work[512] = {};
-    std::memcpy(work, exact.data(), std::min(exact.size(), sizeof work));
+    if (!exact.empty()) std::memcpy(work, exact.data(), std::min(exact.size(), sizeof work));
 
     for (const auto& [bytes, n] : {std::pair<const std::uint8_t*, int>{exact.data(), len},
                                    std::pair<const std::uint8_t*, int>{work, static_cast<int>(sizeof work)}}) {
