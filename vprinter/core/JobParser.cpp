@@ -12,7 +12,9 @@ constexpr std::size_t kUpgHeader = 32;
 // A command's parameters are never long; a larger count is garbage.
 constexpr std::size_t kMaxParams = 4096;
 
-bool IsCommandLetter(std::uint8_t b) { return b >= 'A' && b <= 'Z'; }
+bool IsCommandLetter(std::uint8_t b) {
+    return b >= 'A' && b <= 'Z';
+}
 
 bool StartsWith(const std::uint8_t* p, std::size_t left, const void* what, std::size_t n) {
     return left >= n && std::memcmp(p, what, n) == 0;
@@ -23,10 +25,26 @@ std::uint32_t Le32(const std::uint8_t* p) {
            (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
 
-// End of a PDF that starts at `start`: just past its last "%%EOF" line, or
-// the end of the job when there is none.
-std::size_t PdfEnd(const std::uint8_t* data, std::size_t length, std::size_t start) {
+// Where the next readable sheet header after `start` begins (the page data
+// of a further sheet follows it), or the end of the job.
+std::size_t NextSheetHeader(const std::uint8_t* data, std::size_t length, std::size_t start) {
+    for (std::size_t p = start; p < length;) {
+        const void* hit = std::memchr(data + p, 0x1B, length - p);
+        if (!hit) break;
+        const std::size_t at =
+            static_cast<std::size_t>(static_cast<const std::uint8_t*>(hit) - data);
+        if (ReadSheetHeader(data + at, length - at).status == SheetHeaderStatus::Ok) return at;
+        p = at + 1;
+    }
+    return length;
+}
+
+// End of a PDF that starts at `start`: just past its last "%%EOF" line
+// before the next sheet header, or there (or at the end of the job) when it
+// has none.
+std::size_t PdfEnd(const std::uint8_t* data, std::size_t jobLength, std::size_t start) {
     static const char marker[] = "%%EOF";
+    const std::size_t length = NextSheetHeader(data, jobLength, start);
     const std::uint8_t* begin = data + start;
     const std::uint8_t* end = data + length;
     const std::uint8_t* last = nullptr;
@@ -49,10 +67,13 @@ std::size_t PdfEnd(const std::uint8_t* data, std::size_t length, std::size_t sta
 ParsedJob ParseJob(const std::uint8_t* data, std::size_t length) {
     ParsedJob job;
     if (!data) return job;
-    static const std::uint8_t enterRemote[] = {kEsc, '(', 'R', 0x08, 0x00, 0x00, 'R', 'E', 'M', 'O', 'T', 'E', '1'};
+    static const std::uint8_t enterRemote[] = {kEsc, '(', 'R', 0x08, 0x00, 0x00, 'R',
+                                               'E',  'M', 'O', 'T',  'E',  '1'};
     static const std::uint8_t exitRemote[] = {kEsc, 0x00, 0x00, 0x00};
-    static const std::uint8_t escBar[] = {kEsc, '|', 0x01, 0x06, 0x00, 0x61, 0x02, 0xE8, 0x17, 0x74};
-    static const std::uint8_t firmware[] = {kEsc, '}', 0x01, 0x05, 0x00, 0x61, 0x02, 0x70, 0x8F, 0x38};
+    static const std::uint8_t escBar[] = {kEsc, '|',  0x01, 0x06, 0x00,
+                                          0x61, 0x02, 0xE8, 0x17, 0x74};
+    static const std::uint8_t firmware[] = {kEsc, '}',  0x01, 0x05, 0x00,
+                                            0x61, 0x02, 0x70, 0x8F, 0x38};
 
     bool remote = false;
     std::size_t p = 0;
@@ -82,7 +103,8 @@ ParsedJob ParseJob(const std::uint8_t* data, std::size_t length) {
             std::size_t size = available;
             item.complete = false;
             if (available >= kUpgHeader) {
-                const std::uint64_t total = static_cast<std::uint64_t>(Le32(data + item.offset + 8)) + kUpgHeader;
+                const std::uint64_t total =
+                    static_cast<std::uint64_t>(Le32(data + item.offset + 8)) + kUpgHeader;
                 if (total <= available) {
                     size = static_cast<std::size_t>(total);
                     item.complete = true;
@@ -90,6 +112,15 @@ ParsedJob ParseJob(const std::uint8_t* data, std::size_t length) {
             }
             item.length = size;
             p = item.offset + size;
+        } else if (StartsSheetHeader(at, left)) {
+            item.kind = JobItem::Kind::SheetHeader;
+            item.offset = p;
+            item.header = ReadSheetHeader(at, left);
+            // An unreadable header is passed over like any sequence the
+            // interpreter does not understand: past its mark, and on.
+            item.length =
+                item.header.status == SheetHeaderStatus::Ok ? item.header.length : kSheetHeaderMark;
+            p += item.length;
         } else if (StartsWith(at, left, "%PDF-", 5)) {
             item.kind = JobItem::Kind::Pdf;
             item.offset = p;
@@ -100,7 +131,8 @@ ParsedJob ParseJob(const std::uint8_t* data, std::size_t length) {
             item.kind = JobItem::Kind::FormFeed;
             p += 1;
         } else if (remote && left >= 4 && IsCommandLetter(at[0]) && IsCommandLetter(at[1])) {
-            const std::size_t n = static_cast<std::size_t>(at[2]) | (static_cast<std::size_t>(at[3]) << 8);
+            const std::size_t n =
+                static_cast<std::size_t>(at[2]) | (static_cast<std::size_t>(at[3]) << 8);
             if (n > kMaxParams || 4 + n > left) {
                 // Not a command after all (or cut short): skip a byte.
                 ++job.skippedBytes;
@@ -122,10 +154,12 @@ ParsedJob ParseJob(const std::uint8_t* data, std::size_t length) {
     return job;
 }
 
-bool TakeCommand(std::vector<std::uint8_t>& buffer, std::string& name, std::vector<std::uint8_t>& params) {
+bool TakeCommand(std::vector<std::uint8_t>& buffer, std::string& name,
+                 std::vector<std::uint8_t>& params) {
     for (;;) {
         std::size_t drop = 0;
-        while (drop < buffer.size() && !IsCommandLetter(buffer[drop])) ++drop;
+        while (drop < buffer.size() && !IsCommandLetter(buffer[drop]))
+            ++drop;
         if (drop) {
             buffer.erase(buffer.begin(), buffer.begin() + static_cast<long>(drop));
             continue;
@@ -136,7 +170,8 @@ bool TakeCommand(std::vector<std::uint8_t>& buffer, std::string& name, std::vect
             continue;
         }
         if (buffer.size() < 4) return false;
-        const std::size_t n = static_cast<std::size_t>(buffer[2]) | (static_cast<std::size_t>(buffer[3]) << 8);
+        const std::size_t n =
+            static_cast<std::size_t>(buffer[2]) | (static_cast<std::size_t>(buffer[3]) << 8);
         if (n > kMaxParams) {
             buffer.erase(buffer.begin());
             continue;
