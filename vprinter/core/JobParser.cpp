@@ -12,9 +12,7 @@ constexpr std::size_t kUpgHeader = 32;
 // A command's parameters are never long; a larger count is garbage.
 constexpr std::size_t kMaxParams = 4096;
 
-bool IsCommandLetter(std::uint8_t b) {
-    return b >= 'A' && b <= 'Z';
-}
+bool IsCommandLetter(std::uint8_t b) { return b >= 'A' && b <= 'Z'; }
 
 bool StartsWith(const std::uint8_t* p, std::size_t left, const void* what, std::size_t n) {
     return left >= n && std::memcmp(p, what, n) == 0;
@@ -31,8 +29,7 @@ std::size_t NextSheetHeader(const std::uint8_t* data, std::size_t length, std::s
     for (std::size_t p = start; p < length;) {
         const void* hit = std::memchr(data + p, 0x1B, length - p);
         if (!hit) break;
-        const std::size_t at =
-            static_cast<std::size_t>(static_cast<const std::uint8_t*>(hit) - data);
+        const std::size_t at = static_cast<std::size_t>(static_cast<const std::uint8_t*>(hit) - data);
         if (ReadSheetHeader(data + at, length - at).status == SheetHeaderStatus::Ok) return at;
         p = at + 1;
     }
@@ -67,13 +64,10 @@ std::size_t PdfEnd(const std::uint8_t* data, std::size_t jobLength, std::size_t 
 ParsedJob ParseJob(const std::uint8_t* data, std::size_t length) {
     ParsedJob job;
     if (!data) return job;
-    static const std::uint8_t enterRemote[] = {kEsc, '(', 'R', 0x08, 0x00, 0x00, 'R',
-                                               'E',  'M', 'O', 'T',  'E',  '1'};
+    static const std::uint8_t enterRemote[] = {kEsc, '(', 'R', 0x08, 0x00, 0x00, 'R', 'E', 'M', 'O', 'T', 'E', '1'};
     static const std::uint8_t exitRemote[] = {kEsc, 0x00, 0x00, 0x00};
-    static const std::uint8_t escBar[] = {kEsc, '|',  0x01, 0x06, 0x00,
-                                          0x61, 0x02, 0xE8, 0x17, 0x74};
-    static const std::uint8_t firmware[] = {kEsc, '}',  0x01, 0x05, 0x00,
-                                            0x61, 0x02, 0x70, 0x8F, 0x38};
+    static const std::uint8_t escBar[] = {kEsc, '|', 0x01, 0x06, 0x00, 0x61, 0x02, 0xE8, 0x17, 0x74};
+    static const std::uint8_t firmware[] = {kEsc, '}', 0x01, 0x05, 0x00, 0x61, 0x02, 0x70, 0x8F, 0x38};
 
     bool remote = false;
     std::size_t p = 0;
@@ -103,8 +97,7 @@ ParsedJob ParseJob(const std::uint8_t* data, std::size_t length) {
             std::size_t size = available;
             item.complete = false;
             if (available >= kUpgHeader) {
-                const std::uint64_t total =
-                    static_cast<std::uint64_t>(Le32(data + item.offset + 8)) + kUpgHeader;
+                const std::uint64_t total = static_cast<std::uint64_t>(Le32(data + item.offset + 8)) + kUpgHeader;
                 if (total <= available) {
                     size = static_cast<std::size_t>(total);
                     item.complete = true;
@@ -118,8 +111,7 @@ ParsedJob ParseJob(const std::uint8_t* data, std::size_t length) {
             item.header = ReadSheetHeader(at, left);
             // An unreadable header is passed over like any sequence the
             // interpreter does not understand: past its mark, and on.
-            item.length =
-                item.header.status == SheetHeaderStatus::Ok ? item.header.length : kSheetHeaderMark;
+            item.length = item.header.status == SheetHeaderStatus::Ok ? item.header.length : kSheetHeaderMark;
             p += item.length;
         } else if (StartsWith(at, left, "%PDF-", 5)) {
             item.kind = JobItem::Kind::Pdf;
@@ -131,8 +123,7 @@ ParsedJob ParseJob(const std::uint8_t* data, std::size_t length) {
             item.kind = JobItem::Kind::FormFeed;
             p += 1;
         } else if (remote && left >= 4 && IsCommandLetter(at[0]) && IsCommandLetter(at[1])) {
-            const std::size_t n =
-                static_cast<std::size_t>(at[2]) | (static_cast<std::size_t>(at[3]) << 8);
+            const std::size_t n = static_cast<std::size_t>(at[2]) | (static_cast<std::size_t>(at[3]) << 8);
             if (n > kMaxParams || 4 + n > left) {
                 // Not a command after all (or cut short): skip a byte.
                 ++job.skippedBytes;
@@ -154,12 +145,10 @@ ParsedJob ParseJob(const std::uint8_t* data, std::size_t length) {
     return job;
 }
 
-bool TakeCommand(std::vector<std::uint8_t>& buffer, std::string& name,
-                 std::vector<std::uint8_t>& params) {
+bool TakeCommand(std::vector<std::uint8_t>& buffer, std::string& name, std::vector<std::uint8_t>& params) {
     for (;;) {
         std::size_t drop = 0;
-        while (drop < buffer.size() && !IsCommandLetter(buffer[drop]))
-            ++drop;
+        while (drop < buffer.size() && !IsCommandLetter(buffer[drop])) ++drop;
         if (drop) {
             buffer.erase(buffer.begin(), buffer.begin() + static_cast<long>(drop));
             continue;
@@ -170,8 +159,7 @@ bool TakeCommand(std::vector<std::uint8_t>& buffer, std::string& name,
             continue;
         }
         if (buffer.size() < 4) return false;
-        const std::size_t n =
-            static_cast<std::size_t>(buffer[2]) | (static_cast<std::size_t>(buffer[3]) << 8);
+        const std::size_t n = static_cast<std::size_t>(buffer[2]) | (static_cast<std::size_t>(buffer[3]) << 8);
         if (n > kMaxParams) {
             buffer.erase(buffer.begin());
             continue;
