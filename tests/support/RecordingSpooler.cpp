@@ -44,6 +44,16 @@ int RecordingSpooler::StartRawDocument(Handle printer, const std::string& docume
     return m_nextJob++;
 }
 
+int RecordingSpooler::StartDocument(Handle printer, const std::string& documentName, const std::string& format,
+                                    const JobOptions& options) {
+    m_calls.push_back("Start " + documentName + " " + format);
+    const auto it = m_open.find(printer);
+    if (it == m_open.end() || it->second.document || Failing(Step::StartDocument)) return 0;
+    m_documents.push_back({it->second.printer, documentName, {}, false, false, format, options});
+    it->second.document = m_documents.size() - 1;
+    return m_nextJob++;
+}
+
 std::int64_t RecordingSpooler::WriteDocument(Handle printer, const std::uint8_t* data, std::size_t length) {
     m_calls.push_back("Write " + std::to_string(length));
     const auto it = m_open.find(printer);
