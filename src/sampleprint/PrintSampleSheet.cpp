@@ -171,8 +171,12 @@ QByteArray RenderSampleSheetPdf(const SampleSheetPage& page, const QImage& image
         QPainter painter;
         if (!painter.begin(&writer)) return {};
         painter.scale(static_cast<double>(page.dpiY) / page.dpiX, 1.0);
-
         const int pageWidth = page.PageWidth();
+        // The printer prints nothing outside the printable area: a tile that
+        // runs past the edge is cut there.
+        const double pageHeight = (page.paperHeightPt - page.marginTopPt - page.marginBottomPt) * page.dpiY / 72.0;
+        painter.setClipRect(QRectF(0, 0, pageWidth, std::max(0.0, pageHeight)));
+
         const int lineHeight = MulDiv(11, page.dpiY, 72);
         const int labelHeight = MulDiv(10, page.dpiY, 72);
         std::vector<QFont> fonts;

@@ -39,7 +39,7 @@ int RecordingSpooler::StartRawDocument(Handle printer, const std::string& docume
     m_calls.push_back("Start " + documentName);
     const auto it = m_open.find(printer);
     if (it == m_open.end() || it->second.document || Failing(Step::StartDocument)) return 0;
-    m_documents.push_back({it->second.printer, documentName, {}, false, false});
+    m_documents.push_back({it->second.printer, documentName, {}, false, false, "raw", {}});
     it->second.document = m_documents.size() - 1;
     return m_nextJob++;
 }
