@@ -24,7 +24,11 @@
 #include "maintenance/CBusyDialogIndicator.h"
 #include "maintenance/SelectedMediaDriver.h"
 #include "platform/Clock.h"
+#include "platform/DeviceMode.h"
 #include "platform/MessageRecorder.h"
+#include "sampleprint/PrintSampleSheet.h"
+#include "sampleprint/SampleImage.h"
+#include "sampleprint/SampleLabels.h"
 #include "status/CPrinterStatusPage.h"
 #include "status/JobReport.h"
 
@@ -37,6 +41,7 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QPainter>
+#include <QProcess>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -198,6 +203,51 @@ QPixmap WithBusyDialog(CMainWindow& window) {
     return picture;
 }
 
+// The first page of a sample sheet on the model's widest roll, as the driver
+// receives it: the sheet's PDF (the standard image, the labels of the review
+// slot with its feed highlighted) rendered by poppler at 100 dpi, cut below
+// the image.
+bool SaveSampleSheet(const QDir& out, bool qz, const CustomPaperSlot& slot) {
+    const QString folder = CPlotcareApp::Current()->GetProgramFolder();
+    const std::string model = qz ? "ovqz7100" : "ovcm7100";
+    DeviceMode mode;
+    mode.options = {{"PageSize", qz ? "Roll24x48in" : "Roll44x60in"}};
+    const auto page = SampleSheetPageFor((folder + QStringLiteral("/driver/")).toStdString() + model + ".ppd", mode);
+    const QImage image = LoadSampleImage(SampleImagePathBeside((folder + QStringLiteral("/plotcare")).toStdString()));
+    if (!page || image.isNull()) {
+        std::fprintf(stderr, "plotcare-screens: no driver PPD or sample image beside the program\n");
+        return false;
+    }
+    const CPlotcareApp* app = CPlotcareApp::Current();
+    const auto text = [app](int id) { return app->GetText(id).toStdString(); };
+    const auto media = [](int id) { return id == 101 ? std::string("Premium Glossy Photo Paper 260") : std::string(); };
+    CustomPaperSlot record = slot;
+    record.MediaId = 101;
+    const QByteArray pdf = RenderSampleSheetPdf(*page, image, BuildRegistrationLabels(record, text, media), 3,
+                                                ShellApp::BaseFont());
+    QTemporaryDir temp;
+    QFile file(temp.filePath(QStringLiteral("sheet.pdf")));
+    if (pdf.isEmpty() || !temp.isValid() || !file.open(QIODevice::WriteOnly) || file.write(pdf) != pdf.size()) {
+        std::fprintf(stderr, "plotcare-screens: the sample sheet was not drawn\n");
+        return false;
+    }
+    file.close();
+    const int dpi = 100;
+    const int height = static_cast<int>((page->marginTopPt / 72.0 + 4.2) * dpi);
+    QProcess render;
+    render.start(QStringLiteral("pdftoppm"),
+                 {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-f"), QStringLiteral("1"),
+                  QStringLiteral("-singlefile"), QStringLiteral("-png"), QStringLiteral("-H"), QString::number(height),
+                  QStringLiteral("-W"), QString::number(static_cast<int>(page->paperWidthPt / 72.0 * dpi)),
+                  file.fileName(), temp.filePath(QStringLiteral("sheet"))});
+    if (!render.waitForFinished(60000) || render.exitCode() != 0) {
+        std::fprintf(stderr, "plotcare-screens: pdftoppm could not render the sample sheet\n");
+        return false;
+    }
+    return Save(QPixmap(temp.filePath(QStringLiteral("sheet.png"))), out,
+                QStringLiteral("sample-sheet.png"));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -352,6 +402,7 @@ int main(int argc, char** argv) {
         window.ShowPage(0);
     }
     SetSelectedMediaDriverSource(nullptr);
+    ok &= SaveSampleSheet(out, qz, shared.customPaperTable->SlotAt(1));
     ok &= Save(CSplashDialog(CSplashDialog::Form::Splash).Render(), out, QStringLiteral("splash.png"));
     ok &= Save(CSplashDialog(CSplashDialog::Form::About).Render(), out, QStringLiteral("about.png"));
     {

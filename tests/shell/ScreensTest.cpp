@@ -129,6 +129,12 @@ TEST_P(Screens, EveryWindowRendersAtItsSize) {
         EXPECT_EQ(picture.size(), QSize(485, 250));
         EXPECT_GT(DistinctColours(picture), 50);
     }
+    // The top of a sample sheet on the widest roll (44 or 24 in at 100 dpi):
+    // labels and image tiles, in colour.
+    const QImage sheet = load("sample-sheet.png");
+    EXPECT_EQ(sheet.width(), qz ? 2400 : 4400);
+    EXPECT_GT(sheet.height(), 400);
+    EXPECT_GT(DistinctColours(sheet), 200);
     const QImage text = load("textdisplay.png");
     EXPECT_FALSE(text.isNull());
     EXPECT_GE(text.width(), 300);
