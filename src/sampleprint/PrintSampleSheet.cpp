@@ -171,6 +171,9 @@ QByteArray RenderSampleSheetPdf(const SampleSheetPage& page, const QImage& image
         QPainter painter;
         if (!painter.begin(&writer)) return {};
         painter.scale(static_cast<double>(page.dpiY) / page.dpiX, 1.0);
+        // The sample shows the image's fine lines and grey steps as they
+        // are: no lossy (JPEG) copy of it.
+        painter.setRenderHint(QPainter::LosslessImageRendering);
         const int pageWidth = page.PageWidth();
         // The printer prints nothing outside the printable area: a tile that
         // runs past the edge is cut there.

@@ -36,7 +36,7 @@ std::string Run(const std::string& command) {
 }
 
 // The images `pdfimages -list` finds in a document: each object once,
-// however often the page draws it.
+// however often the page draws it, with its encoding.
 std::set<std::string> ListedImages(const std::string& pdfPath) {
     std::istringstream list(Run("pdfimages -list '" + pdfPath + "'"));
     std::set<std::string> objects;
@@ -47,7 +47,7 @@ std::set<std::string> ListedImages(const std::string& pdfPath) {
         // page num type width height color comp bpc enc interp object generation ...
         std::istringstream fields(line);
         std::vector<std::string> f{std::istream_iterator<std::string>(fields), {}};
-        if (f.size() >= 12) objects.insert(f[10] + " " + f[11]);
+        if (f.size() >= 12) objects.insert(f[10] + " " + f[11] + " " + f[8]);
     }
     return objects;
 }
@@ -129,7 +129,11 @@ TEST(SampleSheetPdf, RenderedSheetShowsLabelsAndTilesWithOneImage) {
     const std::string path = dir.file("sheet.pdf");
     std::ofstream(path, std::ios::binary).write(pdf.constData(), pdf.size());
 
-    EXPECT_EQ(ListedImages(path).size(), 1u);
+    // One image, stored losslessly: a sample must show the image's fine
+    // lines as they are, not a lossy copy of them.
+    const std::set<std::string> images = ListedImages(path);
+    ASSERT_EQ(images.size(), 1u);
+    EXPECT_EQ(images.begin()->substr(images.begin()->rfind(' ') + 1), "image");
 
     // Rendered at 360 dpi, one rendered pixel per device pixel.
     ASSERT_EQ(std::system(("pdftoppm -r 360 -png -singlefile '" + path + "' '" + dir.file("sheet") + "'").c_str()), 0);
