@@ -15,14 +15,13 @@
 #include "sampleprint/PrintSampleSheet.h"
 #include "sampleprint/SampleImage.h"
 
-#include <cups/ppd.h>
-
 #include <QGuiApplication>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <cups/ppd.h>
 #include <string>
 #include <vector>
 
@@ -52,21 +51,28 @@ std::string WidestPageSize(const std::string& ppdPath, double& widthPt) {
     return name;
 }
 
-const std::vector<std::string> kLabels = {
-    "Media Type=Premium Glossy Photo Paper 260,", "Paper Thickness=3,", "Platen Gap=Standard,",
-    "Print Mode=Standard,",  "Color Density=-12,", "Paper Feed Adjustment=-35,",
-    "Drying Time=20,",       "Cut Method=Standard,", "Roll Tension=Normal,", "Paper Suction=Standard"};
+const std::vector<std::string> kLabels = {"Media Type=Premium Glossy Photo Paper 260,",
+                                          "Paper Thickness=3,",
+                                          "Platen Gap=Standard,",
+                                          "Print Mode=Standard,",
+                                          "Color Density=-12,",
+                                          "Paper Feed Adjustment=-35,",
+                                          "Drying Time=20,",
+                                          "Cut Method=Standard,",
+                                          "Roll Tension=Normal,",
+                                          "Paper Suction=Standard"};
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     int rounds = 5;
-    std::string keep;  // a folder for the sheets' PDFs, for a look at them
+    std::string keep; // a folder for the sheets' PDFs, for a look at them
     for (int i = 1; i + 1 < argc; ++i) {
         if (std::strcmp(argv[i], "--rounds") == 0) rounds = std::max(1, std::atoi(argv[i + 1]));
         if (std::strcmp(argv[i], "--keep") == 0) keep = argv[i + 1];
     }
-    if (!std::getenv("PLOTCARE_OUTPUT_DIR")) setenv("PLOTCARE_OUTPUT_DIR", PLOTCARE_OUTPUT_DIR_DEFAULT, 1);
+    if (!std::getenv("PLOTCARE_OUTPUT_DIR"))
+        setenv("PLOTCARE_OUTPUT_DIR", PLOTCARE_OUTPUT_DIR_DEFAULT, 1);
     if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
     const std::string out = std::getenv("PLOTCARE_OUTPUT_DIR");
     QGuiApplication app(argc, argv);
@@ -81,13 +87,15 @@ int main(int argc, char** argv) {
     const QByteArray pixels(reinterpret_cast<const char*>(image.constBits()), image.sizeInBytes());
     const qsizetype deflated = qCompress(pixels).size();
     qsizetype labelBytes = 0;
-    for (const auto& l : kLabels) labelBytes += static_cast<qsizetype>(l.size());
+    for (const auto& l : kLabels)
+        labelBytes += static_cast<qsizetype>(l.size());
 
-    std::printf("sample image %dx%d, %lld bytes of pixels, deflated %lld bytes; labels %lld bytes\n",
-                image.width(), image.height(), static_cast<long long>(pixels.size()),
-                static_cast<long long>(deflated), static_cast<long long>(labelBytes));
-    std::printf("%-9s %-12s %-10s %5s %10s %12s %12s %9s %9s\n", "model", "media", "dpi", "tiles", "render ms",
-                "job bytes", "1-tile bytes", "ratio", "/deflate");
+    std::printf(
+        "sample image %dx%d, %lld bytes of pixels, deflated %lld bytes; labels %lld bytes\n",
+        image.width(), image.height(), static_cast<long long>(pixels.size()),
+        static_cast<long long>(deflated), static_cast<long long>(labelBytes));
+    std::printf("%-9s %-12s %-10s %5s %10s %12s %12s %9s %9s\n", "model", "media", "dpi", "tiles",
+                "render ms", "job bytes", "1-tile bytes", "ratio", "/deflate");
 
     for (const char* model : {"ovcm7100", "ovqz7100"}) {
         const std::string ppd = out + "/driver/" + model + ".ppd";
@@ -119,17 +127,21 @@ int main(int argc, char** argv) {
 
         // The same sheet on a page that holds exactly one tile.
         SampleSheetPage single = *page;
-        const SampleSheetLayout layout = LayoutSampleSheet({}, page->PageWidth(), page->dpiX, page->dpiY,
-                                                           image.width(), image.height());
-        single.paperWidthPt = single.marginLeftPt + single.marginRightPt + layout.tileWidth * 72.0 / page->dpiX + 1;
+        const SampleSheetLayout layout = LayoutSampleSheet(
+            {}, page->PageWidth(), page->dpiX, page->dpiY, image.width(), image.height());
+        single.paperWidthPt =
+            single.marginLeftPt + single.marginRightPt + layout.tileWidth * 72.0 / page->dpiX + 1;
         const QByteArray one = RenderSampleSheetPdf(single, image, kLabels, 5, font);
 
         const double ratio = one.isEmpty() ? 0 : static_cast<double>(pdf.size()) / one.size();
-        const double toDeflate = static_cast<double>(pdf.size()) / static_cast<double>(deflated + labelBytes);
-        std::printf("%-9s %-12s %4dx%-5d %5zu %10.0f %12lld %12lld %9.3f %9.3f\n", model, media.c_str(), page->dpiX,
-                    page->dpiY, layout.tileX.size(), times[times.size() / 2], static_cast<long long>(pdf.size()),
+        const double toDeflate =
+            static_cast<double>(pdf.size()) / static_cast<double>(deflated + labelBytes);
+        std::printf("%-9s %-12s %4dx%-5d %5zu %10.0f %12lld %12lld %9.3f %9.3f\n", model,
+                    media.c_str(), page->dpiX, page->dpiY, layout.tileX.size(),
+                    times[times.size() / 2], static_cast<long long>(pdf.size()),
                     static_cast<long long>(one.size()), ratio, toDeflate);
     }
-    std::printf("target: job bytes at most 1.1 x one compressed copy (one tile's sheet; deflated pixels + labels), whatever the tile count\n");
+    std::printf("target: job bytes at most 1.1 x one compressed copy (one tile's sheet; deflated "
+                "pixels + labels), whatever the tile count\n");
     return 0;
 }
