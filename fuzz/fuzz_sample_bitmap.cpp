@@ -22,9 +22,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QImage image = LoadSampleImage(path);
     if (!image.isNull()) {
         // Only a whole image of the stated size loads.
-        if (!header || image.width() != header->width || image.height() != header->height) __builtin_trap();
+        if (!header || image.width() != header->width || image.height() != header->height)
+            __builtin_trap();
         if (check == -2) __builtin_trap();
-        if ((check == 0) != (image.width() == kSampleImageWidth && image.height() == kSampleImageHeight)) __builtin_trap();
+        if ((check == 0) !=
+            (image.width() == kSampleImageWidth && image.height() == kSampleImageHeight))
+            __builtin_trap();
     }
     return 0;
 }
