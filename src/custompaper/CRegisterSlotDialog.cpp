@@ -29,11 +29,11 @@ constexpr int kCancelText = 30651;
 
 constexpr ControlRow kRows[] = {
     {Dialog::kDestinationLabel, {12, 14, 140, 36}, kDestinationText},
-    {Dialog::kDestination, {146, 14, 348, 36}, -1},
+    {Dialog::kDestination, {146, 14, 388, 36}, -1},
     {Dialog::kNameLabel, {12, 48, 140, 70}, kNameText},
-    {Dialog::kName, {146, 48, 348, 70}, -1},
-    {Dialog::kOk, {168, 96, 254, 120}, kOkText},
-    {Dialog::kCancel, {262, 96, 348, 120}, kCancelText},
+    {Dialog::kName, {146, 48, 388, 70}, -1},
+    {Dialog::kOk, {208, 96, 294, 120}, kOkText},
+    {Dialog::kCancel, {302, 96, 388, 120}, kCancelText},
 };
 
 QLabel* MakeLabel(QWidget* parent, int id) {

@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QSlider>
+#include <QStyle>
 #include <vector>
 
 namespace {
@@ -61,10 +62,13 @@ CSuctionControls::CSuctionControls(QWidget* tab, int firstId, const Texts& texts
 
     const int roller = top + kRowStep;
     const int suction = roller + kRowStep;
-    const int sliderLeft = kBoxLeft + kSliderMargin - kTickStep / 2;
-    const int sliderRight =
-        kBoxLeft + kSliderMargin + kTickStep * (CValuePairRule::kSuctionPositions - 1) +
-        kTickStep / 2;
+    // The slider spans the tick labels' centres plus half a handle on each
+    // side, so that each position's handle stands over its label.
+    const int handle = m_slider->style()->pixelMetric(QStyle::PM_SliderLength, nullptr, m_slider);
+    const int firstCentre = kBoxLeft + kSliderMargin;
+    const int lastCentre = firstCentre + kTickStep * (CValuePairRule::kSuctionPositions - 1);
+    const int sliderLeft = firstCentre - handle / 2;
+    const int sliderRight = lastCentre + (handle + 1) / 2;
     const int ticksTop = suction + 26;
     m_bottom = ticksTop + 18;
     std::vector<ControlRow> rows = {

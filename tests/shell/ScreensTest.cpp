@@ -137,7 +137,7 @@ TEST_P(Screens, EveryWindowRendersAtItsSize) {
         EXPECT_EQ(picture.size(), QSize(568, 194));
         EXPECT_GT(DistinctColours(picture), 20);
     }
-    EXPECT_EQ(load("dialog-register.png").size(), QSize(360, 132));
+    EXPECT_EQ(load("dialog-register.png").size(), QSize(400, 132));
     const QImage saveFile = load("dialog-savefile.png");
     if (qz)
         EXPECT_TRUE(saveFile.isNull());
