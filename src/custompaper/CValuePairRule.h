@@ -27,9 +27,9 @@ public:
     const CNumberTextRule& TextRule() const { return m_text; }
 
     struct TextChange {
-        QString text;              // the text the box shows
-        int slider = 0;            // the slider's position
-        std::optional<int> store;  // the value the record takes; none: unchanged
+        QString text;             // the text the box shows
+        int slider = 0;           // the slider's position
+        std::optional<int> store; // the value the record takes; none: unchanged
     };
     // What a typed or written text of the box does.
     TextChange OnText(const QString& typed) const;
