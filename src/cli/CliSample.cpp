@@ -21,7 +21,6 @@
 #include "sampleprint/CSampleProcedure.h"
 
 #include <QString>
-
 #include <charconv>
 #include <ostream>
 #include <set>
@@ -67,7 +66,8 @@ bool ParseList(const std::string& text, int low, int high, std::vector<int>& val
     for (;;) {
         const std::size_t comma = text.find(',', start);
         int v = 0;
-        if (!ParseNumber(std::string_view(text).substr(start, comma - start), low, high, v)) return false;
+        if (!ParseNumber(std::string_view(text).substr(start, comma - start), low, high, v))
+            return false;
         values.push_back(v);
         if (comma == std::string::npos) return true;
         start = comma + 1;
@@ -80,7 +80,9 @@ struct Setting {
     CustomFileRecord file;
     bool isFile = false;
 
-    SampleRecord Record() const { return isFile ? SampleRecord{nullptr, &file} : SampleRecord{&slot, nullptr}; }
+    SampleRecord Record() const {
+        return isFile ? SampleRecord{nullptr, &file} : SampleRecord{&slot, nullptr};
+    }
 };
 
 // What went wrong before anything was printed: 0, or the exit code reported.
@@ -89,7 +91,9 @@ struct Refusal {
     std::string word, message;
 };
 
-Refusal Refuse(const std::string& word, const std::string& message) { return {kExitRefused, word, message}; }
+Refusal Refuse(const std::string& word, const std::string& message) {
+    return {kExitRefused, word, message};
+}
 
 Refusal ReadyRefusal(CPrinterLink::ReadyOutcome outcome) {
     switch (outcome) {
@@ -115,17 +119,21 @@ Refusal ReadSlot(Context& c, ActionSession& s, int index, Setting& setting) {
     const std::string slotText = "slot " + std::to_string(index + 1);
     int r = table.QueryName(link, s.Name(), index);
     if (r <= 0 || !table.LastQueryComplete())
-        return {kExitNoAnswer, "no-answer", "the name of " + slotText + " cannot be read from the printer"};
-    if (!table.IsRegistered(index)) return Refuse("not-registered", slotText + " holds no custom paper");
+        return {kExitNoAnswer, "no-answer",
+                "the name of " + slotText + " cannot be read from the printer"};
+    if (!table.IsRegistered(index))
+        return Refuse("not-registered", slotText + " holds no custom paper");
     r = table.QuerySettings(link, s.Name(), index);
     if (r <= 0 || !table.LastQueryComplete())
-        return {kExitNoAnswer, "no-answer", "the settings of " + slotText + " cannot be read from the printer"};
+        return {kExitNoAnswer, "no-answer",
+                "the settings of " + slotText + " cannot be read from the printer"};
     setting.slot = table.SlotAt(index);
     setting.slot.MediaId = s.Shared().mediaTable->IdFromMediaCode(setting.slot.MediaCode);
     return {};
 }
 
-Refusal ReadCustomFileEntry(ActionSession& s, const std::string& path, const std::string& which, Setting& setting) {
+Refusal ReadCustomFileEntry(ActionSession& s, const std::string& path, const std::string& which,
+                            Setting& setting) {
     CCustomFile file(s.Printer().driver);
     if (file.Attach(path) != 0)
         return Refuse("bad-settings", path + ": " + CCustomFile::Describe(file.LastProblem()));
@@ -144,7 +152,8 @@ Refusal ReadJson(ActionSession& s, const std::string& path, Setting& setting) {
     case RegularFile::Result::Ok:
         break;
     case RegularFile::Result::TooLarge:
-        return Refuse("bad-settings", path + " is larger than " + std::to_string(kSlotJsonMaxBytes) + " bytes");
+        return Refuse("bad-settings",
+                      path + " is larger than " + std::to_string(kSlotJsonMaxBytes) + " bytes");
     case RegularFile::Result::NotRegular:
         return Refuse("bad-settings", path + " is not a regular file");
     default:
@@ -154,7 +163,8 @@ Refusal ReadJson(ActionSession& s, const std::string& path, Setting& setting) {
     std::string error;
     if (!JsonValue::Parse(text, json, error)) return Refuse("bad-settings", path + ": " + error);
     if (json.IsObject() && json.Member("ID")) {
-        if (!CustomFileRecordFromJson(text, setting.file, error)) return Refuse("bad-settings", path + ": " + error);
+        if (!CustomFileRecordFromJson(text, setting.file, error))
+            return Refuse("bad-settings", path + ": " + error);
         setting.isFile = true;
         return {};
     }
@@ -180,7 +190,8 @@ Refusal ReadSetting(Context& c, ActionSession& s, const std::string& from, Setti
     }
     if (r.exitCode == kExitOk && setting.isFile) {
         // Entries keep the media table's ids, not the media itself.
-        setting.file.MediaId = s.Shared().mediaTable->IdFromFileIds(setting.file.ID, setting.file.SID);
+        setting.file.MediaId =
+            s.Shared().mediaTable->IdFromFileIds(setting.file.ID, setting.file.SID);
         if (setting.file.MediaId == 0)
             return Refuse("bad-settings", from + ": no media of the media table has ID " +
                                               std::to_string(setting.file.ID) + " and SID " +
@@ -192,28 +203,33 @@ Refusal ReadSetting(Context& c, ActionSession& s, const std::string& from, Setti
 // The media type dialog's list: the driver's media in display order, those
 // without custom paper left out, those kind 2 drivers exclude unavailable.
 // The ticked ids come back in that order.
-Refusal MediaChoices(ActionSession& s, const std::vector<int>& ids, std::vector<SampleMediaChoice>& ticked) {
+Refusal MediaChoices(ActionSession& s, const std::vector<int>& ids,
+                     std::vector<SampleMediaChoice>& ticked) {
     CDriverSettingsLibrary* library = s.Shared().driverSettingsLibrary.get();
     const CMediaTable& table = *s.Shared().mediaTable;
     CDriverMediaList list(library, s.Name(), s.Printer().port);
     std::vector<std::uint16_t> listed(static_cast<std::size_t>(std::max(list.Count(), 0)));
     if (listed.empty() || list.CopyIds(listed.data(), static_cast<int>(listed.size())) != 1)
-        return {kExitNotSupported, "no-media-list", "the driver gives no media list for " + s.Name()};
+        return {kExitNotSupported, "no-media-list",
+                "the driver gives no media list for " + s.Name()};
     table.SortByDisplayOrder(listed.data(), static_cast<int>(listed.size()));
     const bool kind2 =
-        CDriverSettingsAccess(library, s.Name(), s.Printer().port, nullptr, &table).DriverKind() == 2;
+        CDriverSettingsAccess(library, s.Name(), s.Printer().port, nullptr, &table).DriverKind() ==
+        2;
 
     const std::set<int> wanted(ids.begin(), ids.end());
     std::set<int> offered;
     for (std::uint16_t id : listed) {
-        if (table.FileId(id) == -1 || (kind2 && table.IsKind2Excluded(id)) || !wanted.count(id)) continue;
+        if (table.FileId(id) == -1 || (kind2 && table.IsKind2Excluded(id)) || !wanted.count(id))
+            continue;
         if (!offered.insert(id).second) continue;
         ticked.push_back({id, list.GetNameById(id)});
     }
     for (int id : ids) {
         if (!offered.count(id))
             return Refuse("media-not-offered", "media " + std::to_string(id) +
-                                                   " is not offered for custom paper samples on " + s.Name());
+                                                   " is not offered for custom paper samples on " +
+                                                   s.Name());
     }
     return {};
 }
@@ -231,8 +247,10 @@ const OutcomeRow kRows[] = {
     {Result::NoImage, kExitRefused, "no-image", "no sample image is named"},
     {Result::ImageMissing, kExitRefused, "image-missing", "the sample image does not exist"},
     {Result::ImageUnreadable, kExitRefused, "image-unreadable", "the sample image cannot be read"},
-    {Result::ImageWrongSize, kExitRefused, "image-wrong-size", "the sample image is not 4060 x 1190 pixels"},
-    {Result::DriverFailed, kExitFailed, "failed", "the driver could not be set or a sheet could not be printed"},
+    {Result::ImageWrongSize, kExitRefused, "image-wrong-size",
+     "the sample image is not 4060 x 1190 pixels"},
+    {Result::DriverFailed, kExitFailed, "failed",
+     "the driver could not be set or a sheet could not be printed"},
     {Result::Cancelled, kExitCancelled, "cancelled", "the sample series was cancelled"},
     {Result::Nothing, kExitFailed, "nothing", "there was nothing to print"},
 };
@@ -262,7 +280,8 @@ void ShowProgress(std::ostream& err, const Procedure::Event& e) {
 
 std::string TitlesJson(const SamplePlan& plan) {
     std::string out = "[";
-    for (std::size_t i = 0; i < plan.sheets.size(); ++i) out += (i ? "," : "") + JsonString(plan.sheets[i].Title());
+    for (std::size_t i = 0; i < plan.sheets.size(); ++i)
+        out += (i ? "," : "") + JsonString(plan.sheets[i].Title());
     return out + "]";
 }
 
@@ -272,7 +291,8 @@ int Sample(Context& c) {
     if (!c.Has("--from")) return UsageError(c, "--from names the custom paper setting");
     const char* kinds[] = {"--media", "--feed", "--density", "--modes"};
     int given = 0;
-    for (const char* k : kinds) given += c.Has(k) ? 1 : 0;
+    for (const char* k : kinds)
+        given += c.Has(k) ? 1 : 0;
     if (given != 1) return UsageError(c, "give exactly one of --media, --feed, --density, --modes");
     if (c.Has("--points") && !c.Has("--feed")) return UsageError(c, "--points goes with --feed");
 
@@ -298,12 +318,14 @@ int Sample(Context& c) {
             if (!ParseNumber(c.Value("--points"), 1, 5, wanted))
                 return UsageError(c, "--points takes the number of sheets, 1 to 5");
             if (wanted != static_cast<int>(points.size()))
-                return UsageError(c, "the range " + range + " gives " + std::to_string(points.size()) +
-                                         " sheet(s) (" + FeedPointsText(points) + "), not " +
+                return UsageError(c, "the range " + range + " gives " +
+                                         std::to_string(points.size()) + " sheet(s) (" +
+                                         FeedPointsText(points) + "), not " +
                                          std::to_string(wanted));
         }
     }
-    if (c.Has("--image") && c.Value("--image").empty()) return UsageError(c, "--image names a bitmap file");
+    if (c.Has("--image") && c.Value("--image").empty())
+        return UsageError(c, "--image names a bitmap file");
 
     ActionSession s;
     if (int r = s.Open(c)) return r;
@@ -341,8 +363,9 @@ int Sample(Context& c) {
     } else {
         for (int m : values) {
             if (table.ModeMw(setting.file.MediaId, m) == -1)
-                return report(Refuse("mode-not-offered", "the media of the entry does not offer print mode " +
-                                                             std::to_string(m)));
+                return report(
+                    Refuse("mode-not-offered", "the media of the entry does not offer print mode " +
+                                                   std::to_string(m)));
         }
         plan = PrintQualityPlan(&setting.file, values, text, mediaName);
     }
@@ -361,12 +384,14 @@ int Sample(Context& c) {
     setup.modelName = App().ModelName().toStdString();
     // A script's image must not change what the dialogs offer next time.
     setup.rememberImageChoice = false;
-    if (App().GetMode() != 2) setup.readyCheck = [&] { return link.WaitUntilReady(s.Name(), &readyProgress); };
+    if (App().GetMode() != 2)
+        setup.readyCheck = [&] { return link.WaitUntilReady(s.Name(), &readyProgress); };
     setup.progress = [&](const Procedure::Event& e) { ShowProgress(c.err, e); };
     setup.stop = [&] { return interrupt.Interrupted(); };
 
-    const ImageChoice image =
-        c.Has("--image") ? ImageChoice{ImageChoice::kUserDefined, c.Value("--image")} : ImageChoice{ImageChoice::kStandard, ""};
+    const ImageChoice image = c.Has("--image")
+                                  ? ImageChoice{ImageChoice::kUserDefined, c.Value("--image")}
+                                  : ImageChoice{ImageChoice::kStandard, ""};
     Procedure procedure(setup);
     Result result = procedure.Run(plan, image);
     interrupt.Release();

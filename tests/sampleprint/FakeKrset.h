@@ -39,7 +39,8 @@ public:
         Fn<void(int, int, int, int)>("FakeKrFail")(item, write ? 1 : 0, result, skip);
     }
     void SetMedia(const std::vector<std::uint16_t>& ids) {
-        Fn<void(const std::uint16_t*, int)>("FakeKrSetMedia")(ids.data(), static_cast<int>(ids.size()));
+        Fn<void(const std::uint16_t*, int)>("FakeKrSetMedia")(ids.data(),
+                                                              static_cast<int>(ids.size()));
     }
     int OpenHandles() { return Fn<int()>("FakeKrOpenHandles")(); }
 

@@ -2,13 +2,6 @@
 // bidirectional libraries and the recording spooler: the usage and refusals
 // before anything is printed, and a series sheet by sheet with its grouping
 // jobs, progress and --json.
-#include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <fstream>
-#include <regex>
-#include <sstream>
-
 #include "FakeBidi.h"
 #include "FakeKrset.h"
 #include "GuiApp.h"
@@ -22,9 +15,17 @@
 #include "comm/RemotePackets.h"
 #include "platform/Clock.h"
 
+#include <cstdlib>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <regex>
+#include <sstream>
+
 namespace {
 
-std::string OutputDir() { return std::getenv("PLOTCARE_OUTPUT_DIR"); }
+std::string OutputDir() {
+    return std::getenv("PLOTCARE_OUTPUT_DIR");
+}
 
 class SampleCli : public ::testing::Test {
 protected:
@@ -42,15 +43,17 @@ protected:
         std::ifstream in(OutputDir() + "/driver/ovqz7100.ppd");
         std::stringstream ppd;
         for (std::string line; std::getline(in, line);) {
-            if (line.rfind("*OVDriverDirectory:", 0) == 0) line = "*OVDriverDirectory: \"" FAKE_KRSET_DIR "\"";
+            if (line.rfind("*OVDriverDirectory:", 0) == 0)
+                line = "*OVDriverDirectory: \"" FAKE_KRSET_DIR "\"";
             ppd << line << "\n";
         }
         spooler.AddPrinter("QZ", "socket://qz:9100", "ORVEX QZ-7100");
         spooler.SetPpd("QZ", dir.write("qz.ppd", ppd.str()));
         krset.SetMedia({102, 101, 201, 104, 106});
-        krset.SetColorMode(7); // driver kind 2
+        krset.SetColorMode(7);        // driver kind 2
         krset.SetItem30(10000, 3900); // three sheets to a group
-        slotJson = dir.write("slot.json", R"({"mediaId":101,"paperthick":3,"platen":2,"paperdraw":0,"roller":1,
+        slotJson = dir.write("slot.json",
+                             R"({"mediaId":101,"paperthick":3,"platen":2,"paperdraw":0,"roller":1,
             "forward":5,"drytime":10,"paperCut":0,"threeWay":0})");
         CustomFileRecord entry;
         entry.ID = 1;
@@ -64,7 +67,8 @@ protected:
     int Run(std::vector<std::string> words, bool json = false) {
         out.str({});
         err.str({});
-        std::vector<std::string> args{"--library", bidi.Path(), "--settings", OutputDir(), "sample", "QZ"};
+        std::vector<std::string> args{"--library", bidi.Path(), "--settings",
+                                      OutputDir(), "sample",    "QZ"};
         args.insert(args.end(), words.begin(), words.end());
         if (json) args.push_back("--json");
         return cli::Run(args, out, err);
@@ -78,8 +82,10 @@ protected:
                 std::uint8_t bar[16];
                 std::string word = "E?";
                 for (int v : {0, 1, 2}) {
-                    const int n = v == 2 ? BuildEscBarPacket(bar, sizeof bar) : BuildEscBarPacket(bar, sizeof bar, v);
-                    if (d.bytes == std::vector<std::uint8_t>(bar, bar + n)) word = "E" + std::to_string(v);
+                    const int n = v == 2 ? BuildEscBarPacket(bar, sizeof bar)
+                                         : BuildEscBarPacket(bar, sizeof bar, v);
+                    if (d.bytes == std::vector<std::uint8_t>(bar, bar + n))
+                        word = "E" + std::to_string(v);
                 }
                 jobs.push_back(word);
             } else {
@@ -113,7 +119,9 @@ TEST_F(SampleCli, UsageAndRefusalsComeBeforeAnythingIsPrinted) {
         {{"--from", slotJson, "--media", "101", "--points", "2"}, 1, "--points goes with --feed"},
         {{"--from", slotJson, "--feed", "0..80"}, 1, "-70 to 70"},
         {{"--from", slotJson, "--feed", "5"}, 1, "FROM..TO"},
-        {{"--from", slotJson, "--feed", "0..5", "--points", "3"}, 1, "gives 5 sheet(s) (0, 1, 2, 3, 5), not 3"},
+        {{"--from", slotJson, "--feed", "0..5", "--points", "3"},
+         1,
+         "gives 5 sheet(s) (0, 1, 2, 3, 5), not 3"},
         {{"--from", slotJson, "--density", "51"}, 1, "-50 to 50"},
         {{"--from", slotJson, "--modes", "1,,2"}, 1, "1 to 4"},
         {{"--from", slotJson, "--density", "5"}, 1, "custom file entry"},
@@ -122,25 +130,37 @@ TEST_F(SampleCli, UsageAndRefusalsComeBeforeAnythingIsPrinted) {
         {{"--from", slotJson, "--media", "101,999"}, 5, "media 999 is not offered"},
         {{"--from", fileJson, "--modes", "2,1"}, 5, "does not offer print mode 1"},
         {{"--from", dir.file("none.json"), "--media", "101"}, 5, "cannot be read"},
-        {{"--from", slotJson, "--media", "101", "--image", dir.file("none.bmp")}, 5, "image-missing"},
+        {{"--from", slotJson, "--media", "101", "--image", dir.file("none.bmp")},
+         5,
+         "image-missing"},
         {{"--from", slotJson, "--media", "101", "--image", slotJson}, 5, "image-unreadable"},
     };
     for (const Case& c : cases) {
         std::string line;
-        for (const std::string& w : c.words) line += w + " ";
+        for (const std::string& w : c.words)
+            line += w + " ";
         SCOPED_TRACE(line);
         EXPECT_EQ(Run(c.words, true), c.exitCode);
-        EXPECT_NE((out.str() + err.str()).find(c.said), std::string::npos) << out.str() << err.str();
+        EXPECT_NE((out.str() + err.str()).find(c.said), std::string::npos)
+            << out.str() << err.str();
     }
     EXPECT_TRUE(spooler.Documents().empty());
 }
 
 TEST_F(SampleCli, AFeedSeriesPrintsSheetBySheetWithItsGroupingJobs) {
-    EXPECT_EQ(Run({"--from", slotJson, "--feed", "70..-70", "--points", "5", "--image", image}, true), 0)
+    EXPECT_EQ(
+        Run({"--from", slotJson, "--feed", "70..-70", "--points", "5", "--image", image}, true), 0)
         << err.str();
-    const std::vector<std::string> expected = {
-        "E1", "Paper Feed Adjustment=-70,", "Paper Feed Adjustment=-35,", "E0", "Paper Feed Adjustment=0,",
-        "E1", "Paper Feed Adjustment=35,",  "E0", "Paper Feed Adjustment=70,", "E2"};
+    const std::vector<std::string> expected = {"E1",
+                                               "Paper Feed Adjustment=-70,",
+                                               "Paper Feed Adjustment=-35,",
+                                               "E0",
+                                               "Paper Feed Adjustment=0,",
+                                               "E1",
+                                               "Paper Feed Adjustment=35,",
+                                               "E0",
+                                               "Paper Feed Adjustment=70,",
+                                               "E2"};
     EXPECT_EQ(Jobs(), expected);
     // Each sheet's settings went to the driver before it: byte 9 the point.
     const auto paper = krset.WritesOf(219);
@@ -149,13 +169,18 @@ TEST_F(SampleCli, AFeedSeriesPrintsSheetBySheetWithItsGroupingJobs) {
     EXPECT_EQ(paper[4][9], 70);
 
     const std::string json = out.str();
-    EXPECT_NE(json.find("\"action\":\"sample\",\"outcome\":\"printed\",\"exitCode\":0"), std::string::npos) << json;
-    EXPECT_NE(json.find("\"sheets\":5,\"printed\":5,\"image\":\"" + image + "\""), std::string::npos) << json;
+    EXPECT_NE(json.find("\"action\":\"sample\",\"outcome\":\"printed\",\"exitCode\":0"),
+              std::string::npos)
+        << json;
+    EXPECT_NE(json.find("\"sheets\":5,\"printed\":5,\"image\":\"" + image + "\""),
+              std::string::npos)
+        << json;
     EXPECT_NE(json.find("\"titles\":[\"Paper Feed Adjustment=-70,\","), std::string::npos) << json;
     EXPECT_EQ(json.find('\n'), json.size() - 1);
     // Progress, sheet by sheet, on standard error.
-    EXPECT_NE(err.str().find("sheet 1/5: Paper Feed Adjustment=-70,\nsheet 1/5: sent to the printer\n"),
-              std::string::npos)
+    EXPECT_NE(
+        err.str().find("sheet 1/5: Paper Feed Adjustment=-70,\nsheet 1/5: sent to the printer\n"),
+        std::string::npos)
         << err.str();
     EXPECT_NE(err.str().find("sheet 5/5: sent to the printer\n"), std::string::npos);
 }
@@ -174,14 +199,15 @@ TEST_F(SampleCli, MediaAndModesFollowTheDialogsOrderAndADriverFailureSays6) {
     const auto items214 = krset.WritesOf(214);
     ASSERT_FALSE(items70.empty());
     ASSERT_FALSE(items214.empty());
-    EXPECT_EQ(items70.back()[2], 1);   // mode 2 first, through item 70
+    EXPECT_EQ(items70.back()[2], 1);    // mode 2 first, through item 70
     EXPECT_EQ(items214.back()[16], 15); // then mode 4 through item 214
 
     spooler.Clear();
     krset.SetItem30(10000, 3900); // the sheets left the sample length there
     krset.Fail(219, true, -1);
     EXPECT_EQ(Run({"--from", slotJson, "--feed", "0..1", "--image", image}, true), 6);
-    EXPECT_NE(out.str().find("\"outcome\":\"failed\",\"exitCode\":6"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("\"outcome\":\"failed\",\"exitCode\":6"), std::string::npos)
+        << out.str();
     EXPECT_NE(out.str().find("\"printed\":0"), std::string::npos);
     EXPECT_EQ(Jobs(), (std::vector<std::string>{"E1", "E2"}));
 }
