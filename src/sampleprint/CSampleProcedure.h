@@ -100,9 +100,9 @@ public:
     // CheckSampleImage): Printed when the image is accepted.
     static Outcome CheckImage(const std::string& path);
 
-    // The value the series starts with: grouping jobs only with more sheets
-    // than one and a group size above 1. Public for tests.
+    // The buffer a grouping job is built in.
     static constexpr int kEscBarRoom = 256;
+    // Paper length (item 30's second value) per sheet of a group.
     static constexpr int kItem30GroupLength = 1300;
     // Sheets per group from item 30's second value (1 when 1300 or less).
     static int SheetsPerGroup(int item30Second);

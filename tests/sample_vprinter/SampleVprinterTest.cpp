@@ -229,6 +229,17 @@ TEST_F(SampleVprinter, Kind1OnTheNetworkPrinterCutsAfterTheLastSheetOnly) {
     EXPECT_EQ(DriverBit3(queue), bit3);
 }
 
+TEST_F(SampleVprinter, ASlotOfThePrinterIsReadAndSampled) {
+    const std::string queue = rig.NetworkQueue();
+    const CVPrinterClient& control = *rig.network.control;
+    const CliRun registered = RunCli("register " + queue + " 2 --from " + slotJson + " --name Matte");
+    ASSERT_EQ(registered.code, 0) << registered.out;
+    const SamplePaperRecord driverPaper = PrepareDriver(queue, 3900);
+    const std::vector<std::string> titles = Sample(queue, "--from slot:2 --feed 10..12");
+    ExpectSheets(Sheets(control, 0, 3), PaperFeedPlan({&slot, nullptr}, 10, 12, NoText, NoText), titles,
+                 driverPaper);
+}
+
 TEST_F(SampleVprinter, DensitySheetCarriesTheSignedByte) {
     const std::string queue = rig.LocalQueue();
     const CVPrinterClient& control = *rig.local.control;
