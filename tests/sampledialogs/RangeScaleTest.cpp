@@ -228,26 +228,33 @@ TEST_F(RangeScaleTest, AccessibleAsASliderWithTheRangeAsValue) {
 TEST_F(RangeScaleTest, DrawsGrooveTicksAndThumbsInThePaletteColours) {
     scale->SetThumb(CRangeScale::kMinThumb, -35, true);
     scale->SetThumb(CRangeScale::kMaxThumb, 35, true);
+    scale->clearFocus(); // a focused thumb is filled with the highlight
     const QImage image = scale->grab().toImage();
     const QPalette pal = scale->palette();
     const int mid = 20;
-    EXPECT_EQ(image.pixelColor(30, mid - 2), pal.color(QPalette::Dark));
-    EXPECT_EQ(image.pixelColor(30, mid - 1), pal.color(QPalette::Shadow));
-    EXPECT_EQ(image.pixelColor(30, mid), pal.color(QPalette::Midlight));
-    EXPECT_EQ(image.pixelColor(30, mid + 1), pal.color(QPalette::Light));
+    EXPECT_EQ(image.pixel(30, mid - 2), pal.color(QPalette::Dark).rgb());
+    EXPECT_EQ(image.pixel(30, mid - 1), pal.color(QPalette::Shadow).rgb());
+    EXPECT_EQ(image.pixel(30, mid), pal.color(QPalette::Midlight).rgb());
+    EXPECT_EQ(image.pixel(30, mid + 1), pal.color(QPalette::Light).rgb());
     // Ticks at 5 + i * 200 / 9; the "min" thumb covers 50..59, so tick 2
     // (at 49) stays dark and none shows inside the thumb.
     const int tick2 = 5 + 2 * 200 / 9;
-    EXPECT_EQ(image.pixelColor(tick2, mid - 5), pal.color(QPalette::Shadow));
-    EXPECT_EQ(image.pixelColor(tick2, mid + 4), pal.color(QPalette::Shadow));
+    EXPECT_EQ(image.pixel(tick2, mid - 5), pal.color(QPalette::Shadow).rgb());
+    EXPECT_EQ(image.pixel(tick2, mid + 4), pal.color(QPalette::Shadow).rgb());
     const QRect minThumb = scale->ThumbRect(CRangeScale::kMinThumb);
-    EXPECT_EQ(image.pixelColor(minThumb.center().x(), minThumb.top() + 4), pal.color(QPalette::Button));
-    EXPECT_EQ(image.pixelColor(minThumb.left(), minThumb.top() + 2), pal.color(QPalette::Light));
-    EXPECT_EQ(image.pixelColor(minThumb.right(), minThumb.top() + 2), pal.color(QPalette::Shadow));
+    EXPECT_EQ(image.pixel(minThumb.center().x(), minThumb.top() + 4), pal.color(QPalette::Button).rgb());
+    EXPECT_EQ(image.pixel(minThumb.left(), minThumb.top() + 2), pal.color(QPalette::Light).rgb());
+    EXPECT_EQ(image.pixel(minThumb.right(), minThumb.top() + 2), pal.color(QPalette::Shadow).rgb());
     const QRect maxThumb = scale->ThumbRect(CRangeScale::kMaxThumb);
     EXPECT_EQ(maxThumb.left(), 150);
-    EXPECT_EQ(image.pixelColor(maxThumb.center().x(), maxThumb.bottom() - 3), pal.color(QPalette::Button));
-    EXPECT_EQ(image.pixelColor(maxThumb.right(), maxThumb.bottom() - 3), pal.color(QPalette::Shadow));
+    EXPECT_EQ(image.pixel(maxThumb.center().x(), maxThumb.bottom() - 3), pal.color(QPalette::Button).rgb());
+    EXPECT_EQ(image.pixel(maxThumb.right(), maxThumb.bottom() - 3), pal.color(QPalette::Shadow).rgb());
+
+    scale->setFocus();
+    scale->SetFocusThumb(CRangeScale::kMaxThumb);
+    const QImage focused = scale->grab().toImage();
+    EXPECT_EQ(focused.pixel(maxThumb.center().x(), maxThumb.bottom() - 3), pal.color(QPalette::Highlight).rgb());
+    EXPECT_EQ(focused.pixel(minThumb.center().x(), minThumb.top() + 4), pal.color(QPalette::Button).rgb());
 }
 
 } // namespace
