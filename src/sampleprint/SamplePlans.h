@@ -49,6 +49,8 @@ struct SampleSheet {
 struct SamplePlan {
     SampleDialog dialog = SampleDialog::MediaType;
     bool hasRecord = false;
+    // The record the plan was made from (for the remembered image choice).
+    SampleRecord record;
     // Several sheets printed by the series rule (media type, paper feed,
     // print quality); the density dialog prints a single sheet.
     bool series = false;
@@ -114,7 +116,8 @@ std::string ImageChoiceValueName(SampleDialog dialog, const SampleRecord& record
 // Reads the choice under the utility's settings key, subkey `modelName`:
 // radio default 1151, path default empty; {0, ""} when the dialog has no
 // value name for the record.
-ImageChoice ReadImageChoice(const std::string& modelName, SampleDialog dialog, const SampleRecord& record);
+ImageChoice ReadImageChoice(const std::string& modelName, SampleDialog dialog,
+                            const SampleRecord& record);
 // Stores the radio and, for a user-defined image, the path. The settings
 // store's status (0 success); nothing is written without a value name.
 int WriteImageChoice(const std::string& modelName, SampleDialog dialog, const SampleRecord& record,
