@@ -83,7 +83,8 @@ SamplePlan CMediaTypeDetailDialog::BuildPlan() const {
     std::vector<SampleMediaChoice> ticked;
     for (int i = 0; i < m_list->Count(); ++i)
         if (m_list->IsChecked(i))
-            ticked.push_back({static_cast<std::int32_t>(m_list->ItemData(i)), m_list->ItemText(i).toStdString()});
+            ticked.push_back({static_cast<std::int32_t>(m_list->ItemData(i)),
+                              m_list->ItemText(i).toStdString()});
     return MediaTypePlan(Record(), ticked, Texts(), MediaNames());
 }
 

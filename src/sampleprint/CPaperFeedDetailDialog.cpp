@@ -106,7 +106,8 @@ CPaperFeedDetailDialog::CPaperFeedDetailDialog(QWidget* parent, CPlotcareApp& ap
 }
 
 SamplePlan CPaperFeedDetailDialog::BuildPlan() const {
-    return PaperFeedPlan(Record(), EditValue(m_minEdit), EditValue(m_maxEdit), Texts(), MediaNames());
+    return PaperFeedPlan(Record(), EditValue(m_minEdit), EditValue(m_maxEdit), Texts(),
+                         MediaNames());
 }
 
 bool CPaperFeedDetailDialog::eventFilter(QObject* watched, QEvent* event) {

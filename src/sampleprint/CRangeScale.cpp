@@ -8,7 +8,6 @@
 #include <QPolygon>
 #include <QStyle>
 #include <QStyleOptionFocusRect>
-
 #include <algorithm>
 
 namespace {
@@ -20,7 +19,8 @@ class RangeScaleAccessible final : public QAccessibleWidget {
 public:
     explicit RangeScaleAccessible(QWidget* scale) : QAccessibleWidget(scale, QAccessible::Slider) {}
     QString text(QAccessible::Text t) const override {
-        if (t == QAccessible::Value) return static_cast<const CRangeScale*>(widget())->AccessibleValue();
+        if (t == QAccessible::Value)
+            return static_cast<const CRangeScale*>(widget())->AccessibleValue();
         return QAccessibleWidget::text(t);
     }
 };
@@ -127,8 +127,11 @@ void CRangeScale::SetThumb(int which, int value, bool redraw) {
 
 QRect CRangeScale::ThumbRect(int which) const {
     const int mid = height() / 2;
-    if (which == kMaxThumb) return QRect(QPoint(m_upper.left, mid + 4), QPoint(m_upper.left + kThumbWidth - 1, height() - 3));
-    if (which == kMinThumb) return QRect(QPoint(m_lower.left, 2), QPoint(m_lower.left + kThumbWidth - 1, mid - 4));
+    if (which == kMaxThumb)
+        return QRect(QPoint(m_upper.left, mid + 4),
+                     QPoint(m_upper.left + kThumbWidth - 1, height() - 3));
+    if (which == kMinThumb)
+        return QRect(QPoint(m_lower.left, 2), QPoint(m_lower.left + kThumbWidth - 1, mid - 4));
     return {};
 }
 
@@ -150,7 +153,11 @@ void CRangeScale::SetThumbNames(const QString& minName, const QString& maxName) 
 }
 
 QString CRangeScale::AccessibleValue() const {
-    return QStringLiteral("%1 %2, %3 %4").arg(m_minName).arg(m_lower.value).arg(m_maxName).arg(m_upper.value);
+    return QStringLiteral("%1 %2, %3 %4")
+        .arg(m_minName)
+        .arg(m_lower.value)
+        .arg(m_maxName)
+        .arg(m_upper.value);
 }
 
 void CRangeScale::PlaceByUser(int which, int left, int value) {
@@ -215,7 +222,9 @@ void CRangeScale::paintEvent(QPaintEvent*) {
     }
 
     if (m_centreMark) {
-        const int centre = RangeScaleMath::ThumbLeft(m_track, (m_track.maxValue + m_track.minValue) / 2) + kThumbWidth / 2;
+        const int centre =
+            RangeScaleMath::ThumbLeft(m_track, (m_track.maxValue + m_track.minValue) / 2) +
+            kThumbWidth / 2;
         p.setPen(Qt::red);
         p.drawLine(centre, mid - 6, centre, mid + 6);
     }
@@ -245,7 +254,8 @@ void CRangeScale::mousePressEvent(QMouseEvent* event) {
 void CRangeScale::mouseMoveEvent(QMouseEvent* event) {
     QWidget::mouseMoveEvent(event);
     if (m_dragging == kNone) return;
-    const RangeScaleMath::Drag moved = RangeScaleMath::MoveDrag(m_track, m_drag, event->position().toPoint().x());
+    const RangeScaleMath::Drag moved =
+        RangeScaleMath::MoveDrag(m_track, m_drag, event->position().toPoint().x());
     if (moved.thumbLeft == m_drag.thumbLeft) {
         m_drag = moved;
         return;
@@ -298,7 +308,8 @@ void CRangeScale::keyPressEvent(QKeyEvent* event) {
         return;
     }
     wanted = RangeScaleMath::Limit(m_track, wanted);
-    if (wanted != current) PlaceByUser(m_focusThumb, RangeScaleMath::ThumbLeft(m_track, wanted), wanted);
+    if (wanted != current)
+        PlaceByUser(m_focusThumb, RangeScaleMath::ThumbLeft(m_track, wanted), wanted);
 }
 
 void CRangeScale::resizeEvent(QResizeEvent* event) {

@@ -51,8 +51,8 @@ bool IsUserInput(QEvent::Type type) {
 
 } // namespace
 
-CSampleDetailDialog::CSampleDetailDialog(QWidget* parent, CPlotcareApp& app, const SampleRecord& record,
-                                         const Form& form)
+CSampleDetailDialog::CSampleDetailDialog(QWidget* parent, CPlotcareApp& app,
+                                         const SampleRecord& record, const Form& form)
     : QDialog(parent), m_app(app), m_record(record), m_form(form),
       m_driverMedia(SelectedMediaDriver()->Media()) {
     setModal(true);

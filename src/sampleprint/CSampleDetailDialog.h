@@ -61,7 +61,8 @@ protected:
         int slotHelpPage, slotHelpTopic;
         int fileHelpPage, fileHelpTopic;
     };
-    CSampleDetailDialog(QWidget* parent, CPlotcareApp& app, const SampleRecord& record, const Form& form);
+    CSampleDetailDialog(QWidget* parent, CPlotcareApp& app, const SampleRecord& record,
+                        const Form& form);
 
     // Creates Sample Print, the image choice, help and Close, in this focus
     // order; a dialog creates its own controls before.

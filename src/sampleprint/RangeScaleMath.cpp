@@ -29,7 +29,8 @@ int ThumbLeft(const Track& track, int value) {
 int ValueAt(const Track& track, int thumbLeft) {
     if (Room(track) <= 0) return track.minValue;
     const std::int64_t span = std::int64_t(track.maxValue) - track.minValue;
-    const std::int64_t along = std::clamp(thumbLeft, track.left, track.right - kThumbWidth) - track.left;
+    const std::int64_t along =
+        std::clamp(thumbLeft, track.left, track.right - kThumbWidth) - track.left;
     return static_cast<int>(span * along / Room(track) + track.minValue);
 }
 

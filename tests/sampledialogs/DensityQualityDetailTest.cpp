@@ -40,8 +40,8 @@ TEST_F(ColorDensityDetailTest, SliderAndEditFollowEachOther) {
         const char* shown;
         int slider;
     };
-    for (const Case c : {Case{"75", "50", 50}, Case{"-7", "-7", -7}, Case{"-", "-0", 0}, Case{"a3", "3", 3},
-                         Case{"", "0", 0}}) {
+    for (const Case c : {Case{"75", "50", 50}, Case{"-7", "-7", -7}, Case{"-", "-0", 0},
+                         Case{"a3", "3", 3}, Case{"", "0", 0}}) {
         edit->setFocus();
         edit->selectAll();
         QTest::keyClick(edit, Qt::Key_Delete);
@@ -77,8 +77,9 @@ TEST_F(ColorDensityDetailTest, EveryControlIsReachedByTabAndNamed) {
     CColorDensityDetailDialog dialog(Owner(), *m_app, &m_file);
     Open(dialog);
     CSampleImageChoice* image = dialog.ImageChoiceControls();
-    const std::vector<QWidget*> expected = {dialog.Slider(), dialog.Edit(), dialog.SampleButton(),
-                                            image->StandardRadio(), dialog.HelpButton(), dialog.CloseButton()};
+    const std::vector<QWidget*> expected = {dialog.Slider(),       dialog.Edit(),
+                                            dialog.SampleButton(), image->StandardRadio(),
+                                            dialog.HelpButton(),   dialog.CloseButton()};
     EXPECT_EQ(TabChain(dialog), expected);
     for (QWidget* w : expected)
         EXPECT_FALSE(w->accessibleName().isEmpty()) << w->metaObject()->className();
@@ -91,8 +92,9 @@ TEST_F(PrintQualityDetailTest, ModeBoxesFollowTheMediaTable) {
         int mediaId;
         std::vector<bool> enabled;
     };
-    for (const Case& c : {Case{106, {false, true, true, true}}, Case{801, {true, true, false, false}},
-                          Case{101, {true, true, true, true}}, Case{12345, {false, false, false, false}}}) {
+    for (const Case& c :
+         {Case{106, {false, true, true, true}}, Case{801, {true, true, false, false}},
+          Case{101, {true, true, true, true}}, Case{12345, {false, false, false, false}}}) {
         CustomFileRecord record = m_file;
         record.MediaId = c.mediaId;
         CPrintQualityDetailDialog dialog(Owner(), *m_app, &record);
@@ -127,7 +129,8 @@ TEST_F(PrintQualityDetailTest, SamplePrintPrintsOneSheetPerTickedMode) {
     ClickBox(dialog.ModeBox(4));
     ClickBox(dialog.ModeBox(1));
     EXPECT_EQ(dialog.RunSamplePrint(), Outcome::Printed);
-    EXPECT_EQ(Titles(), (std::vector<std::string>{Label(50010, Text(50160)), Label(50010, Text(50163))}));
+    EXPECT_EQ(Titles(),
+              (std::vector<std::string>{Label(50010, Text(50160)), Label(50010, Text(50163))}));
     EXPECT_EQ(m_sheets[0].highlightIndex, 3);
 }
 
@@ -136,8 +139,9 @@ TEST_F(PrintQualityDetailTest, EveryControlIsReachedByTabAndNamed) {
     Open(dialog);
     CSampleImageChoice* image = dialog.ImageChoiceControls();
     // Media 106 offers no mode 1: its box is skipped.
-    const std::vector<QWidget*> expected = {dialog.ModeBox(2), dialog.ModeBox(3), dialog.ModeBox(4),
-                                            image->StandardRadio(), dialog.HelpButton(), dialog.CloseButton()};
+    const std::vector<QWidget*> expected = {dialog.ModeBox(2),   dialog.ModeBox(3),
+                                            dialog.ModeBox(4),   image->StandardRadio(),
+                                            dialog.HelpButton(), dialog.CloseButton()};
     EXPECT_EQ(TabChain(dialog), expected);
     for (QWidget* w : expected)
         EXPECT_FALSE(w->accessibleName().isEmpty()) << w->metaObject()->className();

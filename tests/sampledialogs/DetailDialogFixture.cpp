@@ -23,7 +23,8 @@ void DetailDialogTest::SetUp() {
     fs::create_directories(m_dir.path() / "program" / "Settings");
     for (const auto& entry : fs::directory_iterator(SourcePath("settings")))
         if (entry.path().extension() == ".ini")
-            fs::copy_file(entry.path(), m_dir.path() / "program" / "Settings" / entry.path().filename());
+            fs::copy_file(entry.path(),
+                          m_dir.path() / "program" / "Settings" / entry.path().filename());
     m_env.Set("PLOTCARE_CONFIG_HOME", m_dir.file("user"));
     m_env.Set("PLOTCARE_SYSTEM_CONFIG_DIR", m_dir.file("machine"));
 
@@ -37,14 +38,15 @@ void DetailDialogTest::SetUp() {
     MessagePresenter::SetCaptionSource([this] { return m_app->GetText(0); });
     m_shared.mediaTable = std::make_unique<CMediaTable>(m_app->SettingsFilePath("Media.ini"));
     m_shared.driverSettingsLibrary = std::make_unique<CDriverSettingsLibrary>();
-    m_shared.driverSettingsLibrary->SetDriverPathFinder([](const std::string&) { return FakeKrset::DriverPath(); });
+    m_shared.driverSettingsLibrary->SetDriverPathFinder(
+        [](const std::string&) { return FakeKrset::DriverPath(); });
     ASSERT_EQ(m_shared.driverSettingsLibrary->Load(kPrinter), 1);
     CSharedObjects::SetCurrent(&m_shared);
     m_spooler.AddPrinter(kPrinter, "socket://127.0.0.1:9100", "ORVEX Corvan Max 7100");
     m_fake.SetColorMode(256); // driver kind 1
 
-    m_driver.media = {{501, "Clear Film"}, {201, "Plain Paper"}, {102, "Semigloss 260"},
-                      {999, "Unknown Media"}, {101, "Glossy 260"}, {202, "Singleweight Matte"},
+    m_driver.media = {{501, "Clear Film"},    {201, "Plain Paper"}, {102, "Semigloss 260"},
+                      {999, "Unknown Media"}, {101, "Glossy 260"},  {202, "Singleweight Matte"},
                       {301, "Proofing White"}};
     SetSelectedMediaDriverSource([this] { return std::make_unique<TestMediaDriver>(m_driver); });
 
@@ -56,9 +58,11 @@ void DetailDialogTest::SetUp() {
             m_sheets.push_back(request);
             if (m_duringSheet) m_duringSheet();
             // The sheet shows in the queue at once.
-            m_spooler.SetJobs(kPrinter, {SpoolerJob{static_cast<int>(m_sheets.size()),
-                                                    request.labels.at(static_cast<std::size_t>(request.highlightIndex)),
-                                                    "op", SpoolerJobState::Pending}});
+            m_spooler.SetJobs(
+                kPrinter,
+                {SpoolerJob{static_cast<int>(m_sheets.size()),
+                            request.labels.at(static_cast<std::size_t>(request.highlightIndex)),
+                            "op", SpoolerJobState::Pending}});
             return 0;
         };
     });
@@ -99,8 +103,8 @@ void DetailDialogTest::ClickBox(QWidget* box) {
 std::vector<QWidget*> DetailDialogTest::TabChain(QDialog& dialog) {
     std::vector<QWidget*> chain;
     QWidget* first = dialog.nextInFocusChain();
-    while (first != &dialog && !(first->isEnabled() && first->isVisible() &&
-                                 (first->focusPolicy() & Qt::TabFocus)))
+    while (first != &dialog &&
+           !(first->isEnabled() && first->isVisible() && (first->focusPolicy() & Qt::TabFocus)))
         first = first->nextInFocusChain();
     first->setFocus(Qt::TabFocusReason);
     for (int i = 0; i < 40; ++i) {

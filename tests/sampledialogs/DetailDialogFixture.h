@@ -49,7 +49,9 @@ protected:
     QWidget* Owner() { return m_owner.get(); }
     std::string Text(int id) const { return m_app->GetText(id).toStdString(); }
     // "name=value," as the sheets' labels read.
-    std::string Label(int nameText, const std::string& value) const { return Text(nameText) + "=" + value + ","; }
+    std::string Label(int nameText, const std::string& value) const {
+        return Text(nameText) + "=" + value + ",";
+    }
     // Shows the dialog over the owner and makes it the active window.
     void Open(QDialog& dialog);
     // The highlighted label of each sheet printed.

@@ -18,7 +18,8 @@ protected:
     static std::vector<std::string> Items(const CGreyCheckList& list) {
         std::vector<std::string> items;
         for (int i = 0; i < list.Count(); ++i)
-            items.push_back(list.ItemText(i).toStdString() + (list.IsItemEnabled(i) ? "" : " (grey)"));
+            items.push_back(list.ItemText(i).toStdString() +
+                            (list.IsItemEnabled(i) ? "" : " (grey)"));
         return items;
     }
 };
@@ -30,9 +31,12 @@ TEST_F(MediaTypeDetailTest, ListsUsableMediaInDisplayOrderGreyedForKind2) {
         int kind;
         std::vector<std::string> items;
     };
-    for (const Case& c : {Case{1, {"Glossy 260", "Semigloss 260", "Singleweight Matte", "Proofing White", "Clear Film"}},
-                          Case{2, {"Glossy 260", "Semigloss 260", "Singleweight Matte", "Proofing White (grey)",
-                                   "Clear Film (grey)"}}}) {
+    for (const Case& c : {Case{1,
+                               {"Glossy 260", "Semigloss 260", "Singleweight Matte",
+                                "Proofing White", "Clear Film"}},
+                          Case{2,
+                               {"Glossy 260", "Semigloss 260", "Singleweight Matte",
+                                "Proofing White (grey)", "Clear Film (grey)"}}}) {
         m_driver.kind = c.kind;
         CMediaTypeDetailDialog dialog(Owner(), *m_app, &m_slot);
         EXPECT_EQ(Items(*dialog.MediaList()), c.items) << "kind " << c.kind;
@@ -85,7 +89,8 @@ TEST_F(MediaTypeDetailTest, SamplePrintPrintsOneSheetPerTickedMedia) {
     dialog.MediaList()->SetCheck(0, true);
     EXPECT_EQ(dialog.RunSamplePrint(), Outcome::Printed);
     ASSERT_EQ(m_sheets.size(), 2u);
-    EXPECT_EQ(Titles(), (std::vector<std::string>{Label(50004, "Glossy 260"), Label(50004, "Proofing White")}));
+    EXPECT_EQ(Titles(), (std::vector<std::string>{Label(50004, "Glossy 260"),
+                                                  Label(50004, "Proofing White")}));
     EXPECT_EQ(m_sheets[0].highlightIndex, 0);
     EXPECT_EQ(m_sheets[0].imagePath, m_image);
     EXPECT_EQ(m_sheets[0].printerName, kPrinter);
@@ -205,8 +210,9 @@ TEST_F(MediaTypeDetailTest, EveryControlIsReachedByTabAndNamed) {
     QTest::keyClick(dialog.MediaList()->viewport(), Qt::Key_Space); // Sample Print on
     CSampleImageChoice* image = dialog.ImageChoiceControls();
     ClickBox(image->UserRadio());
-    const std::vector<QWidget*> expected = {dialog.MediaList(), dialog.SampleButton(), image->UserRadio(),
-                                            image->BrowseButton(), dialog.HelpButton(), dialog.CloseButton()};
+    const std::vector<QWidget*> expected = {dialog.MediaList(),  dialog.SampleButton(),
+                                            image->UserRadio(),  image->BrowseButton(),
+                                            dialog.HelpButton(), dialog.CloseButton()};
     EXPECT_EQ(TabChain(dialog), expected);
     for (QWidget* w : expected)
         EXPECT_FALSE(w->accessibleName().isEmpty()) << w->metaObject()->className();

@@ -129,7 +129,8 @@ TEST_F(PaperFeedDetailTest, SamplePrintPrintsOneSheetPerPoint) {
     Enter(dialog->MinEdit(), "10");
     Enter(dialog->MaxEdit(), "12");
     EXPECT_EQ(dialog->RunSamplePrint(), Outcome::Printed);
-    EXPECT_EQ(Titles(), (std::vector<std::string>{Label(30009, "10"), Label(30009, "11"), Label(30009, "12")}));
+    EXPECT_EQ(Titles(), (std::vector<std::string>{Label(30009, "10"), Label(30009, "11"),
+                                                  Label(30009, "12")}));
     EXPECT_EQ(m_sheets[0].highlightIndex, 3);
 
     m_sheets.clear();
@@ -144,9 +145,9 @@ TEST_F(PaperFeedDetailTest, SamplePrintPrintsOneSheetPerPoint) {
 
 TEST_F(PaperFeedDetailTest, EveryControlIsReachedByTabAndNamed) {
     CSampleImageChoice* image = dialog->ImageChoiceControls();
-    const std::vector<QWidget*> expected = {dialog->Scale(), dialog->MinEdit(), dialog->MaxEdit(),
-                                            dialog->SampleButton(), image->StandardRadio(),
-                                            dialog->HelpButton(), dialog->CloseButton()};
+    const std::vector<QWidget*> expected = {
+        dialog->Scale(),        dialog->MinEdit(),    dialog->MaxEdit(),    dialog->SampleButton(),
+        image->StandardRadio(), dialog->HelpButton(), dialog->CloseButton()};
     EXPECT_EQ(TabChain(*dialog), expected);
     for (QWidget* w : expected)
         EXPECT_FALSE(w->accessibleName().isEmpty()) << w->metaObject()->className();

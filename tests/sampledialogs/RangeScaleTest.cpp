@@ -67,9 +67,19 @@ TEST(RangeScaleMathTest, DragStopsAtTheEndsAndWaitsForThePointerOnTheWayBack) {
         std::vector<Step> steps;
     };
     const std::vector<Run> runs = {
-        {"right end, pixel by pixel", {190, 195},
-         {{200, 195}, {205, 200}, {206, 200}, {230, 200}, {206, 200}, {205, 200}, {204, 199}, {190, 185}}},
-        {"right end, one jump", {190, 195}, {{230, 200}, {210, 200}, {206, 200}, {205, 200}, {200, 195}}},
+        {"right end, pixel by pixel",
+         {190, 195},
+         {{200, 195},
+          {205, 200},
+          {206, 200},
+          {230, 200},
+          {206, 200},
+          {205, 200},
+          {204, 199},
+          {190, 185}}},
+        {"right end, one jump",
+         {190, 195},
+         {{230, 200}, {210, 200}, {206, 200}, {205, 200}, {200, 195}}},
         {"left end", {5, 10}, {{-20, 0}, {0, 0}, {5, 0}, {6, 1}, {30, 25}}},
         {"free moves", {100, 103}, {{110, 107}, {90, 87}, {103, 100}}},
     };
@@ -242,19 +252,24 @@ TEST_F(RangeScaleTest, DrawsGrooveTicksAndThumbsInThePaletteColours) {
     EXPECT_EQ(image.pixel(tick2, mid - 5), pal.color(QPalette::Shadow).rgb());
     EXPECT_EQ(image.pixel(tick2, mid + 4), pal.color(QPalette::Shadow).rgb());
     const QRect minThumb = scale->ThumbRect(CRangeScale::kMinThumb);
-    EXPECT_EQ(image.pixel(minThumb.center().x(), minThumb.top() + 4), pal.color(QPalette::Button).rgb());
+    EXPECT_EQ(image.pixel(minThumb.center().x(), minThumb.top() + 4),
+              pal.color(QPalette::Button).rgb());
     EXPECT_EQ(image.pixel(minThumb.left(), minThumb.top() + 2), pal.color(QPalette::Light).rgb());
     EXPECT_EQ(image.pixel(minThumb.right(), minThumb.top() + 2), pal.color(QPalette::Shadow).rgb());
     const QRect maxThumb = scale->ThumbRect(CRangeScale::kMaxThumb);
     EXPECT_EQ(maxThumb.left(), 150);
-    EXPECT_EQ(image.pixel(maxThumb.center().x(), maxThumb.bottom() - 3), pal.color(QPalette::Button).rgb());
-    EXPECT_EQ(image.pixel(maxThumb.right(), maxThumb.bottom() - 3), pal.color(QPalette::Shadow).rgb());
+    EXPECT_EQ(image.pixel(maxThumb.center().x(), maxThumb.bottom() - 3),
+              pal.color(QPalette::Button).rgb());
+    EXPECT_EQ(image.pixel(maxThumb.right(), maxThumb.bottom() - 3),
+              pal.color(QPalette::Shadow).rgb());
 
     scale->setFocus();
     scale->SetFocusThumb(CRangeScale::kMaxThumb);
     const QImage focused = scale->grab().toImage();
-    EXPECT_EQ(focused.pixel(maxThumb.center().x(), maxThumb.bottom() - 3), pal.color(QPalette::Highlight).rgb());
-    EXPECT_EQ(focused.pixel(minThumb.center().x(), minThumb.top() + 4), pal.color(QPalette::Button).rgb());
+    EXPECT_EQ(focused.pixel(maxThumb.center().x(), maxThumb.bottom() - 3),
+              pal.color(QPalette::Highlight).rgb());
+    EXPECT_EQ(focused.pixel(minThumb.center().x(), minThumb.top() + 4),
+              pal.color(QPalette::Button).rgb());
 }
 
 } // namespace
