@@ -14,8 +14,17 @@
 #   cups-private.sh add-queue DIR NAME DEVICE-URI [PPD]
 #       Adds an enabled, accepting, unshared queue; a raw queue when no PPD
 #       is given (deprecated in CUPS 2.4 but still working).
+#   cups-private.sh add-filter DIR PROGRAM...
+#       Puts printer driver filters (programs a PPD names in *cupsFilter2)
+#       into the server's filter folder, where its queues find them.
 #   cups-private.sh env DIR
 #       Prints the export lines for a shell: eval "$(cups-private.sh env DIR)".
+#
+# The server runs its filters and backends from a folder of its own
+# (DIR/serverbin): links to everything of the system's CUPS (backends,
+# filters, helper programs) plus the driver filters added to it. With
+# CUPS_PRIVATE_FILTERS (programs separated by ":") set, start adds those
+# filters at once.
 #
 # Clients of this server need two variables:
 #   CUPS_SERVER=127.0.0.1:PORT      which server to talk to
@@ -59,6 +68,46 @@ port_in_use() {
   (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null
 }
 
+system_serverbin() {
+  local bin
+  bin=$(cups-config --serverbin 2>/dev/null || true)
+  [ -d "$bin" ] || bin=/usr/lib/cups
+  [ -d "$bin/filter" ] || die "the system's CUPS programs are not in $bin"
+  echo "$bin"
+}
+
+# The server's program folder: links to the system's, with a filter folder
+# of its own so that driver filters can be added without touching the
+# system's.
+make_serverbin() {
+  local dir=$1 system entry
+  system=$(system_serverbin)
+  rm -rf "$dir/serverbin"
+  mkdir -p "$dir/serverbin/filter"
+  chmod 0755 "$dir/serverbin" "$dir/serverbin/filter"
+  for entry in "$system"/*; do
+    [ "$(basename "$entry")" = filter ] && continue
+    ln -s "$entry" "$dir/serverbin/"
+  done
+  for entry in "$system"/filter/*; do
+    [ -e "$entry" ] && ln -s "$entry" "$dir/serverbin/filter/"
+  done
+  return 0
+}
+
+# Copies (not links): cupsd runs filters as lp and, started as root, only
+# programs that root owns in a folder only root may write to.
+install_filters() {
+  local dir=$1 program
+  shift
+  [ -d "$dir/serverbin/filter" ] || die "no private server was started in $dir"
+  for program in "$@"; do
+    [ -n "$program" ] || continue
+    [ -f "$program" ] && [ -x "$program" ] || die "no such filter program: $program"
+    install -m 0755 "$program" "$dir/serverbin/filter/$(basename "$program")"
+  done
+}
+
 write_config() {
   local dir=$1 port=$2
   local owner_lines=""
@@ -68,6 +117,7 @@ write_config() {
   cat >"$dir/etc/cups-files.conf" <<EOF
 # Private test server: every path inside $dir.
 ServerRoot $dir/etc
+ServerBin $dir/serverbin
 CacheDir $dir/cache
 StateDir $dir/run
 RequestRoot $dir/spool
@@ -134,6 +184,10 @@ start() {
   # lpstat below must not read the system's client configuration either.
   export CUPS_SERVERROOT="$dir/client"
   mkdir -p "$dir/etc/ppd" "$dir/cache" "$dir/run" "$dir/spool/tmp" "$dir/log" "$dir/client"
+  make_serverbin "$dir"
+  local filters=()
+  IFS=: read -r -a filters <<<"${CUPS_PRIVATE_FILTERS:-}"
+  install_filters "$dir" "${filters[@]}"
   if [ "$(id -u)" -eq 0 ]; then
     # The daemon runs its filters and backends as lp: every folder on the
     # way to DIR must be traversable for lp.
@@ -260,6 +314,7 @@ case "${1:-}" in
   start) [ $# -eq 2 ] || usage; start "$2" ;;
   stop) [ $# -eq 2 ] || usage; stop "$2" ;;
   add-queue) [ $# -eq 4 ] || [ $# -eq 5 ] || usage; add_queue "$2" "$3" "$4" "${5:-}" ;;
+  add-filter) [ $# -ge 3 ] || usage; d=$(abs_dir "$2"); shift 2; install_filters "$d" "$@" ;;
   env) [ $# -eq 2 ] || usage; print_env "$2" ;;
   *) usage ;;
 esac

@@ -68,9 +68,10 @@ for name in corvan qz; do
   [ -s "$DEMO/$name.ports" ] || { echo "the virtual printer '$name' did not start:" >&2; cat "$DEMO/$name.log" >&2; exit 1; }
 done
 
-# The private CUPS server with one queue per printer.
+# The private CUPS server with one queue per printer; it runs the driver's
+# filter on PDF jobs (sample sheets).
 mkdir -p "$DEMO/cups"
-scripts/cups-private.sh start "$DEMO/cups" >/dev/null
+CUPS_PRIVATE_FILTERS="$OUT/driver/orvex-sheetfilter" scripts/cups-private.sh start "$DEMO/cups" >/dev/null
 eval "$(scripts/cups-private.sh env "$DEMO/cups")"
 scripts/cups-private.sh add-queue "$DEMO/cups" Corvan-Max-7100 \
   "socket://127.0.0.1:$(port_of corvan raw)/?tqsnmp=$(port_of corvan snmp)" "$OUT/driver/ovcm7100.ppd"

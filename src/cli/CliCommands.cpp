@@ -9,6 +9,7 @@
 #include "cli/CliManualAlign.h"
 #include "cli/CliNozzleCleaning.h"
 #include "cli/CliPrinterStatus.h"
+#include "cli/CliSample.h"
 #include "comm/CDriverSettingsLibrary.h"
 #include "custompaper/CMediaTable.h"
 #include "cli/CliReadyProgress.h"
@@ -90,6 +91,11 @@ const Command kCommands[] = {
      "custom files: list FILE; show FILE ENTRY; save FILE --from FILE.json --name NAME [--overwrite];\n"
      "                             the model: [--printer PRINTER | --model MODEL] (default Corvan Max 7100)",
      2, 3, {"--from", "--name", "--printer", "--model"}, Zmd, {"--overwrite"}},
+    {"sample", "sample PRINTER ...",
+     "sample sheets of a setting: --from slot:N|FILE.ZMD:ENTRY|FILE.json, then one of\n"
+     "                             --media ID,ID,... | --feed FROM..TO [--points N] | --density D |\n"
+     "                             --modes M,M,...; [--image FILE.BMP] (default: the standard image)",
+     1, 1, {"--from", "--media", "--feed", "--points", "--density", "--modes", "--image"}, Sample},
     {"job-info", "job-info PRINTER", "the printer's last ten jobs (--json: their decoded fields)", 1, 1, {},
      JobInfo},
     {"print-status", "print-status PRINTER", "the printer prints its status sheet", 1, 1, {}, PrintStatus},

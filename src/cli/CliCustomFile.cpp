@@ -13,10 +13,13 @@
 #include "platform/Spooler.h"
 
 #include <QString>
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <ostream>
 #include <sys/stat.h>
 
@@ -363,6 +366,20 @@ int Zmd(Context& c) {
     if (verb == "list") return List(c, driver, path);
     if (verb == "show") return Show(c, driver, path, c.args[2]);
     return Save(c, driver, path);
+}
+
+bool CustomFileSource(const std::string& from, std::string& file, std::string& entry) {
+    const auto colon = from.rfind(':');
+    if (colon == std::string::npos) return false;
+    std::error_code ec;
+    if (std::filesystem::exists(from, ec)) return false;
+    std::string extension = std::filesystem::path(from.substr(0, colon)).extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char ch) { return static_cast<char>(std::tolower(ch)); });
+    if (extension != ".zmd") return false;
+    file = from.substr(0, colon);
+    entry = from.substr(colon + 1);
+    return true;
 }
 
 int FindCustomFileEntry(CCustomFile& file, const std::string& which) {

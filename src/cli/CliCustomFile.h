@@ -34,6 +34,10 @@ std::string CustomFileEntryJson(const std::string& file, int entry, const Custom
 // five digits), or the first entry of that name; 0 when there is none.
 int FindCustomFileEntry(CCustomFile& file, const std::string& which);
 
+// "FILE.ZMD:ENTRY" split at its last ':' when the part before it names a
+// custom file (extension .zmd in any case) and the whole is no file itself.
+bool CustomFileSource(const std::string& from, std::string& file, std::string& entry);
+
 // Reads a setting from that JSON text: the numbers ID, SID, Mode, Density,
 // Forward, Drytime, Paperthick, Paperdraw, PaperCut, Platen, Roller and the
 // text InkMode are required; "file", "entry", "CustomName", "Hres", "Vres"

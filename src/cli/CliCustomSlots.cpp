@@ -89,22 +89,6 @@ std::string TrimmedName(const CustomPaperSlot& slot) {
     return name;
 }
 
-// "FILE.ZMD:ENTRY" split at its last ':' when the part before it names a
-// custom file (extension .zmd in any case) and the whole is no file itself.
-bool CustomFileSource(const std::string& from, std::string& file, std::string& entry) {
-    const auto colon = from.rfind(':');
-    if (colon == std::string::npos) return false;
-    std::error_code ec;
-    if (std::filesystem::exists(from, ec)) return false;
-    std::string extension = std::filesystem::path(from.substr(0, colon)).extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char ch) { return static_cast<char>(std::tolower(ch)); });
-    if (extension != ".zmd") return false;
-    file = from.substr(0, colon);
-    entry = from.substr(colon + 1);
-    return true;
-}
-
 // The settings of entry `which` (its number, or its name) of a custom file
 // of the printer's model; false with a refusal's word and reason.
 bool SettingsFromCustomFile(const std::string& driver, const CMediaTable& media,

@@ -5,7 +5,7 @@
 #include "platform/Clock.h"
 #include "platform/Spooler.h"
 #include "sampleprint/CDriverSettingsAccess.h"
-#include "sampleprint/SampleSheetParts.h"
+#include "sampleprint/SampleImage.h"
 
 #include <sys/stat.h>
 #include <utility>
@@ -114,8 +114,12 @@ int CSampleProcedure::PrintOne(const SampleSheet& sheet, int kind, int flag) {
     ApplyPaperBytes(paper, sheet.paperBytes);
     if (int r = access.SetPaperRecord(paper); r < 0) return r;
 
-    const SampleSheetRequest request{m_setup.driverName, m_setup.printerName, m_imagePath,
-                                     sheet.labels, sheet.highlightIndex};
+    SampleSheetRequest request;
+    request.driverName = m_setup.driverName;
+    request.printerName = m_setup.printerName;
+    request.imagePath = m_imagePath;
+    request.labels = sheet.labels;
+    request.highlightIndex = sheet.highlightIndex;
     const int printed = m_setup.printSheet ? m_setup.printSheet(m_setup.library, request)
                                            : PrintSampleSheet(m_setup.library, request);
     return printed < 0 ? printed : 0;

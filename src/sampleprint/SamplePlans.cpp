@@ -4,7 +4,7 @@
 #include "custompaper/CustomFileRecord.h"
 #include "custompaper/CustomPaperSlot.h"
 #include "sampleprint/CDriverSettingsAccess.h"
-#include "sampleprint/SampleSheetParts.h"
+#include "sampleprint/SampleLabels.h"
 
 #include <algorithm>
 #include <set>

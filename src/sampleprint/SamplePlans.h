@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "sampleprint/SampleLabels.h"
+
 struct CustomPaperSlot;
 struct CustomFileRecord;
 struct SamplePaperRecord;
@@ -56,9 +58,6 @@ struct SamplePlan {
     bool series = false;
     std::vector<SampleSheet> sheets;
 };
-
-using TextLookup = std::function<std::string(int textId)>;
-using MediaNameLookup = std::function<std::string(int mediaId)>;
 
 // A media type the operator ticked: its id and its name as listed.
 struct SampleMediaChoice {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <set>
@@ -40,8 +41,14 @@ const Model kModels[] = {
 std::string PpdPath(const Model& m) { return DriverDir() + "/" + m.file + ".ppd"; }
 
 TEST(DriverPackage, PpdsPassCupsTestPpd) {
+    // cupstestppd looks for the filters a PPD names under the root it is
+    // given: one where the driver's filter is installed.
+    TempDir root;
+    const auto filterDir = root.path() / "usr/lib/cups/filter";
+    std::filesystem::create_directories(filterDir);
+    std::filesystem::create_symlink(DriverDir() + "/orvex-sheetfilter", filterDir / "orvex-sheetfilter");
     for (const Model& m : kModels) {
-        const std::string command = "cupstestppd -q '" + PpdPath(m) + "'";
+        const std::string command = "cupstestppd -q -R '" + root.path().string() + "' '" + PpdPath(m) + "'";
         EXPECT_EQ(std::system(command.c_str()), 0) << command;
     }
 }
@@ -54,8 +61,10 @@ TEST(DriverPackage, PpdsNameTheDriverAsPlotcareComparesIt) {
         EXPECT_STREQ(ppd->nickname, m.driverName);
         ppd_attr_t* pdf = ppdFindAttr(ppd, "cupsFilter2", nullptr);
         ASSERT_TRUE(pdf);
-        // PDF goes to the printer unchanged.
-        EXPECT_STREQ(pdf->value, "application/pdf application/vnd.cups-pdf 0 -");
+        // PDF goes to the printer behind the driver's sheet header, and
+        // nothing else is filtered.
+        EXPECT_STREQ(pdf->value, "application/pdf application/vnd.orvex-sheet 0 orvex-sheetfilter");
+        EXPECT_FALSE(ppdFindNextAttr(ppd, "cupsFilter2", nullptr));
         ppdClose(ppd);
     }
 }

@@ -63,6 +63,10 @@ for ppd in "${ppds[@]}"; do
   for file in libtqapi.so libkrset32.so "$data" "$(basename "$ppd")"; do
     [ -f "$work/root$dir/$file" ] || fail "$name: $dir/$file is not in the package"
   done
+  # The filters it names, in the folder where CUPS runs filters from.
+  while read -r filter; do
+    [ -x "$work/root/usr/lib/cups/filter/$filter" ] || fail "$name: filter $filter is not in /usr/lib/cups/filter"
+  done < <(sed -n 's/^\*cupsFilter2: "[^ ]* [^ ]* [0-9]* \([^"]*\)"\r\{0,1\}$/\1/p' "$ppd" | grep -vx -- -)
 done
 
 # The maintainer scripts run the package's own registration tool.

@@ -38,6 +38,9 @@ public:
     void Fail(int item, bool write, int result, int skip = 0) {
         Fn<void(int, int, int, int)>("FakeKrFail")(item, write ? 1 : 0, result, skip);
     }
+    void SetMedia(const std::vector<std::uint16_t>& ids) {
+        Fn<void(const std::uint16_t*, int)>("FakeKrSetMedia")(ids.data(), static_cast<int>(ids.size()));
+    }
     int OpenHandles() { return Fn<int()>("FakeKrOpenHandles")(); }
 
     struct Write {

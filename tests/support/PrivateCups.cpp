@@ -61,8 +61,14 @@ PrivateCups::PrivateCups() {
     m_dir = pattern;
     // The owner pid makes the daemon stop (and its folder go) by itself
     // should this process die without running the destructor.
+    // The server runs the printer driver's filter the PPDs name, as built.
+    std::string filters;
+    const char* out = std::getenv("PLOTCARE_OUTPUT_DIR");
+    const std::filesystem::path filter =
+        std::filesystem::path(out && *out ? out : PLOTCARE_OUTPUT_DIR_DEFAULT) / "driver" / "orvex-sheetfilter";
+    if (std::filesystem::exists(filter)) filters = "CUPS_PRIVATE_FILTERS=" + ShellQuote(filter.string()) + " ";
     std::string output;
-    const int status = Capture("CUPS_PRIVATE_OWNER_PID=" + std::to_string(getpid()) + " CUPS_PRIVATE_REMOVE_DIR=1 " +
+    const int status = Capture(filters + "CUPS_PRIVATE_OWNER_PID=" + std::to_string(getpid()) + " CUPS_PRIVATE_REMOVE_DIR=1 " +
                                    Script() + " start " +
                                    ShellQuote(m_dir.string()),
                                output);

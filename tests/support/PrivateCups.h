@@ -12,6 +12,9 @@
 //   auto jobs = printer.WaitForJobs(1, std::chrono::seconds(20));
 //   ASSERT_EQ(jobs.size(), 1u);  // jobs[0] holds the bytes of the first job
 //
+// The server runs the printer driver's filter (orvex-sheetfilter, which the
+// PPDs name) from the build's driver folder, when it has been built.
+//
 // Starting a server sets, for the whole process, CUPS_SERVER (also through
 // cupsSetServer for the calling thread), CUPS_SERVERROOT (libcups reads
 // client.conf and the machine-wide lpoptions there instead of /etc/cups),

@@ -257,7 +257,7 @@ TEST_F(PrinterFunctions, EachFunctionIsBusyForItsTimeThenLeavesItsSheetsAndValue
         {"page data",
          [] { return Text("%PDF-1.4\n<< /Title (Sample) >>\n%%EOF\n"); },
          60,
-         {"0001-sheet.pdf"},
+         {"0001-sheet.pdf", "0001-sheet.settings.txt"},
          {}},
     };
     int n = 0;

@@ -172,7 +172,8 @@ TEST_F(VirtualPrinter, PrintsIntoTheOutputFolderAndRecordsJobs) {
     EXPECT_EQ(OutputFiles(), (std::vector<std::string>{"0001-nozzle-check.ppm", "0001-nozzle-check.txt",
                                                        "0002-status-sheet.txt",
                                                        "0003-job-information.txt",
-                                                       "0004-custom-paper-configuration.txt", "0005-sheet.pdf"}));
+                                                       "0004-custom-paper-configuration.txt", "0005-sheet.pdf",
+                                                       "0005-sheet.settings.txt"}));
     std::ifstream in(dir.path() / "output" / "0005-sheet.pdf", std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), pdf);
     ASSERT_EQ(p->State().jobs.size(), 3u);

@@ -1,6 +1,7 @@
 #include "CControlInterface.h"
 
 #include "CCustomPaperSlots.h"
+#include "CPageDataPrinter.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -54,6 +55,7 @@ std::string CControlInterface::GetValue(const std::string& key, bool& ok) const 
     if (key == "jobs-received") return std::to_string(m_core.JobsReceived());
     if (key == "job-records") return std::to_string(state.jobs.size());
     if (key == "sheets") return std::to_string(state.sheetsPrinted);
+    if (key == "sheet-records") return std::to_string(m_core.SheetRecords().size());
     if (key == "escbar") return std::to_string(m_core.EscBar());
     if (key == "time-scale") {
         std::ostringstream out;
@@ -302,6 +304,16 @@ std::vector<std::string> CControlInterface::Control(const std::string& rawLine) 
             out.push_back(std::to_string(it->number) + "," + it->source + "," + it->name + "," +
                           std::to_string(it->pages) + "," + std::to_string(it->lengthMm) + "," +
                           std::to_string(it->durationS));
+        return out;
+    }
+    if (verb == "SHEETS") {
+        if (key == "clear") {
+            m_core.ClearSheetRecords();
+            return {"OK"};
+        }
+        std::vector<std::string> out = {"OK"};
+        for (const SheetRecord& record : m_core.SheetRecords())
+            out.push_back(CPageDataPrinter::RecordLine(record));
         return out;
     }
     if (verb == "FINISH") { // the work in hand and a restart end at once

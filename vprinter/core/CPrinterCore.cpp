@@ -13,6 +13,7 @@ namespace vprinter {
 namespace {
 
 constexpr std::size_t kLogLimit = 2000;
+constexpr std::size_t kSheetRecordLimit = 1000;
 constexpr std::size_t kJobHistoryLimit = 50;
 // The paper a sheet of the printer's own (a pattern, a report) takes.
 constexpr int kOwnSheetLengthMm = 297;
@@ -288,6 +289,12 @@ void CPrinterCore::AddLog(const std::string& line) {
     m_log.push_back(line);
     while (m_log.size() > kLogLimit)
         m_log.pop_front();
+}
+
+void CPrinterCore::AddSheetRecord(SheetRecord record) {
+    m_sheetRecords.push_back(std::move(record));
+    while (m_sheetRecords.size() > kSheetRecordLimit)
+        m_sheetRecords.pop_front();
 }
 
 void CPrinterCore::Persist() {

@@ -9,6 +9,7 @@
 #include "JobSession.h"
 #include "PrinterReplies.h"
 #include "PrinterState.h"
+#include "SheetHeader.h"
 
 #include <cstdint>
 #include <deque>
@@ -27,6 +28,13 @@ struct PrinterOptions {
     Model model = Model::CorvanMax7100;
     // Off: neither the state file nor printed sheets are written (fuzzing).
     bool writeFiles = true;
+};
+
+// A printed sheet of page data and the settings it was printed with.
+struct SheetRecord {
+    std::string sheet;       // its file in the output folder
+    std::string source;      // "job", "printer", or "bad-header:<problem>"
+    SheetSettings settings;  // as printed; `given` says which the job set
 };
 
 class CPrinterCore {
@@ -109,6 +117,12 @@ public:
     const std::deque<std::string>& Log() const { return m_log; }
     void ClearLog() { m_log.clear(); }
 
+    // The sheets of page data printed since the start (the newest
+    // kSheetRecordLimit), oldest first.
+    void AddSheetRecord(SheetRecord record);
+    const std::deque<SheetRecord>& SheetRecords() const { return m_sheetRecords; }
+    void ClearSheetRecords() { m_sheetRecords.clear(); }
+
     void CountJob() { ++m_jobsReceived; }
     int JobsReceived() const { return m_jobsReceived; }
     int EscBar() const { return m_escBar; }
@@ -136,6 +150,7 @@ private:
         m_stoppedJobs; // of these, the ones stopped: true cancelled, false by an error
     std::int64_t m_offlineUntil = 0;
     std::deque<std::string> m_log;
+    std::deque<SheetRecord> m_sheetRecords;
     int m_jobsReceived = 0;
     int m_escBar = -1;
     int m_nextHeld = 1;

@@ -26,6 +26,8 @@ void CVirtualPrinter::ExecuteJob(const std::uint8_t* data, std::size_t length) {
         case JobItem::Kind::Reset:
             // The printer starts afresh: what the job chose so far is gone.
             session.thickness = session.platen = -1;
+            session.sheet.reset();
+            session.badSheetHeader.clear();
             break;
         case JobItem::Kind::FormFeed:
             break;
@@ -39,8 +41,23 @@ void CVirtualPrinter::ExecuteJob(const std::uint8_t* data, std::size_t length) {
         case JobItem::Kind::Firmware:
             m_firmware.Load(item, data);
             break;
+        case JobItem::Kind::SheetHeader:
+            // It sets the next page data of the job; an unreadable one
+            // leaves that to the printer's own settings.
+            if (item.header.status == SheetHeaderStatus::Ok) {
+                session.sheet = item.header.settings;
+                session.badSheetHeader.clear();
+                m_core.AddLog("sheet header");
+            } else {
+                session.sheet.reset();
+                session.badSheetHeader = SheetHeaderProblem(item.header.status);
+                m_core.AddLog("bad sheet header: " + session.badSheetHeader);
+            }
+            break;
         case JobItem::Kind::Pdf:
-            m_pageData.Print(item, data);
+            m_pageData.Print(item, data, session.sheet, session.badSheetHeader);
+            session.sheet.reset();
+            session.badSheetHeader.clear();
             break;
         }
     }

@@ -23,10 +23,25 @@ std::uint32_t Le32(const std::uint8_t* p) {
            (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
 
-// End of a PDF that starts at `start`: just past its last "%%EOF" line, or
-// the end of the job when there is none.
-std::size_t PdfEnd(const std::uint8_t* data, std::size_t length, std::size_t start) {
+// Where the next readable sheet header after `start` begins (the page data
+// of a further sheet follows it), or the end of the job.
+std::size_t NextSheetHeader(const std::uint8_t* data, std::size_t length, std::size_t start) {
+    for (std::size_t p = start; p < length;) {
+        const void* hit = std::memchr(data + p, 0x1B, length - p);
+        if (!hit) break;
+        const std::size_t at = static_cast<std::size_t>(static_cast<const std::uint8_t*>(hit) - data);
+        if (ReadSheetHeader(data + at, length - at).status == SheetHeaderStatus::Ok) return at;
+        p = at + 1;
+    }
+    return length;
+}
+
+// End of a PDF that starts at `start`: just past its last "%%EOF" line
+// before the next sheet header, or there (or at the end of the job) when it
+// has none.
+std::size_t PdfEnd(const std::uint8_t* data, std::size_t jobLength, std::size_t start) {
     static const char marker[] = "%%EOF";
+    const std::size_t length = NextSheetHeader(data, jobLength, start);
     const std::uint8_t* begin = data + start;
     const std::uint8_t* end = data + length;
     const std::uint8_t* last = nullptr;
@@ -90,6 +105,14 @@ ParsedJob ParseJob(const std::uint8_t* data, std::size_t length) {
             }
             item.length = size;
             p = item.offset + size;
+        } else if (StartsSheetHeader(at, left)) {
+            item.kind = JobItem::Kind::SheetHeader;
+            item.offset = p;
+            item.header = ReadSheetHeader(at, left);
+            // An unreadable header is passed over like any sequence the
+            // interpreter does not understand: past its mark, and on.
+            item.length = item.header.status == SheetHeaderStatus::Ok ? item.header.length : kSheetHeaderMark;
+            p += item.length;
         } else if (StartsWith(at, left, "%PDF-", 5)) {
             item.kind = JobItem::Kind::Pdf;
             item.offset = p;

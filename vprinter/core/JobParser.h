@@ -4,6 +4,8 @@
 // never fails: bytes it does not understand are skipped one at a time, the
 // way the printer's interpreter resynchronises on the next escape sequence.
 
+#include "SheetHeader.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -19,6 +21,7 @@ struct JobItem {
         Command,        // a remote-mode command (only inside remote mode)
         EscBar,         // ESC | 01 06 00 61 02 E8 17 74 v
         Firmware,       // ESC } 01 05 00 61 02 70 8F 38, then the image
+        SheetHeader,    // ESC "OVS": the settings of the page data that follows
         Pdf,            // page data from "%PDF-" to its last "%%EOF"
         FormFeed,
     };
@@ -28,6 +31,7 @@ struct JobItem {
     std::size_t offset = 0;           // Firmware/Pdf: where the data starts in the job
     std::size_t length = 0;           // Firmware/Pdf: its length (may be cut short)
     bool complete = true;             // Firmware: the whole image was there
+    SheetHeaderRead header;           // SheetHeader: what it sets, or why it is unreadable
 };
 
 struct ParsedJob {

@@ -2,6 +2,11 @@
 
 // What one raw job has chosen so far, as its commands are read in order.
 
+#include "SheetHeader.h"
+
+#include <optional>
+#include <string>
+
 namespace vprinter {
 
 struct JobSession {
@@ -10,6 +15,10 @@ struct JobSession {
     int platen =
         -1;         // "SN" 01: platen gap 1 (widest) to 4, 0 the printer's own choice; -1 not given
     int record = 0; // number of the job record, once the job prints something
+    // The sheet header waiting for its page data, or why the last one could
+    // not be read (then the page prints with the printer's own settings).
+    std::optional<SheetSettings> sheet;
+    std::string badSheetHeader;
 };
 
 } // namespace vprinter

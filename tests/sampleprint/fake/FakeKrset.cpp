@@ -3,11 +3,13 @@
 // read or write can be told to fail (after some successful calls), and
 // every write is recorded. The test drives it through the FakeKr* functions.
 #include "krset32.h"
+#include "platform/DeviceMode.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <map>
+#include <string>
 #include <vector>
 
 #define KRDM_EXPORT extern "C" __attribute__((visibility("default")))
@@ -36,6 +38,7 @@ struct State {
     std::map<std::pair<int, bool>, Failure> failures; // (item, write)
     std::vector<Write> writes;
     int openHandles = 0;
+    std::vector<std::uint16_t> mediaIds; // the driver's media list; names "Media <id>"
 };
 
 State g;
@@ -149,8 +152,22 @@ KRDM_EXPORT int32_t KRDM_GetDriverInfo(KRDM_HANDLE, char* buffer, int32_t size) 
 KRDM_EXPORT int32_t KRDM_GetCommandLevel(KRDM_HANDLE) {
     return 1;
 }
-KRDM_EXPORT int32_t KRDM_GetRange(KRDM_HANDLE, int32_t, KRDM_RANGE*) {
-    return KRDM_BAD_ITEM;
+KRDM_EXPORT void FakeKrSetMedia(const std::uint16_t* ids, int count) {
+    g.mediaIds.assign(ids, ids + count);
+}
+
+KRDM_EXPORT int32_t KRDM_GetRange(KRDM_HANDLE handle, int32_t item, KRDM_RANGE* range) {
+    if (handle != 7) return KRDM_BAD_HANDLE;
+    if (item != KRDM_ITEM_MEDIA_LIST || !range) return KRDM_BAD_ITEM;
+    const auto count = static_cast<std::uint16_t>(g.mediaIds.size());
+    if (range->buffer) {
+        const std::uint16_t n = std::min(range->count, count);
+        for (std::uint16_t i = 0; i < n; ++i)
+            PutU16(static_cast<std::uint8_t*>(range->buffer) + 2 * i, g.mediaIds[i]);
+    }
+    range->count = count;
+    range->elementSize = 2;
+    return KRDM_OK;
 }
 
 KRDM_EXPORT int32_t KRDM_GetData(KRDM_HANDLE handle, int32_t item, void* record) {
@@ -180,6 +197,13 @@ KRDM_EXPORT int32_t KRDM_GetData(KRDM_HANDLE handle, int32_t item, void* record)
     case KRDM_ITEM_PAPER_ADJUST:
         std::memcpy(p + 8, g.paper, sizeof g.paper);
         return KRDM_OK;
+    case KRDM_ITEM_MEDIA_NAME: {
+        auto* request = static_cast<KRDM_TEXT_REQUEST*>(record);
+        const std::string name = "Media " + std::to_string(request->id);
+        if (!request->buffer || request->bufferSize <= name.size()) return KRDM_BAD_RECORD;
+        std::memcpy(request->buffer, name.c_str(), name.size() + 1);
+        return static_cast<int32_t>(name.size());
+    }
     default:
         return KRDM_BAD_ITEM;
     }
@@ -237,8 +261,15 @@ KRDM_EXPORT int32_t KRDM_ResetDC(KRDM_HANDLE, int32_t, const void*) {
 KRDM_EXPORT int32_t KRDM_DeleteDC(KRDM_HANDLE, int32_t) {
     return KRDM_OK;
 }
-KRDM_EXPORT int32_t KRDM_GetDevMode(KRDM_HANDLE, void*) {
-    return 0;
+// The queue's defaults: no options of its own, so the PPD's defaults apply.
+KRDM_EXPORT int32_t KRDM_GetDevMode(KRDM_HANDLE handle, void* output) {
+    if (handle != 7) return 0;
+    DeviceMode mode;
+    mode.deviceName = "fake";
+    mode.SetDriverValue("SettingsSource", "1");
+    const std::vector<std::uint8_t> block = DeviceModeBlock::Encode(mode);
+    if (output) std::memcpy(output, block.data(), block.size());
+    return static_cast<int32_t>(block.size());
 }
 KRDM_EXPORT int32_t KRDM_Close(KRDM_HANDLE handle) {
     if (handle != 7) return KRDM_BAD_HANDLE;
