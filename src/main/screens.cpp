@@ -226,10 +226,13 @@ bool SaveDetailDialogs(CMainWindow& window, CSharedObjects& shared, const QDir& 
     SetSelectedMediaDriverSource([] { return std::make_unique<ReviewDriver>(2); });
     {
         CMediaTypeDetailDialog dialog(&window, app, &slot);
-        dialog.MediaList()->SetCheck(0, true);
-        dialog.MediaList()->SetCheck(2, true);
-        dialog.SampleButton()->setEnabled(true);
-        dialog.MediaList()->SetSelection(3);
+        CGreyCheckList* list = dialog.MediaList();
+        dialog.show();
+        list->setFocus();
+        PressKey(list, Qt::Key_Space);
+        PressKey(list, Qt::Key_Down, 2);
+        PressKey(list, Qt::Key_Space);
+        PressKey(list, Qt::Key_Down);
         ok &= shot(dialog, QStringLiteral("detail-media.png"));
     }
     SetSelectedMediaDriverSource([] { return std::make_unique<ReviewDriver>(); });

@@ -40,7 +40,7 @@ CPrintQualityDetailDialog::CPrintQualityDetailDialog(QWidget* parent, CPlotcareA
                                                      const CustomFileRecord* record)
     : CSampleDetailDialog(parent, app, SampleRecord{nullptr, record},
                           Form{SampleDialog::PrintQuality, kCaption, QSize(396, 345), 5, 2, 5, 2}) {
-    QLabel* heading = AddLabel(kHeading);
+    AddLabel(kHeading);
     for (int m = 1; m <= kModeCount; ++m) {
         auto* box = new QCheckBox(this);
         SetControlId(box, kFirstModeBox + m - 1);
@@ -48,7 +48,6 @@ CPrintQualityDetailDialog::CPrintQualityDetailDialog(QWidget* parent, CPlotcareA
     }
     CreateCommonControls();
     ApplyForm(kRows, static_cast<int>(std::size(kRows)));
-    (void)heading;
 
     // A mode the media table does not offer for the setting's media stays
     // greyed; none is ticked.

@@ -90,7 +90,6 @@ CRangeScale::CRangeScale(QWidget* parent) : QWidget(parent) {
     }();
     (void)factoryInstalled;
     setFocusPolicy(Qt::StrongFocus);
-    setAttribute(Qt::WA_OpaquePaintEvent, false);
     m_track.right = width();
     SetRange(100, -100);
 }
