@@ -1,9 +1,8 @@
 #include "platform/PpdPageFormat.h"
 
-#include <cups/ppd.h>
-
 #include <cstdio>
 #include <cstring>
+#include <cups/ppd.h>
 
 // The PPD API is the one way to a queue's page sizes and the PostScript code
 // of its choices; libcups marks it deprecated in favour of IPP attributes.
@@ -18,7 +17,8 @@ bool ParseHwResolution(const char* code, int& dpiX, int& dpiY) {
     const char* at = std::strstr(code, "/HWResolution");
     if (!at) return false;
     at += std::strlen("/HWResolution");
-    while (*at == ' ' || *at == '\t' || *at == '\n' || *at == '\r') ++at;
+    while (*at == ' ' || *at == '\t' || *at == '\n' || *at == '\r')
+        ++at;
     if (*at != '[') return false;
     int x = 0;
     int y = 0;
@@ -30,14 +30,16 @@ bool ParseHwResolution(const char* code, int& dpiX, int& dpiY) {
     return true;
 }
 
-}  // namespace
+} // namespace
 
 bool ParseResolutionText(const std::string& text, int& dpiX, int& dpiY) {
     int x = 0;
     int y = 0;
     int used = 0;
-    if (std::sscanf(text.c_str(), "%dx%ddpi%n", &x, &y, &used) == 2 && used == static_cast<int>(text.size())) {
-    } else if (std::sscanf(text.c_str(), "%ddpi%n", &x, &used) == 1 && used == static_cast<int>(text.size())) {
+    if (std::sscanf(text.c_str(), "%dx%ddpi%n", &x, &y, &used) == 2 &&
+        used == static_cast<int>(text.size())) {
+    } else if (std::sscanf(text.c_str(), "%ddpi%n", &x, &used) == 1 &&
+               used == static_cast<int>(text.size())) {
         y = x;
     } else {
         return false;
@@ -48,13 +50,15 @@ bool ParseResolutionText(const std::string& text, int& dpiX, int& dpiY) {
     return true;
 }
 
-std::optional<PpdPageFormat> ReadPpdPageFormat(const std::string& ppdPath,
-                                               const std::vector<std::pair<std::string, std::string>>& choices) {
+std::optional<PpdPageFormat>
+ReadPpdPageFormat(const std::string& ppdPath,
+                  const std::vector<std::pair<std::string, std::string>>& choices) {
     if (ppdPath.empty()) return std::nullopt;
     ppd_file_t* ppd = ppdOpenFile(ppdPath.c_str());
     if (!ppd) return std::nullopt;
     ppdMarkDefaults(ppd);
-    for (const auto& [option, choice] : choices) ppdMarkOption(ppd, option.c_str(), choice.c_str());
+    for (const auto& [option, choice] : choices)
+        ppdMarkOption(ppd, option.c_str(), choice.c_str());
 
     std::optional<PpdPageFormat> format;
     if (ppd_size_t* size = ppdPageSize(ppd, nullptr); size && size->width > 0 && size->length > 0) {
@@ -83,7 +87,8 @@ std::optional<PpdPageFormat> ReadPpdPageFormat(const std::string& ppdPath,
             }
         }
         if (!found) {
-            if (ppd_attr_t* attr = ppdFindAttr(ppd, "DefaultResolution", nullptr); attr && attr->value) {
+            if (ppd_attr_t* attr = ppdFindAttr(ppd, "DefaultResolution", nullptr);
+                attr && attr->value) {
                 ParseResolutionText(attr->value, f.dpiX, f.dpiY);
             }
         }

@@ -1,10 +1,11 @@
 #include "sampleprint/PrintSampleSheet.h"
 
-#include <algorithm>
-#include <cmath>
-#include <cstdint>
-#include <memory>
-#include <new>
+#include "app/ShellApp.h"
+#include "comm/CDriverSettingsLibrary.h"
+#include "platform/DeviceMode.h"
+#include "platform/PpdPageFormat.h"
+#include "platform/Spooler.h"
+#include "sampleprint/SampleImage.h"
 
 #include <QBuffer>
 #include <QFontMetrics>
@@ -12,13 +13,11 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-
-#include "app/ShellApp.h"
-#include "comm/CDriverSettingsLibrary.h"
-#include "platform/DeviceMode.h"
-#include "platform/PpdPageFormat.h"
-#include "platform/Spooler.h"
-#include "sampleprint/SampleImage.h"
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <memory>
+#include <new>
 
 namespace {
 
@@ -32,7 +31,8 @@ constexpr const char* kPdfFormat = "application/pdf";
 
 // The device mode the driver prints with for this printer; none when the
 // driver cannot be opened or gives no block.
-std::optional<DeviceMode> DriverDeviceMode(CDriverSettingsLibrary* library, const std::string& printer) {
+std::optional<DeviceMode> DriverDeviceMode(CDriverSettingsLibrary* library,
+                                           const std::string& printer) {
     if (!library) return std::nullopt;
     KRDM_HANDLE handle = 0;
     if (library->Open(printer, {}, nullptr, &handle) != 0 || handle == 0) return std::nullopt;
@@ -41,7 +41,8 @@ std::optional<DeviceMode> DriverDeviceMode(CDriverSettingsLibrary* library, cons
     if (size >= 1 && static_cast<std::size_t>(size) <= DeviceModeBlock::kMaxSize) {
         std::vector<std::uint8_t> block(static_cast<std::size_t>(size));
         const int written = library->GetDevMode(handle, block.data());
-        if (written >= 1 && written <= size) mode = DeviceModeBlock::Decode(block.data(), static_cast<std::size_t>(written));
+        if (written >= 1 && written <= size)
+            mode = DeviceModeBlock::Decode(block.data(), static_cast<std::size_t>(written));
     }
     library->Close(handle);
     return mode;
@@ -58,7 +59,7 @@ QFont LabelFont(const QFont& base, int pixelHeight, bool bold, int dpiX, int dpi
     return font;
 }
 
-}  // namespace
+} // namespace
 
 int SampleSheetPage::PageWidth() const {
     const double width = (paperWidthPt - marginLeftPt - marginRightPt) * dpiX / 72.0;
@@ -71,7 +72,8 @@ int MulDiv(int a, int b, int c) {
     const std::int64_t half = (c < 0 ? -static_cast<std::int64_t>(c) : c) / 2;
     // Rounds half away from zero.
     const bool negative = (product < 0) != (c < 0);
-    const std::int64_t magnitude = ((product < 0 ? -product : product) + half) / (c < 0 ? -static_cast<std::int64_t>(c) : c);
+    const std::int64_t magnitude =
+        ((product < 0 ? -product : product) + half) / (c < 0 ? -static_cast<std::int64_t>(c) : c);
     return static_cast<int>(negative ? -magnitude : magnitude);
 }
 
@@ -84,8 +86,8 @@ SheetRect SampleSheetLayout::BandRect(int imageHeight, int rowsDone, int band) c
     return r;
 }
 
-SampleSheetLayout LayoutSampleSheet(const std::vector<int>& labelWidths, int pageWidth, int dpiX, int dpiY,
-                                    int imageWidth, int imageHeight) {
+SampleSheetLayout LayoutSampleSheet(const std::vector<int>& labelWidths, int pageWidth, int dpiX,
+                                    int dpiY, int imageWidth, int imageHeight) {
     (void)imageHeight;
     SampleSheetLayout layout;
     layout.scaleX = static_cast<float>(dpiX) * (1.0f / kSampleImageDpi);
@@ -112,7 +114,8 @@ SampleSheetLayout LayoutSampleSheet(const std::vector<int>& labelWidths, int pag
     // A tile that starts inside the page (its edge included) is drawn even
     // when it runs past the edge.
     if (layout.tileStep > 0) {
-        for (int tile = 0; tile <= pageWidth; tile += layout.tileStep) layout.tileX.push_back(tile);
+        for (int tile = 0; tile <= pageWidth; tile += layout.tileStep)
+            layout.tileX.push_back(tile);
     } else {
         layout.tileX.push_back(0);
     }
@@ -133,7 +136,8 @@ int DrawImageBands(int imageHeight, const std::function<bool(int rowsDone, int b
     return 0;
 }
 
-std::optional<SampleSheetPage> SampleSheetPageFor(const std::string& ppdPath, const DeviceMode& mode) {
+std::optional<SampleSheetPage> SampleSheetPageFor(const std::string& ppdPath,
+                                                  const DeviceMode& mode) {
     const auto format = ReadPpdPageFormat(ppdPath, mode.options);
     if (!format) return std::nullopt;
     SampleSheetPage page;
@@ -150,7 +154,8 @@ std::optional<SampleSheetPage> SampleSheetPageFor(const std::string& ppdPath, co
 }
 
 QByteArray RenderSampleSheetPdf(const SampleSheetPage& page, const QImage& image,
-                                const std::vector<std::string>& labels, int highlightIndex, const QFont& baseFont) {
+                                const std::vector<std::string>& labels, int highlightIndex,
+                                const QFont& baseFont) {
     if (image.isNull() || page.dpiX <= 0 || page.dpiY <= 0) return {};
     QByteArray pdf;
     QBuffer buffer(&pdf);
@@ -161,20 +166,25 @@ QByteArray RenderSampleSheetPdf(const SampleSheetPage& page, const QImage& image
         // Device units are 1/dpiY inch on the writer; x units are mapped to
         // 1/dpiX inch by the painter's scale below.
         writer.setResolution(page.dpiY);
-        const QPageSize size(QSizeF(page.paperWidthPt, page.paperHeightPt), QPageSize::Point, QString(),
-                             QPageSize::ExactMatch);
-        const QPageLayout layout(size, QPageLayout::Portrait,
-                                 QMarginsF(page.marginLeftPt, page.marginTopPt, page.marginRightPt, page.marginBottomPt),
-                                 QPageLayout::Point, QMarginsF());
+        const QPageSize size(QSizeF(page.paperWidthPt, page.paperHeightPt), QPageSize::Point,
+                             QString(), QPageSize::ExactMatch);
+        const QPageLayout layout(
+            size, QPageLayout::Portrait,
+            QMarginsF(page.marginLeftPt, page.marginTopPt, page.marginRightPt, page.marginBottomPt),
+            QPageLayout::Point, QMarginsF());
         if (!writer.setPageLayout(layout)) return {};
 
         QPainter painter;
         if (!painter.begin(&writer)) return {};
         painter.scale(static_cast<double>(page.dpiY) / page.dpiX, 1.0);
+        // The sample shows the image's fine lines and grey steps as they
+        // are: no lossy (JPEG) copy of it.
+        painter.setRenderHint(QPainter::LosslessImageRendering);
         const int pageWidth = page.PageWidth();
         // The printer prints nothing outside the printable area: a tile that
         // runs past the edge is cut there.
-        const double pageHeight = (page.paperHeightPt - page.marginTopPt - page.marginBottomPt) * page.dpiY / 72.0;
+        const double pageHeight =
+            (page.paperHeightPt - page.marginTopPt - page.marginBottomPt) * page.dpiY / 72.0;
         painter.setClipRect(QRectF(0, 0, pageWidth, std::max(0.0, pageHeight)));
 
         const int lineHeight = MulDiv(11, page.dpiY, 72);
@@ -183,17 +193,21 @@ QByteArray RenderSampleSheetPdf(const SampleSheetPage& page, const QImage& image
         std::vector<int> widths;
         for (std::size_t i = 0; i < labels.size(); ++i) {
             const bool highlighted = static_cast<int>(i) == highlightIndex;
-            fonts.push_back(LabelFont(baseFont, highlighted ? lineHeight : labelHeight, highlighted, page.dpiX, page.dpiY));
-            widths.push_back(QFontMetrics(fonts.back(), &writer).horizontalAdvance(QString::fromStdString(labels[i])));
+            fonts.push_back(LabelFont(baseFont, highlighted ? lineHeight : labelHeight, highlighted,
+                                      page.dpiX, page.dpiY));
+            widths.push_back(QFontMetrics(fonts.back(), &writer)
+                                 .horizontalAdvance(QString::fromStdString(labels[i])));
         }
-        const SampleSheetLayout sheet = LayoutSampleSheet(widths, pageWidth, page.dpiX, page.dpiY, image.width(), image.height());
+        const SampleSheetLayout sheet = LayoutSampleSheet(widths, pageWidth, page.dpiX, page.dpiY,
+                                                          image.width(), image.height());
 
         painter.setPen(Qt::black);
         for (std::size_t i = 0; i < labels.size(); ++i) {
             const SheetRect& r = sheet.labels[i];
             painter.setFont(fonts[i]);
             painter.drawText(QRect(r.left, r.top, r.right - r.left, r.bottom - r.top),
-                             Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip,
+                             Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine |
+                                 Qt::TextDontClip,
                              QString::fromStdString(labels[i]));
         }
 
@@ -227,7 +241,8 @@ QByteArray RenderSampleSheetPdf(const SampleSheetPage& page, const QImage& image
 
 std::vector<std::pair<std::string, std::string>> SampleSheetJobOptions(const DeviceMode& mode) {
     std::vector<std::pair<std::string, std::string>> options = mode.options;
-    for (const auto& [name, value] : mode.driverValues) options.emplace_back("OV" + name, value);
+    for (const auto& [name, value] : mode.driverValues)
+        options.emplace_back("OV" + name, value);
     return options;
 }
 
@@ -242,11 +257,15 @@ int PrintSampleSheet(CDriverSettingsLibrary* library, const SampleSheetRequest& 
     const QImage image = LoadSampleImage(request.imagePath);
     if (image.isNull()) return kSheetNotDrawn;
     const QFont font = request.baseFont ? *request.baseFont : ShellApp::BaseFont();
-    const QByteArray pdf = RenderSampleSheetPdf(*page, image, request.labels, request.highlightIndex, font);
+    const QByteArray pdf =
+        RenderSampleSheetPdf(*page, image, request.labels, request.highlightIndex, font);
     if (pdf.isEmpty()) return kSheetNotDrawn;
 
-    const bool highlighted = request.highlightIndex >= 0 && request.highlightIndex < static_cast<int>(request.labels.size());
-    const std::string title = highlighted ? request.labels[static_cast<std::size_t>(request.highlightIndex)] : std::string();
+    const bool highlighted = request.highlightIndex >= 0 &&
+                             request.highlightIndex < static_cast<int>(request.labels.size());
+    const std::string title = highlighted
+                                  ? request.labels[static_cast<std::size_t>(request.highlightIndex)]
+                                  : std::string();
 
     const Spooler::Handle printer = spooler.OpenPrinter(request.printerName);
     if (printer == 0) return kSheetNoPrinterContext;
@@ -256,12 +275,17 @@ int PrintSampleSheet(CDriverSettingsLibrary* library, const SampleSheetRequest& 
         std::size_t done = 0;
         bool ok = true;
         while (ok && done < static_cast<std::size_t>(pdf.size())) {
-            const std::int64_t n = spooler.WriteDocument(printer, data + done, static_cast<std::size_t>(pdf.size()) - done);
-            if (n <= 0) ok = false;
-            else done += static_cast<std::size_t>(n);
+            const std::int64_t n = spooler.WriteDocument(
+                printer, data + done, static_cast<std::size_t>(pdf.size()) - done);
+            if (n <= 0)
+                ok = false;
+            else
+                done += static_cast<std::size_t>(n);
         }
-        if (ok && spooler.EndDocument(printer)) result = kSheetPrinted;
-        else if (!ok) spooler.CancelDocument(printer);
+        if (ok && spooler.EndDocument(printer))
+            result = kSheetPrinted;
+        else if (!ok)
+            spooler.CancelDocument(printer);
     }
     spooler.ClosePrinter(printer);
     return result;

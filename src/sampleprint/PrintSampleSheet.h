@@ -1,14 +1,13 @@
 #pragma once
 
+#include <QByteArray>
+#include <QFont>
+#include <QImage>
 #include <functional>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
-
-#include <QByteArray>
-#include <QFont>
-#include <QImage>
 
 class CDriverSettingsLibrary;
 struct DeviceMode;
@@ -28,10 +27,10 @@ struct SampleSheetRequest {
 
 // Results of PrintSampleSheet; every failure is negative.
 inline constexpr int kSheetPrinted = 0;
-inline constexpr int kSheetNoDeviceMode = -1;      // the driver gave no device mode
-inline constexpr int kSheetNoPrinterContext = -2;  // the queue's page format is unknown
-inline constexpr int kSheetNotDrawn = -3;          // a label or the image could not be drawn
-inline constexpr int kSheetNotSubmitted = -4;      // the spooler refused the job
+inline constexpr int kSheetNoDeviceMode = -1;     // the driver gave no device mode
+inline constexpr int kSheetNoPrinterContext = -2; // the queue's page format is unknown
+inline constexpr int kSheetNotDrawn = -3;         // a label or the image could not be drawn
+inline constexpr int kSheetNotSubmitted = -4;     // the spooler refused the job
 
 // Draws the sheet into a PDF at the driver's resolution and the printable
 // width of the queue's current media, and submits it to the queue as one job
@@ -43,9 +42,9 @@ int PrintSampleSheet(CDriverSettingsLibrary* library, const SampleSheetRequest& 
 
 // Where a sheet is drawn, in device pixels of the printer.
 struct SampleSheetPage {
-    double paperWidthPt = 0;   // the media's full size, in points
+    double paperWidthPt = 0; // the media's full size, in points
     double paperHeightPt = 0;
-    double marginLeftPt = 0;   // the printable area inside it
+    double marginLeftPt = 0; // the printable area inside it
     double marginTopPt = 0;
     double marginRightPt = 0;
     double marginBottomPt = 0;
@@ -72,15 +71,15 @@ struct SheetRect {
 // The composition of a sheet: label rectangles (left, top, page width,
 // top + line height), the top of the image, and the tile columns.
 struct SampleSheetLayout {
-    int lineHeight = 0;        // the highlighted label's height
-    int labelHeight = 0;       // the other labels' height
+    int lineHeight = 0;  // the highlighted label's height
+    int labelHeight = 0; // the other labels' height
     std::vector<SheetRect> labels;
     int imageTop = 0;
     float scaleX = 1;
     float scaleY = 1;
     int tileWidth = 0;
     int tileStep = 0;
-    std::vector<int> tileX;    // left edge of every tile, from 0 while <= page width
+    std::vector<int> tileX; // left edge of every tile, from 0 while <= page width
 
     // Where the band of `band` rows that starts `rowsDone` rows above the
     // image's bottom row is drawn in every tile column (its left is 0).
@@ -91,8 +90,8 @@ struct SampleSheetLayout {
 // size out on a page `pageWidth` pixels wide at dpiX x dpiY: a label goes on
 // the current line when it ends before the page width, else it starts a new
 // line at x = 0, lineHeight + 13 below; labels are 50 pixels apart.
-SampleSheetLayout LayoutSampleSheet(const std::vector<int>& labelWidths, int pageWidth, int dpiX, int dpiY,
-                                    int imageWidth, int imageHeight);
+SampleSheetLayout LayoutSampleSheet(const std::vector<int>& labelWidths, int pageWidth, int dpiX,
+                                    int dpiY, int imageWidth, int imageHeight);
 
 // Sends the image in bands of rows, bottom first, starting with the whole
 // image: `drawBand`(rowsDone, band) draws one band in every tile column and
@@ -104,12 +103,14 @@ int DrawImageBands(int imageHeight, const std::function<bool(int rowsDone, int b
 // the media size (PageSize) and its printable area, and the resolution of
 // the chosen print quality (the PPD's default resolution when no choice
 // sets one). None when the PPD cannot be read.
-std::optional<SampleSheetPage> SampleSheetPageFor(const std::string& ppdPath, const DeviceMode& mode);
+std::optional<SampleSheetPage> SampleSheetPageFor(const std::string& ppdPath,
+                                                  const DeviceMode& mode);
 
 // The sheet as a PDF document; empty when it could not be drawn. The image
 // goes into the document once, however many tiles show it.
 QByteArray RenderSampleSheetPdf(const SampleSheetPage& page, const QImage& image,
-                                const std::vector<std::string>& labels, int highlightIndex, const QFont& baseFont);
+                                const std::vector<std::string>& labels, int highlightIndex,
+                                const QFont& baseFont);
 
 // The job options for a device mode: every option as it is, then each driver
 // value as "OV" + its name.

@@ -3,11 +3,10 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
-#include <vector>
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -49,7 +48,8 @@ int OpenRegular(const std::string& path, std::int64_t& size) {
 bool ReadAt(int fd, std::int64_t offset, std::uint8_t* out, std::size_t length) {
     std::size_t done = 0;
     while (done < length) {
-        const ssize_t n = pread(fd, out + done, length - done, static_cast<off_t>(offset + static_cast<std::int64_t>(done)));
+        const ssize_t n = pread(fd, out + done, length - done,
+                                static_cast<off_t>(offset + static_cast<std::int64_t>(done)));
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) return false;
         done += static_cast<std::size_t>(n);
@@ -66,7 +66,7 @@ bool ReadHeader(int fd, SampleBitmapHeader& header) {
     return true;
 }
 
-}  // namespace
+} // namespace
 
 std::int64_t SampleBitmapHeader::RowBytes() const {
     // 3 x a 32-bit width fits 64 bits; the division truncates toward zero as
@@ -76,13 +76,16 @@ std::int64_t SampleBitmapHeader::RowBytes() const {
 
 std::optional<std::int64_t> SampleBitmapHeader::RequiredFileSize() const {
     std::int64_t rows = 0;
-    if (__builtin_mul_overflow(RowBytes(), static_cast<std::int64_t>(height), &rows)) return std::nullopt;
+    if (__builtin_mul_overflow(RowBytes(), static_cast<std::int64_t>(height), &rows))
+        return std::nullopt;
     std::int64_t total = 0;
-    if (__builtin_add_overflow(rows, static_cast<std::int64_t>(pixelOffset), &total)) return std::nullopt;
+    if (__builtin_add_overflow(rows, static_cast<std::int64_t>(pixelOffset), &total))
+        return std::nullopt;
     return total;
 }
 
-std::optional<SampleBitmapHeader> ReadSampleBitmapHeader(const std::uint8_t* data, std::size_t size) {
+std::optional<SampleBitmapHeader> ReadSampleBitmapHeader(const std::uint8_t* data,
+                                                         std::size_t size) {
     if (!data || size < SampleBitmapHeader::kSize) return std::nullopt;
     SampleBitmapHeader header;
     header.pixelOffset = U32At(data + 10);

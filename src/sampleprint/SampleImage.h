@@ -1,11 +1,10 @@
 #pragma once
 
+#include <QImage>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
-
-#include <QImage>
 
 // The sample image of a sample sheet: a bitmap file (14-byte file header,
 // 40-byte information header, then 24-bit bottom-up rows padded to 4 bytes)
@@ -21,7 +20,7 @@ struct SampleBitmapHeader {
     static constexpr std::size_t kInfoHeaderSize = 40;
     static constexpr std::size_t kSize = kFileHeaderSize + kInfoHeaderSize;
 
-    std::uint32_t pixelOffset = 0;  // where the pixel rows start in the file
+    std::uint32_t pixelOffset = 0; // where the pixel rows start in the file
     std::int32_t width = 0;
     std::int32_t height = 0;
 
@@ -36,7 +35,8 @@ struct SampleBitmapHeader {
 // Reads the two headers from the first `size` bytes of a file; none when
 // fewer than SampleBitmapHeader::kSize bytes are given. The type mark and the
 // bit count are not looked at.
-std::optional<SampleBitmapHeader> ReadSampleBitmapHeader(const std::uint8_t* data, std::size_t size);
+std::optional<SampleBitmapHeader> ReadSampleBitmapHeader(const std::uint8_t* data,
+                                                         std::size_t size);
 
 // 0 the image is accepted; -1 readable but not 4060 x 1190 pixels; -2 it
 // cannot be opened, is not a regular file, its headers cannot be read in

@@ -1,9 +1,9 @@
 #include "sampleprint/SampleLabels.h"
 
-#include <initializer_list>
-
 #include "custompaper/CustomFileRecord.h"
 #include "custompaper/CustomPaperSlot.h"
+
+#include <initializer_list>
 
 namespace {
 
@@ -28,15 +28,20 @@ std::string MediaName(const MediaNameLookup& mediaName, int id) {
     return mediaName ? mediaName(id) : std::string();
 }
 
-}  // namespace
+} // namespace
 
 int PaperdrawPercent(int level) {
     switch (level) {
-    case -1: return 50;
-    case -2: return 30;
-    case -3: return 10;
-    case -4: return 6;
-    default: return 100;
+    case -1:
+        return 50;
+    case -2:
+        return 30;
+    case -3:
+        return 10;
+    case -4:
+        return 6;
+    default:
+        return 100;
     }
 }
 
@@ -53,7 +58,8 @@ std::vector<std::string> BuildRegistrationLabels(const CustomPaperSlot& r, const
     const int platen = TextIdOf(r.Platen, {{1, 30131}, {2, 30132}, {3, 30133}, {4, 30134}});
     const int cut = TextIdOf(r.PaperCut, {{0, 30140}, {1, 30143}, {2, 30141}, {3, 30142}});
     const int roller = TextIdOf(r.Roller, {{0, 30150}, {1, 30151}, {2, 30152}, {3, 30153}});
-    const int draw = TextIdOf(r.Paperdraw, {{0, 30020}, {-1, 30021}, {-2, 30022}, {-3, 30023}, {-4, 30024}});
+    const int draw =
+        TextIdOf(r.Paperdraw, {{0, 30020}, {-1, 30021}, {-2, 30022}, {-3, 30023}, {-4, 30024}});
     return {
         TextLabel(Name(text, 30003), MediaName(mediaName, r.MediaId)),
         NumberLabel(Name(text, 30004), r.Paperthick),
@@ -72,7 +78,8 @@ std::vector<std::string> BuildCustomFileLabels(const CustomFileRecord& r, const 
     const int mode = TextIdOf(r.Mode, {{1, 50160}, {2, 50161}, {3, 50162}, {4, 50163}});
     const int cut = TextIdOf(r.PaperCut, {{0, 50140}, {1, 50143}, {2, 50141}, {3, 50142}});
     const int roller = TextIdOf(r.Roller, {{0, 50150}, {1, 50151}, {2, 50152}, {3, 50153}});
-    const int draw = TextIdOf(r.Paperdraw, {{0, 50026}, {-1, 50027}, {-2, 50028}, {-3, 50029}, {-4, 50030}});
+    const int draw =
+        TextIdOf(r.Paperdraw, {{0, 50026}, {-1, 50027}, {-2, 50028}, {-3, 50029}, {-4, 50030}});
     return {
         TextLabel(Name(text, 50004), MediaName(mediaName, r.MediaId)),
         NumberLabel(Name(text, 50005), r.Paperthick),

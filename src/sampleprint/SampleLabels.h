@@ -25,9 +25,11 @@ std::string TextLabel(const std::string& name, const std::string& value, bool la
 // The eight labels of a registration slot: media, thickness, platen, feed,
 // drying time, cut, roller, suction. A value outside its table shows as an
 // empty text.
-std::vector<std::string> BuildRegistrationLabels(const CustomPaperSlot& record, const TextLookup& text,
+std::vector<std::string> BuildRegistrationLabels(const CustomPaperSlot& record,
+                                                 const TextLookup& text,
                                                  const MediaNameLookup& mediaName);
 // The ten labels of a custom file entry: media, thickness, platen, mode,
 // density, feed, drying time, cut, roller, suction.
-std::vector<std::string> BuildCustomFileLabels(const CustomFileRecord& record, const TextLookup& text,
+std::vector<std::string> BuildCustomFileLabels(const CustomFileRecord& record,
+                                               const TextLookup& text,
                                                const MediaNameLookup& mediaName);

@@ -3,11 +3,6 @@
 // double, which records the job instead of printing it.
 #include "sampleprint/PrintSampleSheet.h"
 
-#include <cstdlib>
-#include <memory>
-
-#include <gtest/gtest.h>
-
 #include "GuiApp.h"
 #include "PrivateCups.h"
 #include "RecordingSpooler.h"
@@ -15,6 +10,10 @@
 #include "TestFiles.h"
 #include "comm/CDriverSettingsLibrary.h"
 #include "platform/DeviceMode.h"
+
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <memory>
 
 namespace {
 
@@ -31,7 +30,8 @@ protected:
         static TempDir home;
         setenv("HOME", home.path().c_str(), 1);
         setenv("XDG_CONFIG_HOME", (home.path() / ".config").c_str(), 1);
-        PrivateCups::Shared().AddQueue(kQueue, "socket://127.0.0.1:9", DriverFolder() + "/ovqz7100.ppd");
+        PrivateCups::Shared().AddQueue(kQueue, "socket://127.0.0.1:9",
+                                       DriverFolder() + "/ovqz7100.ppd");
     }
 
     void SetUp() override {
@@ -68,7 +68,7 @@ protected:
     SampleSheetRequest m_request;
 };
 
-}  // namespace
+} // namespace
 
 // One PDF job titled with the highlighted label, carrying every option of
 // the driver's device mode and the driver's own values as OV<Name>.
@@ -88,12 +88,15 @@ TEST_F(PrintSampleSheetTest, SubmitsOnePdfJobWithTitleAndTheDeviceModesOptions) 
     ASSERT_FALSE(mode.options.empty());
     ASSERT_FALSE(mode.driverValues.empty());
     Spooler::JobOptions expected = mode.options;
-    for (const auto& [name, value] : mode.driverValues) expected.emplace_back("OV" + name, value);
+    for (const auto& [name, value] : mode.driverValues)
+        expected.emplace_back("OV" + name, value);
     EXPECT_EQ(job.options, expected);
     // The names the driver's filter reads.
-    for (const char* name : {"OVPaperAdjust", "OVPrintFlags", "OVOutputFlags", "OVSettingsSource", "PageSize"}) {
-        EXPECT_TRUE(std::any_of(job.options.begin(), job.options.end(), [&](const auto& o) { return o.first == name; }))
-            << name;
+    for (const char* name :
+         {"OVPaperAdjust", "OVPrintFlags", "OVOutputFlags", "OVSettingsSource", "PageSize"}) {
+        EXPECT_TRUE(std::any_of(job.options.begin(), job.options.end(), [&](const auto& o) {
+            return o.first == name;
+        })) << name;
     }
     EXPECT_EQ(m_spooler->OpenHandles(), 0u);
 }
@@ -102,17 +105,17 @@ TEST_F(PrintSampleSheetTest, SubmitsOnePdfJobWithTitleAndTheDeviceModesOptions) 
 // fails.
 TEST_F(PrintSampleSheetTest, FailuresPrintNothingAndAreNegative) {
     {
-        CDriverSettingsLibrary unloaded;  // no device mode from the driver
+        CDriverSettingsLibrary unloaded; // no device mode from the driver
         EXPECT_EQ(PrintSampleSheet(&unloaded, m_request), kSheetNoDeviceMode);
         EXPECT_EQ(PrintSampleSheet(nullptr, m_request), kSheetNoDeviceMode);
     }
     {
         SampleSheetRequest other = m_request;
-        other.printerName = "NoSuchQueue";  // the driver cannot open it
+        other.printerName = "NoSuchQueue"; // the driver cannot open it
         EXPECT_LT(PrintSampleSheet(&m_library, other), 0);
     }
     {
-        m_spooler->SetPpd(kQueue, "");  // no page format for the queue
+        m_spooler->SetPpd(kQueue, ""); // no page format for the queue
         EXPECT_EQ(PrintSampleSheet(&m_library, m_request), kSheetNoPrinterContext);
         m_spooler->SetPpd(kQueue, DriverFolder() + "/ovqz7100.ppd");
     }

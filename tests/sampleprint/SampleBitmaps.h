@@ -7,13 +7,15 @@
 // The bytes of a small 24-bit bitmap file: 14-byte file header, 40-byte
 // information header, bottom-up rows padded to 4 bytes. `colour`(x, y) gives
 // 0xRRGGBB for the pixel at x, y counted from the top.
-inline std::string BitmapBytes(int width, int height, const std::function<std::uint32_t(int x, int y)>& colour) {
+inline std::string BitmapBytes(int width, int height,
+                               const std::function<std::uint32_t(int x, int y)>& colour) {
     const int rowBytes = (width * 3 + 3) / 4 * 4;
     const std::uint32_t offset = 54;
     const std::uint32_t fileSize = offset + static_cast<std::uint32_t>(rowBytes * height);
     std::string b(fileSize, '\0');
     auto put32 = [&](std::size_t at, std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) b[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+        for (int i = 0; i < 4; ++i)
+            b[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
     };
     b[0] = 'B';
     b[1] = 'M';
@@ -37,10 +39,12 @@ inline std::string BitmapBytes(int width, int height, const std::function<std::u
 }
 
 // A header only (54 bytes) stating any width, height and pixel offset.
-inline std::string BitmapHeader(std::int32_t width, std::int32_t height, std::uint32_t offset = 54) {
+inline std::string BitmapHeader(std::int32_t width, std::int32_t height,
+                                std::uint32_t offset = 54) {
     std::string b(54, '\0');
     auto put32 = [&](std::size_t at, std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) b[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+        for (int i = 0; i < 4; ++i)
+            b[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
     };
     b[0] = 'B';
     b[1] = 'M';

@@ -1,18 +1,19 @@
 #include "sampleprint/SampleImage.h"
 
-#include <climits>
-#include <filesystem>
-
-#include <gtest/gtest.h>
-
 #include "SampleBitmaps.h"
 #include "TestFiles.h"
 
+#include <climits>
+#include <filesystem>
+#include <gtest/gtest.h>
+
 namespace {
 
-std::uint32_t Grey(int, int) { return 0x808080; }
+std::uint32_t Grey(int, int) {
+    return 0x808080;
+}
 
-}  // namespace
+} // namespace
 
 // The size rule: pixel offset + padded rows x height, whatever the header
 // states; bytes missing by one, a wrong size and unreadable files.
@@ -45,7 +46,7 @@ TEST(SampleImage, CheckAcceptsOnlyAFullImageOfTheSampleSize) {
         EXPECT_EQ(CheckSampleImage(dir.write(c.name, c.bytes)), c.expected) << c.name;
     }
     EXPECT_EQ(CheckSampleImage(dir.file("missing.bmp")), -2);
-    EXPECT_EQ(CheckSampleImage(dir.path().string()), -2);  // a folder
+    EXPECT_EQ(CheckSampleImage(dir.path().string()), -2); // a folder
 }
 
 TEST(SampleImage, RequiredSizeIsDefinedForAnyHeader) {
@@ -55,7 +56,7 @@ TEST(SampleImage, RequiredSizeIsDefinedForAnyHeader) {
     h.height = kSampleImageHeight;
     EXPECT_EQ(h.RowBytes(), 12180);
     EXPECT_EQ(h.RequiredFileSize(), 54 + 12180LL * 1190);
-    h.width = 5;  // 15 bytes padded to 16
+    h.width = 5; // 15 bytes padded to 16
     EXPECT_EQ(h.RowBytes(), 16);
     h.width = INT_MAX;
     h.height = INT_MAX;
@@ -68,23 +69,26 @@ TEST(SampleImage, RequiredSizeIsDefinedForAnyHeader) {
 
 TEST(SampleImage, ReadsTheHeaderFieldsAndRefusesShortInput) {
     const std::string header = BitmapHeader(-7, 1190, 138);
-    const auto h = ReadSampleBitmapHeader(reinterpret_cast<const std::uint8_t*>(header.data()), header.size());
+    const auto h =
+        ReadSampleBitmapHeader(reinterpret_cast<const std::uint8_t*>(header.data()), header.size());
     ASSERT_TRUE(h.has_value());
     EXPECT_EQ(h->width, -7);
     EXPECT_EQ(h->height, 1190);
     EXPECT_EQ(h->pixelOffset, 138u);
-    EXPECT_FALSE(ReadSampleBitmapHeader(reinterpret_cast<const std::uint8_t*>(header.data()), 53).has_value());
+    EXPECT_FALSE(ReadSampleBitmapHeader(reinterpret_cast<const std::uint8_t*>(header.data()), 53)
+                     .has_value());
     EXPECT_FALSE(ReadSampleBitmapHeader(nullptr, 54).has_value());
 }
 
 // Rows are stored bottom-up in blue, green, red order with padding.
 TEST(SampleImage, LoadsPixelsTopDownInTheirColours) {
     TempDir dir;
-    const std::string path = dir.write("small.bmp", BitmapBytes(5, 3, [](int x, int y) -> std::uint32_t {
-        if (y == 0) return 0xFF0000;
-        if (y == 2) return 0x0000FF;
-        return x == 4 ? 0x00FF00 : 0xFFFFFF;
-    }));
+    const std::string path =
+        dir.write("small.bmp", BitmapBytes(5, 3, [](int x, int y) -> std::uint32_t {
+                      if (y == 0) return 0xFF0000;
+                      if (y == 2) return 0x0000FF;
+                      return x == 4 ? 0x00FF00 : 0xFFFFFF;
+                  }));
     const QImage image = LoadSampleImage(path);
     ASSERT_FALSE(image.isNull());
     EXPECT_EQ(image.size(), QSize(5, 3));
@@ -105,7 +109,8 @@ TEST(SampleImage, LoadRefusesBrokenAndOversizedImages) {
         // States 64 GiB of pixels: refused before anything is allocated.
         {"oversized", BitmapHeader(1 << 20, 1 << 14)},
     };
-    for (const auto& [name, bytes] : cases) EXPECT_TRUE(LoadSampleImage(dir.write(name, bytes)).isNull()) << name;
+    for (const auto& [name, bytes] : cases)
+        EXPECT_TRUE(LoadSampleImage(dir.write(name, bytes)).isNull()) << name;
 }
 
 TEST(SampleImage, StandardImageLiesBesideTheProgram) {
@@ -113,5 +118,6 @@ TEST(SampleImage, StandardImageLiesBesideTheProgram) {
     EXPECT_EQ(SampleImagePathBeside("plotcare"), "Sample.bmp");
     const std::filesystem::path standard = StandardSampleImagePath();
     EXPECT_EQ(standard.filename(), "Sample.bmp");
-    EXPECT_EQ(standard.parent_path(), std::filesystem::read_symlink("/proc/self/exe").parent_path());
+    EXPECT_EQ(standard.parent_path(),
+              std::filesystem::read_symlink("/proc/self/exe").parent_path());
 }

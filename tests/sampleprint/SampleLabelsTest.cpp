@@ -1,21 +1,27 @@
 #include "sampleprint/SampleLabels.h"
 
-#include <gtest/gtest.h>
-
 #include "custompaper/CustomFileRecord.h"
 #include "custompaper/CustomPaperSlot.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 
 // Every text shows its id, so a label names the ids it was built from.
-std::string IdText(int id) { return "<" + std::to_string(id) + ">"; }
-std::string Media(int id) { return id == 101 ? "Glossy" : ""; }
+std::string IdText(int id) {
+    return "<" + std::to_string(id) + ">";
+}
+std::string Media(int id) {
+    return id == 101 ? "Glossy" : "";
+}
 
-}  // namespace
+} // namespace
 
 TEST(SampleLabels, PaperdrawPercentMapsTheFiveLevelsAndDefaultsTo100) {
-    const std::pair<int, int> cases[] = {{0, 100}, {-1, 50}, {-2, 30}, {-3, 10}, {-4, 6}, {1, 100}, {-5, 100}};
-    for (const auto& [level, percent] : cases) EXPECT_EQ(PaperdrawPercent(level), percent) << level;
+    const std::pair<int, int> cases[] = {{0, 100}, {-1, 50}, {-2, 30}, {-3, 10},
+                                         {-4, 6},  {1, 100}, {-5, 100}};
+    for (const auto& [level, percent] : cases)
+        EXPECT_EQ(PaperdrawPercent(level), percent) << level;
 }
 
 TEST(SampleLabels, NumberAndTextLabelsEndWithACommaExceptTheLast) {
@@ -36,7 +42,7 @@ TEST(SampleLabels, RegistrationLabelsInOrderWithTheirTexts) {
     slot.Roller = 3;
     slot.Paperdraw = -4;
     const std::vector<std::string> expected = {
-        "<30003>=Glossy,", "<30004>=3,",        "<30006>=<30134>,", "<30009>=-12,",
+        "<30003>=Glossy,", "<30004>=3,",       "<30006>=<30134>,", "<30009>=-12,",
         "<30013>=25,",     "<30017>=<30143>,", "<30018>=<30153>,", "<30019>=<30024>",
     };
     EXPECT_EQ(BuildRegistrationLabels(slot, IdText, Media), expected);
@@ -55,8 +61,8 @@ TEST(SampleLabels, CustomFileLabelsInOrderWithTheirTexts) {
     r.Roller = 0;
     r.Paperdraw = 0;
     const std::vector<std::string> expected = {
-        "<50004>=Glossy,", "<50005>=2,",  "<50007>=<50131>,", "<50010>=<50163>,", "<50011>=-50,",
-        "<30009>=70,",     "<30013>=0,",  "<30017>=<50141>,", "<30018>=<50150>,", "<30019>=<50026>",
+        "<50004>=Glossy,", "<50005>=2,", "<50007>=<50131>,", "<50010>=<50163>,", "<50011>=-50,",
+        "<30009>=70,",     "<30013>=0,", "<30017>=<50141>,", "<30018>=<50150>,", "<30019>=<50026>",
     };
     EXPECT_EQ(BuildCustomFileLabels(r, IdText, Media), expected);
 }

@@ -9,15 +9,23 @@ TEST(SampleSheetLayout, LabelsWrapWhenTheyWouldReachThePageWidth) {
         const char* name;
         std::vector<int> widths;
         int pageWidth;
-        std::vector<std::pair<int, int>> positions;  // left, top of each label
+        std::vector<std::pair<int, int>> positions; // left, top of each label
         int imageTop;
     };
     const Case cases[] = {
         {"one line", {100, 200, 300}, 1000, {{0, 13}, {150, 13}, {400, 13}}, 13 + 55 + 13 + 25},
         // 400 + 599 = 999 < 1000 still fits; 400 + 600 reaches the edge and wraps.
         {"ends just inside", {100, 200, 599}, 1000, {{0, 13}, {150, 13}, {400, 13}}, 106},
-        {"reaches the edge", {100, 200, 600}, 1000, {{0, 13}, {150, 13}, {0, 81}}, 81 + 55 + 13 + 25},
-        {"after a wrap the line goes on", {700, 400, 100, 900}, 1000, {{0, 13}, {0, 81}, {450, 81}, {0, 149}}, 242},
+        {"reaches the edge",
+         {100, 200, 600},
+         1000,
+         {{0, 13}, {150, 13}, {0, 81}},
+         81 + 55 + 13 + 25},
+        {"after a wrap the line goes on",
+         {700, 400, 100, 900},
+         1000,
+         {{0, 13}, {0, 81}, {450, 81}, {0, 149}},
+         242},
         // A label wider than the page starts a new line even as the first.
         {"wider than the page", {1200, 10}, 1000, {{0, 81}, {0, 149}}, 242},
         {"no labels", {}, 1000, {}, 106},
@@ -26,8 +34,8 @@ TEST(SampleSheetLayout, LabelsWrapWhenTheyWouldReachThePageWidth) {
         const SampleSheetLayout l = LayoutSampleSheet(c.widths, c.pageWidth, 360, 360, 4060, 1190);
         ASSERT_EQ(l.labels.size(), c.positions.size()) << c.name;
         for (std::size_t i = 0; i < l.labels.size(); ++i) {
-            EXPECT_EQ(l.labels[i], (SheetRect{c.positions[i].first, c.positions[i].second, c.pageWidth,
-                                               c.positions[i].second + 55}))
+            EXPECT_EQ(l.labels[i], (SheetRect{c.positions[i].first, c.positions[i].second,
+                                              c.pageWidth, c.positions[i].second + 55}))
                 << c.name << " label " << i;
         }
         EXPECT_EQ(l.imageTop, c.imageTop) << c.name;
@@ -89,8 +97,9 @@ TEST(SampleSheetLayout, BandsHalveOnFailure) {
 
     tried.clear();
     EXPECT_EQ(DrawImageBands(1190, drawAtMost(400)), 0);
-    EXPECT_EQ(tried, (std::vector<std::pair<int, int>>{
-                         {0, 1190}, {0, 595}, {0, 297}, {297, 297}, {594, 297}, {891, 297}, {1188, 2}}));
+    EXPECT_EQ(tried,
+              (std::vector<std::pair<int, int>>{
+                  {0, 1190}, {0, 595}, {0, 297}, {297, 297}, {594, 297}, {891, 297}, {1188, 2}}));
 
     tried.clear();
     EXPECT_EQ(DrawImageBands(5, drawAtMost(0)), -1);
@@ -99,9 +108,9 @@ TEST(SampleSheetLayout, BandsHalveOnFailure) {
 
 TEST(SampleSheetLayout, MulDivRoundsHalfAwayFromZero) {
     EXPECT_EQ(MulDiv(11, 360, 72), 55);
-    EXPECT_EQ(MulDiv(5, 300, 72), 21);   // 20.83
-    EXPECT_EQ(MulDiv(11, 300, 72), 46);  // 45.83
-    EXPECT_EQ(MulDiv(1, 36, 72), 1);     // 0.5
+    EXPECT_EQ(MulDiv(5, 300, 72), 21);  // 20.83
+    EXPECT_EQ(MulDiv(11, 300, 72), 46); // 45.83
+    EXPECT_EQ(MulDiv(1, 36, 72), 1);    // 0.5
     EXPECT_EQ(MulDiv(-1, 36, 72), -1);
     EXPECT_EQ(MulDiv(1, 1, 0), 0);
 }

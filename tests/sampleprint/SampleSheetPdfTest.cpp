@@ -1,20 +1,18 @@
 // The sheet as a PDF: the page format from the driver's PPDs, the drawing
 // checked by rendering the PDF with poppler, and the single embedded image.
+#include "GuiApp.h"
+#include "TestFiles.h"
+#include "platform/DeviceMode.h"
+#include "platform/PpdPageFormat.h"
 #include "sampleprint/PrintSampleSheet.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <iterator>
 #include <set>
 #include <sstream>
-
-#include <gtest/gtest.h>
-
-#include "GuiApp.h"
-#include "TestFiles.h"
-#include "platform/DeviceMode.h"
-#include "platform/PpdPageFormat.h"
 
 namespace {
 
@@ -29,14 +27,15 @@ std::string Run(const std::string& command) {
     if (FILE* p = popen(command.c_str(), "r")) {
         char buffer[4096];
         std::size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, p)) > 0) out.append(buffer, n);
+        while ((n = std::fread(buffer, 1, sizeof buffer, p)) > 0)
+            out.append(buffer, n);
         if (pclose(p) != 0) return {};
     }
     return out;
 }
 
 // The images `pdfimages -list` finds in a document: each object once,
-// however often the page draws it.
+// however often the page draws it, with its encoding.
 std::set<std::string> ListedImages(const std::string& pdfPath) {
     std::istringstream list(Run("pdfimages -list '" + pdfPath + "'"));
     std::set<std::string> objects;
@@ -47,7 +46,7 @@ std::set<std::string> ListedImages(const std::string& pdfPath) {
         // page num type width height color comp bpc enc interp object generation ...
         std::istringstream fields(line);
         std::vector<std::string> f{std::istream_iterator<std::string>(fields), {}};
-        if (f.size() >= 12) objects.insert(f[10] + " " + f[11]);
+        if (f.size() >= 12) objects.insert(f[10] + " " + f[11] + " " + f[8]);
     }
     return objects;
 }
@@ -56,15 +55,22 @@ std::set<std::string> ListedImages(const std::string& pdfPath) {
 QImage TwoColourImage(int width, int height) {
     QImage image(width, height, QImage::Format_RGB888);
     for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) image.setPixel(x, y, x < width / 2 ? qRgb(255, 0, 0) : qRgb(0, 0, 255));
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, x < width / 2 ? qRgb(255, 0, 0) : qRgb(0, 0, 255));
     return image;
 }
 
-bool Reddish(QRgb c) { return qRed(c) > 200 && qGreen(c) < 60 && qBlue(c) < 60; }
-bool Bluish(QRgb c) { return qBlue(c) > 200 && qRed(c) < 60 && qGreen(c) < 60; }
-bool White(QRgb c) { return qRed(c) > 240 && qGreen(c) > 240 && qBlue(c) > 240; }
+bool Reddish(QRgb c) {
+    return qRed(c) > 200 && qGreen(c) < 60 && qBlue(c) < 60;
+}
+bool Bluish(QRgb c) {
+    return qBlue(c) > 200 && qRed(c) < 60 && qGreen(c) < 60;
+}
+bool White(QRgb c) {
+    return qRed(c) > 240 && qGreen(c) > 240 && qBlue(c) > 240;
+}
 
-}  // namespace
+} // namespace
 
 TEST(SampleSheetPage, PageAndResolutionFromTheQueuesChoices) {
     struct Case {
@@ -79,7 +85,12 @@ TEST(SampleSheetPage, PageAndResolutionFromTheQueuesChoices) {
         // The defaults: 44 in roll, standard quality at 720 dpi; 8.5 pt margins.
         {"ovcm7100", {}, 3168, 720, 720, 31510},
         {"ovcm7100", {{"PageSize", "A4"}, {"OVPrintQuality", "Mode1"}}, 595.28, 360, 720, 2891},
-        {"ovcm7100", {{"PageSize", "Roll24x36in"}, {"OVPrintQuality", "Mode4"}}, 1728, 1440, 1440, 34220},
+        {"ovcm7100",
+         {{"PageSize", "Roll24x36in"}, {"OVPrintQuality", "Mode4"}},
+         1728,
+         1440,
+         1440,
+         34220},
         {"ovqz7100", {}, 1728, 720, 720, 17110},
         {"ovqz7100", {{"PageSize", "Custom.1000x2000"}}, 1000, 720, 720, 9830},
     };
@@ -129,15 +140,22 @@ TEST(SampleSheetPdf, RenderedSheetShowsLabelsAndTilesWithOneImage) {
     const std::string path = dir.file("sheet.pdf");
     std::ofstream(path, std::ios::binary).write(pdf.constData(), pdf.size());
 
-    EXPECT_EQ(ListedImages(path).size(), 1u);
+    // One image, stored losslessly: a sample must show the image's fine
+    // lines as they are, not a lossy copy of them.
+    const std::set<std::string> images = ListedImages(path);
+    ASSERT_EQ(images.size(), 1u);
+    EXPECT_EQ(images.begin()->substr(images.begin()->rfind(' ') + 1), "image");
 
     // Rendered at 360 dpi, one rendered pixel per device pixel.
-    ASSERT_EQ(std::system(("pdftoppm -r 360 -png -singlefile '" + path + "' '" + dir.file("sheet") + "'").c_str()), 0);
+    ASSERT_EQ(
+        std::system(("pdftoppm -r 360 -png -singlefile '" + path + "' '" + dir.file("sheet") + "'")
+                        .c_str()),
+        0);
     const QImage shot(QString::fromStdString(dir.file("sheet.png")));
     ASSERT_FALSE(shot.isNull());
     ASSERT_EQ(shot.width(), 1540);
 
-    const int originX = 50;  // the left margin
+    const int originX = 50; // the left margin
     auto inkIn = [&](int x0, int y0, int x1, int y1) {
         for (int y = y0; y < y1; ++y)
             for (int x = x0; x < x1; ++x)
@@ -178,7 +196,8 @@ TEST(SampleSheetPdf, DocumentSizeDoesNotGrowWithTheTiles) {
     QImage image = TwoColourImage(400, 200);
     // Noise, so the image does not compress to nothing.
     for (int y = 0; y < 200; ++y)
-        for (int x = 0; x < 400; ++x) image.setPixel(x, y, qRgb((x * 7 + y * 13) % 256, (x * y) % 256, (x ^ y) % 256));
+        for (int x = 0; x < 400; ++x)
+            image.setPixel(x, y, qRgb((x * 7 + y * 13) % 256, (x * y) % 256, (x ^ y) % 256));
     auto pdfFor = [&](double widthIn) {
         SampleSheetPage page;
         page.paperWidthPt = widthIn * 72;
