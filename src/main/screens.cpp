@@ -21,6 +21,8 @@
 #include "custompaper/CSaveCustomFileDialog.h"
 #include "custompaper/CustomFileRecord.h"
 #include "custompaper/CDigitEdit.h"
+#include "custompaper/CGreyCheckList.h"
+#include "custompaper/CustomFileRecord.h"
 #include "custompaper/CMediaTable.h"
 #include "custompaper/COwnerDrawCombo.h"
 #include "firmware/CFirmwareUpdatePage.h"
@@ -33,6 +35,12 @@
 #include "platform/Clock.h"
 #include "platform/DeviceMode.h"
 #include "platform/MessageRecorder.h"
+#include "sampleprint/CColorDensityDetailDialog.h"
+#include "sampleprint/CMediaTypeDetailDialog.h"
+#include "sampleprint/CPaperFeedDetailDialog.h"
+#include "sampleprint/CPrintQualityDetailDialog.h"
+#include "sampleprint/CRangeScale.h"
+#include "sampleprint/CSampleImageChoice.h"
 #include "sampleprint/PrintSampleSheet.h"
 #include "sampleprint/SampleImage.h"
 #include "sampleprint/SampleLabels.h"
@@ -47,9 +55,12 @@
 #include <QDialog>
 #include <QDir>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QPainter>
 #include <QProcess>
 #include <QFile>
+#include <QKeyEvent>
+#include <QSlider>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -89,7 +100,8 @@ bool Save(const QPixmap& picture, const QDir& dir, const QString& name) {
 // media boxes show real names, the greyed ones among them.
 class ReviewDriver final : public MediaDriver {
 public:
-    int DriverKind() override { return 1; }
+    explicit ReviewDriver(int kind = 1) : m_kind(kind) {}
+    int DriverKind() override { return m_kind; }
     MediaTypeList::DriverMedia Media() override {
         return {{101, "Premium Glossy Photo Paper 260"}, {104, "Premium Glossy Photo Paper 170"},
                 {102, "Premium Semigloss Photo Paper 260"}, {103, "Premium Luster Photo Paper 260"},
@@ -99,6 +111,9 @@ public:
                 {602, "Canvas Matte"}};
     }
     int ApplyMedia(std::uint32_t) override { return -1; }
+
+private:
+    int m_kind;
 };
 
 // The window with another top-level window drawn over it where it stands,
@@ -190,6 +205,75 @@ bool SaveCallPageStates(CMainWindow& window, const QDir& out) {
     page->PreviewItem(3);
     QApplication::processEvents();
     ok &= Save(window.grab(), out, QStringLiteral("page4-empty.png"));
+    return ok;
+}
+
+// Presses a key on a control, as the operator does.
+void PressKey(QWidget* control, int key, int times = 1) {
+    for (int i = 0; i < times; ++i) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(control, &press);
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+        QApplication::sendEvent(control, &release);
+    }
+}
+
+// The four detail dialogs of the sample prints as an operator uses them:
+// media ticked (with kind 2 media greyed), the feed range narrowed from
+// both ends, a density chosen, two print modes ticked.
+bool SaveDetailDialogs(CMainWindow& window, CSharedObjects& shared, const QDir& out) {
+    CPlotcareApp& app = *CPlotcareApp::Current();
+    const CustomPaperSlot& slot = shared.customPaperTable->SlotAt(1);
+    CustomFileRecord file;
+    file.MediaId = 106;
+    file.Mode = 3;
+    file.Density = 5;
+    const auto shot = [&](QDialog& dialog, const QString& name) {
+        dialog.show();
+        QApplication::processEvents();
+        const bool saved = Save(dialog.grab(), out, name);
+        dialog.hide();
+        return saved;
+    };
+    bool ok = true;
+    SetSelectedMediaDriverSource([] { return std::make_unique<ReviewDriver>(2); });
+    {
+        CMediaTypeDetailDialog dialog(&window, app, &slot);
+        CGreyCheckList* list = dialog.MediaList();
+        dialog.show();
+        list->setFocus();
+        PressKey(list, Qt::Key_Space);
+        PressKey(list, Qt::Key_Down, 2);
+        PressKey(list, Qt::Key_Space);
+        PressKey(list, Qt::Key_Down);
+        ok &= shot(dialog, QStringLiteral("detail-media.png"));
+    }
+    SetSelectedMediaDriverSource([] { return std::make_unique<ReviewDriver>(); });
+    {
+        CPaperFeedDetailDialog dialog(&window, app, &slot);
+        dialog.show();
+        CRangeScale* scale = dialog.Scale();
+        scale->setFocus();
+        PressKey(scale, Qt::Key_PageUp, 3);  // "min" thumb from -70 to -28
+        PressKey(scale, Qt::Key_Down);       // the "max" thumb
+        PressKey(scale, Qt::Key_PageDown, 2); // from 70 to 42
+        dialog.ImageChoiceControls()->Show({ImageChoice::kUserDefined, "/home/operator/samples/Canvas Test.bmp"});
+        ok &= shot(dialog, QStringLiteral("detail-feed.png"));
+    }
+    {
+        CColorDensityDetailDialog dialog(&window, app, &file);
+        dialog.show();
+        dialog.Slider()->setFocus();
+        PressKey(dialog.Slider(), Qt::Key_PageUp, 2);
+        PressKey(dialog.Slider(), Qt::Key_Right, 5);
+        ok &= shot(dialog, QStringLiteral("detail-density.png"));
+    }
+    {
+        CPrintQualityDetailDialog dialog(&window, app, &file);
+        dialog.ModeBox(2)->click();
+        dialog.ModeBox(4)->click();
+        ok &= shot(dialog, QStringLiteral("detail-quality.png"));
+    }
     return ok;
 }
 
@@ -395,6 +479,8 @@ int main(int argc, char** argv) {
             if (k == 8 || k == 9) ok &= SaveAlignmentStates(window, out, QStringLiteral("page%1").arg(k));
         }
         ok &= SaveCallPageStates(window, out);
+        ok &= SaveDetailDialogs(window, shared, out);
+        SetSelectedMediaDriverSource([] { return std::make_unique<ReviewDriver>(); });
         ok &= SaveSettingTabs(*shared.customPaperTable, !qz, out);
         // The nozzle check page while its readiness wait runs.
         window.ShowPage(2);

@@ -149,6 +149,20 @@ TEST_P(Screens, EveryWindowRendersAtItsSize) {
         EXPECT_EQ(picture.size(), QSize(485, 250));
         EXPECT_GT(DistinctColours(picture), 50);
     }
+    // The four detail dialogs of the sample prints at their sizes.
+    const struct {
+        const char* name;
+        QSize size;
+    } details[] = {{"detail-media.png", {396, 372}},
+                   {"detail-feed.png", {396, 348}},
+                   {"detail-density.png", {396, 288}},
+                   {"detail-quality.png", {396, 345}}};
+    for (const auto& d : details) {
+        SCOPED_TRACE(d.name);
+        const QImage picture = load(d.name);
+        EXPECT_EQ(picture.size(), d.size);
+        EXPECT_GT(DistinctColours(picture), 20);
+    }
     // The top of a sample sheet on the widest roll (44 or 24 in at 100 dpi):
     // labels and image tiles, in colour.
     const QImage sheet = load("sample-sheet.png");
