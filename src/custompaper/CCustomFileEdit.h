@@ -30,6 +30,8 @@ public:
     static constexpr int kPlatenFirstText = 50131;
     static constexpr int kShowTimeoutMs = 60000;
     static constexpr int kNewSettingItem = 0;
+    static constexpr const char* kFileFilter = "ZMD File(*.ZMD)|*.ZMD|All Files(*.*)|*.*||";
+    static constexpr const char* kExtension = "ZMD";
 
     enum class Icon { Warning, Information };
     struct Message {

@@ -117,6 +117,21 @@ CCustomPaperReg::PickOutcome CCustomPaperReg::PickSlot(const Target& target, int
     return unreadable ? PickOutcome::SettingsUnreadable : PickOutcome::Registered;
 }
 
+void CCustomPaperReg::PreviewSlot(int index, MediaDriver& driver) {
+    if (index < 0 || index >= kSlotCount) return;
+    const CustomPaperSlot before = Record() ? *Record() : m_table.SlotAt(index);
+    m_table.SetCurrentIndex(index);
+    m_record = index;
+    CustomPaperSlot& record = *Record();
+    record.MediaId = m_media.IdFromMediaCode(record.MediaCode);
+    m_choice.RemovePlaceholder();
+    if (m_table.IsRegistered(index))
+        LoadFromRecord();
+    else
+        TakeOverScreen(before, {});
+    EvaluateDetail(driver);
+}
+
 void CCustomPaperReg::TakeOverScreen(const CustomPaperSlot& before, const ScreenValues& screen) {
     CustomPaperSlot& record = *Record();
     if (m_choice.MediaIndex() < 0) m_choice.SelectMediaIndex(0);

@@ -124,6 +124,9 @@ public:
     // A slot (0..9) was picked.
     PickOutcome PickSlot(const Target& target, int index, MediaDriver& driver,
                          const ScreenValues& screen);
+    // The slot picked without reading the printer: a registered slot shows
+    // what the table holds for it (renderings of the page for review).
+    void PreviewSlot(int index, MediaDriver& driver);
     // A media item was picked; the driver takes it and answers its thickness.
     void PickMedia(int index, MediaDriver& driver);
     // The thickness field changed; returns the text it is to show.
