@@ -18,7 +18,7 @@ class QPushButton;
 class CRegisterSlotDialog : public QDialog {
     Q_OBJECT
 public:
-    static constexpr int kWidth = 360;
+    static constexpr int kWidth = 400;
     static constexpr int kHeight = 132;
     // Control ids.
     static constexpr int kDestinationLabel = 1000;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "custompaper/CustomFileWriter.h"
+
 #include <QDialog>
 #include <QString>
 
@@ -46,11 +48,15 @@ public:
     QPushButton* OkButton() const { return m_ok; }
     QPushButton* CancelButton() const { return m_cancel; }
 
+    // The system calls of the save (tests make them fail).
+    void SetWriteOptions(const CustomFileWriteOptions& options) { m_writeOptions = options; }
+
     // What Browse and OK do (also when the buttons are pressed).
     void RunBrowse();
     void RunOk();
 
 private:
+    void ShowPath();
     void EnableOk();
 
     QString m_path;
@@ -60,5 +66,6 @@ private:
     QLineEdit* m_name = nullptr;
     QPushButton* m_ok = nullptr;
     QPushButton* m_cancel = nullptr;
+    CustomFileWriteOptions m_writeOptions;
     bool m_running = false;
 };

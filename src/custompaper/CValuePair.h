@@ -24,6 +24,14 @@ public:
 
     CValuePair(QWidget* tab, int firstId, int minimum, int maximum);
 
+    // Places the row with its top at `top` and labels it from the page's
+    // four consecutive text ids from `firstText` (name, left end, right end,
+    // unit). A Detail button of the row goes at kDetailLeft..kDetailRight.
+    static constexpr int kRowHeight = 24;
+    static constexpr int kDetailLeft = 484;
+    static constexpr int kDetailRight = 552;
+    void Place(int top, int firstText);
+
     // Called with each value the record takes.
     void SetStore(std::function<void(int)> store) { m_store = std::move(store); }
 
@@ -48,6 +56,7 @@ private:
     void OnText(const QString& text);
 
     CValuePairRule m_rule;
+    int m_firstId;
     QLabel* m_name = nullptr;
     QSlider* m_slider = nullptr;
     CDigitEdit* m_edit = nullptr;

@@ -13,6 +13,13 @@
 #include "app/ShellApp.h"
 #include "custompaper/CCustomPaperCallPage.h"
 #include "custompaper/CCustomPaperTable.h"
+#include "custompaper/CCutSuctionTab.h"
+#include "custompaper/CFeedDryTab.h"
+#include "custompaper/CFileCutTab.h"
+#include "custompaper/CFileQualityTab.h"
+#include "custompaper/CRegisterSlotDialog.h"
+#include "custompaper/CSaveCustomFileDialog.h"
+#include "custompaper/CustomFileRecord.h"
 #include "custompaper/CDigitEdit.h"
 #include "custompaper/CMediaTable.h"
 #include "custompaper/COwnerDrawCombo.h"
@@ -38,6 +45,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QFile>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -180,6 +188,69 @@ bool SaveCallPageStates(CMainWindow& window, const QDir& out) {
     return ok;
 }
 
+// The setting tabs of the registration page (and of the custom file page in
+// the build that has it), each shown in a tab control bound to a sample
+// record, and the two dialogs that finish the pages' saves.
+bool SaveSettingTabs(CCustomPaperTable& table, bool withFilePage, const QDir& out) {
+    const auto render = [&](QWidget* first, QWidget* second, int firstText, int secondText,
+                            const QString& stem) {
+        QTabWidget tabs;
+        tabs.setFont(ShellApp::BaseFont());
+        tabs.addTab(first, ShellApp::Text(firstText));
+        tabs.addTab(second, ShellApp::Text(secondText));
+        tabs.resize(CFeedDryTab::kWidth + 8, CFeedDryTab::kHeight + 30);
+        tabs.show();
+        bool ok = true;
+        for (int t = 0; t < 2; ++t) {
+            tabs.setCurrentIndex(t);
+            QApplication::processEvents();
+            ok &= Save(tabs.grab(), out, stem + QStringLiteral("-%1.png").arg(t + 1));
+        }
+        return ok;
+    };
+    CustomPaperSlot& canvas = table.SlotAt(1);
+    auto* feed = new CFeedDryTab;
+    auto* cut = new CCutSuctionTab;
+    feed->Bind(&canvas, true);
+    cut->Bind(&canvas, true);
+    bool ok = render(feed, cut, 30007, 30008, QStringLiteral("tabs-registration"));
+
+    table.SetCurrentIndex(1);
+    {
+        CRegisterSlotDialog dialog(table, nullptr);
+        dialog.show();
+        QApplication::processEvents();
+        ok &= Save(dialog.grab(), out, QStringLiteral("dialog-register.png"));
+    }
+    table.SetCurrentIndex(0);
+    if (!withFilePage) return ok;
+
+    CustomFileRecord record;
+    record.CustomName = "Canvas 2026";
+    record.MediaId = 101;
+    record.Mode = 3;
+    record.Density = -12;
+    record.Forward = 25;
+    record.Drytime = 15;
+    record.PaperCut = 1;
+    record.Roller = 2;
+    record.Paperdraw = -3;
+    auto* quality = new CFileQualityTab;
+    auto* fileCut = new CFileCutTab;
+    quality->Bind(&record, true);
+    fileCut->Bind(&record, true);
+    ok &= render(quality, fileCut, 50008, 50009, QStringLiteral("tabs-file"));
+    {
+        CSaveCustomFileDialog dialog(
+            QDir::home().filePath(QStringLiteral("Custom Papers/Canvas rolls of the photo lab.ZMD")),
+            &record, nullptr);
+        dialog.show();
+        QApplication::processEvents();
+        ok &= Save(dialog.grab(), out, QStringLiteral("dialog-savefile.png"));
+    }
+    return ok;
+}
+
 // The main window as it looks while a page waits for the printer: the busy
 // dialog centred over the disabled window.
 QPixmap WithBusyDialog(CMainWindow& window) {
@@ -274,6 +345,7 @@ int main(int argc, char** argv) {
             if (k == 8 || k == 9) ok &= SaveAlignmentStates(window, out, QStringLiteral("page%1").arg(k));
         }
         ok &= SaveCallPageStates(window, out);
+        ok &= SaveSettingTabs(*shared.customPaperTable, !qz, out);
         // The nozzle check page while its readiness wait runs.
         window.ShowPage(2);
         ok &= Save(WithBusyDialog(window), out, QStringLiteral("page2-busy.png"));
