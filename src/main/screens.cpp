@@ -11,7 +11,9 @@
 #include "app/CSplashDialog.h"
 #include "app/CTextDisplayDialog.h"
 #include "app/ShellApp.h"
+#include "custompaper/CCustomFilePage.h"
 #include "custompaper/CCustomPaperCallPage.h"
+#include "custompaper/CCustomPaperRegPage.h"
 #include "custompaper/CCustomPaperTable.h"
 #include "custompaper/CCutSuctionTab.h"
 #include "custompaper/CFeedDryTab.h"
@@ -44,6 +46,7 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QPainter>
+#include <QTabWidget>
 #include <QFile>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -82,9 +85,12 @@ bool Save(const QPixmap& picture, const QDir& dir, const QString& name) {
 
 // The driver of the review: a part of the driver's media list, so that the
 // media boxes show real names, the greyed ones among them.
+// The driver kind of the review driver; kind 2 greys the media it excludes.
+int g_reviewDriverKind = 1;
+
 class ReviewDriver final : public MediaDriver {
 public:
-    int DriverKind() override { return 1; }
+    int DriverKind() override { return g_reviewDriverKind; }
     MediaTypeList::DriverMedia Media() override {
         return {{101, "Premium Glossy Photo Paper 260"}, {104, "Premium Glossy Photo Paper 170"},
                 {102, "Premium Semigloss Photo Paper 260"}, {103, "Premium Luster Photo Paper 260"},
@@ -166,6 +172,7 @@ void FillReviewSlots(CSharedObjects& shared) {
     canvas.Drytime = 20;
     canvas.PaperCut = 2;
     canvas.ThreeWay = 1;
+    canvas.MediaCode = 25; // Canvas Matte
 }
 
 // The call page with its slot list open, on a registered slot and on an
@@ -247,6 +254,44 @@ bool SaveSettingTabs(CCustomPaperTable& table, bool withFilePage, const QDir& ou
         dialog.show();
         QApplication::processEvents();
         ok &= Save(dialog.grab(), out, QStringLiteral("dialog-savefile.png"));
+    }
+    return ok;
+}
+
+// The registration and custom file pages on a setting, with each of their
+// tabs, and the registration page's media list open while the driver kind
+// greys the media it excludes.
+bool SavePaperEditStates(CMainWindow& window, const QDir& out) {
+    bool ok = true;
+    window.ShowPage(CCustomPaperRegPage::kPageIndex);
+    if (auto* page = dynamic_cast<CCustomPaperRegPage*>(window.Page(CCustomPaperRegPage::kPageIndex));
+        page && window.CurrentIndex() == CCustomPaperRegPage::kPageIndex) {
+        page->Preview(1);
+        for (int tab = 0; tab < page->Tabs()->count(); ++tab) {
+            page->Tabs()->setCurrentIndex(tab);
+            QApplication::processEvents();
+            ok &= Save(window.grab(), out, QStringLiteral("page3-tab%1.png").arg(tab + 1));
+        }
+        page->Tabs()->setCurrentIndex(0);
+        g_reviewDriverKind = 2;
+        page->OnDriverSettingsChanged();
+        page->MediaList()->showPopup();
+        QApplication::processEvents();
+        ok &= Save(WithWindowOver(window, page->MediaList()->view()->window(), false), out,
+                   QStringLiteral("page3-media-greyed.png"));
+        page->MediaList()->hidePopup();
+        g_reviewDriverKind = 1;
+        page->OnDriverSettingsChanged();
+    }
+    window.ShowPage(CCustomFilePage::kPageIndex);
+    if (auto* page = dynamic_cast<CCustomFilePage*>(window.Page(CCustomFilePage::kPageIndex));
+        page && window.CurrentIndex() == CCustomFilePage::kPageIndex) {
+        for (int tab = 0; tab < page->Tabs()->count(); ++tab) {
+            page->Tabs()->setCurrentIndex(tab);
+            QApplication::processEvents();
+            ok &= Save(window.grab(), out, QStringLiteral("page5-tab%1.png").arg(tab + 1));
+        }
+        page->Tabs()->setCurrentIndex(0);
     }
     return ok;
 }
@@ -346,6 +391,7 @@ int main(int argc, char** argv) {
         }
         ok &= SaveCallPageStates(window, out);
         ok &= SaveSettingTabs(*shared.customPaperTable, !qz, out);
+        ok &= SavePaperEditStates(window, out);
         // The nozzle check page while its readiness wait runs.
         window.ShowPage(2);
         ok &= Save(WithBusyDialog(window), out, QStringLiteral("page2-busy.png"));

@@ -87,6 +87,24 @@ TEST_P(Screens, EveryWindowRendersAtItsSize) {
         for (const QImage& other : callStates) EXPECT_NE(picture, other);
         callStates.push_back(picture);
     }
+    // The registration page (both builds) and the custom file page (the
+    // first model's only) with each tab, and the registration page's media
+    // list open with greyed items: each a different picture of its page.
+    std::vector<std::string> paperPictures{"page3-tab1.png", "page3-tab2.png",
+                                           "page3-media-greyed.png"};
+    if (!qz) paperPictures.insert(paperPictures.end(), {"page5-tab1.png", "page5-tab2.png"});
+    for (const char* name : {"page5-tab1.png", "page5-tab2.png"})
+        if (qz) EXPECT_TRUE(load(name).isNull()) << name;
+    std::vector<QImage> paperStates;
+    for (const std::string& name : paperPictures) {
+        SCOPED_TRACE(name);
+        const QImage picture = load(name.c_str());
+        ASSERT_FALSE(picture.isNull());
+        const QImage plain = load(name[4] == '3' ? "page3.png" : "page5.png");
+        EXPECT_EQ(picture.size(), plain.size());
+        for (const QImage& other : paperStates) EXPECT_NE(picture, other);
+        paperStates.push_back(picture);
+    }
     // The automatic adjustment page with its media list open and with the
     // busy dialog of an alignment up: the page's picture with more on it.
     const QImage adjustment = load("page1.png");
