@@ -66,6 +66,9 @@ void CCustomFileEdit::Show(const std::string& printer, MediaDriver& driver) {
     m_choice.SetBuiltFor(printer);
     m_choice.FillMedia(m_media, driver.Media(), kind);
     PickMedia(m_choice.MediaIndex(), driver);
+    // The fields show the new setting also when the driver names no
+    // thickness for the media.
+    LoadFromRecord(driver);
     m_record.Roller = 0;
 }
 

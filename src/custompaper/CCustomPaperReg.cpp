@@ -4,6 +4,7 @@
 #include "custompaper/CCustomPaperTable.h"
 #include "custompaper/CMediaTable.h"
 #include "maintenance/MediaDriver.h"
+#include "platform/Clock.h"
 
 #include <cstdio>
 
@@ -215,6 +216,24 @@ void CCustomPaperReg::EvaluateDetail(MediaDriver& driver) {
         m_choice.SelectedMediaId() != 0 && m_choice.DetailEnabled(m_media, driver.DriverKind());
 }
 
-bool CCustomPaperReg::Registered(const Target& target, int written) {
-    return m_table.QueryName(target.link, target.printer, written) > 0;
+bool CCustomPaperReg::Registered(const Target& target, int written, const std::string& name) {
+    const auto trimmed = [](std::string text) {
+        if (text.size() > static_cast<std::size_t>(CustomPaperSlot::kNameLength))
+            text.resize(static_cast<std::size_t>(CustomPaperSlot::kNameLength));
+        while (!text.empty() && text.back() == ' ')
+            text.pop_back();
+        return text;
+    };
+    const std::string wanted = trimmed(name);
+    bool answered = false;
+    for (int i = 0; i < kNameReadTries; ++i) {
+        if (i > 0) Clock::Current().Wait(kNameReadPauseMs);
+        const int result = m_table.QueryName(target.link, target.printer, written);
+        if (result < 0) break;
+        answered = answered || result > 0;
+        if (result > 0 && m_table.IsRegistered(written) &&
+            trimmed(m_table.SlotAt(written).Name) == wanted)
+            break;
+    }
+    return answered;
 }

@@ -138,9 +138,14 @@ public:
     // The tab's Detail button: no media, or the placeholder, refuses (30900).
     bool DetailMediaChosen() const { return m_choice.SelectedMediaId() != 0; }
 
-    // A registration wrote slot `written`: its name is read again. True
-    // when it answered (the selector texts are then to be rebuilt).
-    bool Registered(const Target& target, int written);
+    // A registration wrote slot `written` under `name`: its name is read
+    // again. The write job reaches the printer through the spooler, so the
+    // name is read until the slot holds it, at most kNameReadTries times
+    // kNameReadPauseMs apart. True when the printer answered (the selector
+    // texts are then to be rebuilt).
+    static constexpr int kNameReadTries = 8;
+    static constexpr int kNameReadPauseMs = 500;
+    bool Registered(const Target& target, int written, const std::string& name);
 
 private:
     void EvaluateDetail(MediaDriver& driver);

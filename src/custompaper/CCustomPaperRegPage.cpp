@@ -202,7 +202,9 @@ void CCustomPaperRegPage::OnSave() {
     const WaitCursorScope cursor;
     CPrinterLink link(ShellApp::BidiLibrary());
     // The written slot's name is read; the edited slot stays selected.
-    if (m_logic->Registered(MakeTarget(link), dialog.WrittenIndex())) MirrorSlots();
+    if (m_logic->Registered(MakeTarget(link), dialog.WrittenIndex(),
+                            dialog.NameBox()->text().toStdString()))
+        MirrorSlots();
 }
 
 void CCustomPaperRegPage::OpenDetailDialog(Detail which) {

@@ -60,6 +60,17 @@ TEST_F(FileEditFixture, ShownTheFirstMediaIsANewSetting) {
     EXPECT_TRUE(ItemMark::IsMarked(edit.Choice().MediaItems()[1].data));
 }
 
+TEST_F(FileEditFixture, ShownWithoutADriverThicknessTheFieldsShowTheNewSetting) {
+    ScriptedMediaDriver silent;
+    silent.thickness.clear();
+    Edit fresh{media.table, platenReset, "(new setting)"};
+    fresh.Show("Room2", silent);
+    EXPECT_EQ(fresh.Choice().ThicknessText(), "1");
+    EXPECT_TRUE(fresh.Choice().PlatenEnabled());
+    EXPECT_EQ(fresh.Choice().PlatenIndex(), 2);
+    EXPECT_EQ(fresh.Record().Platen, 3);
+}
+
 TEST_F(FileEditFixture, OpenListsTheEntriesAndMarksThoseThatDoNotSuit) {
     const std::string path = ThreeEntries();
     ASSERT_EQ(edit.Open(path, kDriver, driver), Edit::OpenOutcome::Opened);

@@ -241,12 +241,29 @@ TEST_F(RegFixture, ThicknessPatternJob) {
 TEST_F(RegFixture, RegistrationReadsTheWrittenNameAndKeepsTheEditedSlot) {
     ShowReady({});
     ASSERT_EQ(reg.PickSlot(target, 2, driver, {}), Reg::PickOutcome::TookOverScreen);
-    // Another slot was written: its name is read, the edited slot stays.
+    // Another slot was written: its name is read until the printer holds
+    // it (the job went through the spooler), the edited slot stays.
+    fake.PushReceive(NamesReply({NameEntry(0, 6, "")}));
+    fake.PushReceive(NamesReply({NameEntry(1, 6, "Old name")}));
     fake.PushReceive(NamesReply({NameEntry(1, 6, "Written")}));
-    ASSERT_TRUE(reg.Registered(target, 5));
+    fake.PushReceive(NamesReply({NameEntry(1, 6, "Not asked")}));
+    const auto waits = clock.Waits().size();
+    ASSERT_TRUE(reg.Registered(target, 5, "Written  "));
     EXPECT_EQ(reg.SlotItems()[5], "#6 Written");
+    EXPECT_EQ(clock.Waits().size() - waits, 2u);
     EXPECT_EQ(table.CurrentIndex(), 2);
     EXPECT_EQ(reg.RecordIndex(), 2);
+
+    // A printer that never shows the name is asked a bounded number of times.
+    Rescript();
+    for (int i = 0; i < 20; ++i)
+        fake.PushReceive(NamesReply({NameEntry(0, 6, "")}));
+    EXPECT_TRUE(reg.Registered(target, 5, "Never"));
+    EXPECT_EQ(fake.Sent().size(), static_cast<std::size_t>(Reg::kNameReadTries));
+    // No answer at all: nothing to rebuild.
+    Rescript();
+    fake.SetOpenResult(0);
+    EXPECT_FALSE(reg.Registered(target, 5, "Never"));
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 // call page; the same setting saved into a custom file from the custom file
 // page, opened again there, and a thickness pattern printed from it.
 #include "../shell/VprinterPageTest.h"
+#include "comm/CDriverMediaList.h"
 #include "custompaper/CCustomFilePage.h"
 #include "custompaper/CCustomPaperCallPage.h"
 #include "custompaper/CCustomPaperRegPage.h"
@@ -35,6 +36,8 @@ protected:
         if (HasFatalFailure()) return;
         shared.customPaperTable =
             std::make_unique<CCustomPaperTable>(app->GetText(30110).toStdString());
+        // The program keeps the driver's media list for the whole run.
+        mediaCache = std::make_unique<CDriverMediaList>(nullptr, std::string(), std::string());
         printer = &PrinterOf(kQueue);
         ASSERT_TRUE(Idle(*printer));
         const std::string blank = "0," + std::string(98 * 2, 'F');
@@ -43,6 +46,7 @@ protected:
     }
     void TearDown() override {
         VprinterPageTest::TearDown();
+        mediaCache.reset();
         shared.customPaperTable.reset();
     }
     static void Pick(COwnerDrawCombo* box, int item) {
@@ -79,6 +83,7 @@ protected:
     }
 
     VirtualPrinter* printer = nullptr;
+    std::unique_ptr<CDriverMediaList> mediaCache;
 };
 
 TEST_F(PaperEditVprinter, RegisteredIntoASlotReadBackAndKeptInACustomFile) {
