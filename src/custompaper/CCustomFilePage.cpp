@@ -5,6 +5,7 @@
 #include "app/ControlHelpers.h"
 #include "app/ShellApp.h"
 #include "comm/CPrinterLink.h"
+#include "custompaper/AccessibleLabel.h"
 #include "custompaper/CFileCutTab.h"
 #include "custompaper/CFileQualityTab.h"
 #include "custompaper/COwnerDrawCombo.h"
@@ -127,7 +128,11 @@ void CCustomFilePage::OpenFile(const QString& path) {
         outcome = m_logic->Open(path.toStdString(), ShellApp::SelectedDriver(), *driver);
     }
     if (outcome != Edit::OpenOutcome::OtherModel) {
-        FileNameText()->setText(QString::fromStdString(m_logic->FileName()));
+        const QString name = QString::fromStdString(m_logic->FileName());
+        FileNameText()->setText(name);
+        FileNameText()->setAccessibleName(
+            AccessibleNameFromLabel(ShellApp::Text(kTexts.fileLabel)) + QStringLiteral(": ") +
+            name);
         FileNameText()->setAccessibleDescription(path);
         MirrorNames();
     }

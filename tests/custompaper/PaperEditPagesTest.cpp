@@ -357,6 +357,7 @@ TEST_F(PaperPages, CustomFileBrowseListsEntriesAndRefusesThoseThatDoNotSuit) {
     page->BrowseButton()->click();
     EXPECT_TRUE(messages.Entries().empty()) << messages.Texts().join("|").toStdString();
     EXPECT_EQ(page->FileNameText()->text(), "papers.ZMD");
+    EXPECT_TRUE(page->FileNameText()->accessibleName().endsWith(": papers.ZMD"));
     ASSERT_EQ(dialogs.Requests().size(), 1u);
     EXPECT_EQ(dialogs.Requests()[0].defaultExtension, "ZMD");
     EXPECT_EQ(Items(page->NameSelector()),
@@ -390,6 +391,9 @@ TEST_F(PaperPages, TheQzBuildHasNoCustomFilePage) {
     window = std::make_unique<CMainWindow>(false);
     ASSERT_TRUE(window->Initialize());
     EXPECT_EQ(window->Page(CCustomFilePage::kPageIndex), nullptr);
+    window->ShowPage(0);
+    window->ShowPage(CCustomFilePage::kPageIndex);
+    EXPECT_NE(window->CurrentIndex(), CCustomFilePage::kPageIndex);
     EXPECT_NE(dynamic_cast<CCustomPaperRegPage*>(window->Page(CCustomPaperRegPage::kPageIndex)),
               nullptr);
 }
