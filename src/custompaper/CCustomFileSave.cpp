@@ -47,16 +47,17 @@ CCustomFileSave::Result CCustomFileSave::Plan(const std::string& path, const std
         }
     }
     // Names are compared as the file lists them: cut to their 16 characters.
-    *place = PlaceEntry(exists, names, CustomFileText::CutCharacters(name, CCustomFile::kNameLength));
+    *place =
+        PlaceEntry(exists, names, CustomFileText::CutCharacters(name, CCustomFile::kNameLength));
     result.outcome = Outcome::Saved;
     result.entry = place->entry;
     return result;
 }
 
-CCustomFileSave::Result CCustomFileSave::Save(const std::string& path, const std::string& name,
-                                              CustomFileRecord* record,
-                                              const std::function<bool(int entry)>& confirmOverwrite,
-                                              const CustomFileWriteOptions& options) const {
+CCustomFileSave::Result
+CCustomFileSave::Save(const std::string& path, const std::string& name, CustomFileRecord* record,
+                      const std::function<bool(int entry)>& confirmOverwrite,
+                      const CustomFileWriteOptions& options) const {
     Result result;
     if (!record || path.empty() || !NameGiven(name)) return result;
     record->CustomName = name;

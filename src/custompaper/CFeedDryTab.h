@@ -45,7 +45,9 @@ public:
     // The Detail button asks this first; false shows "select a media type
     // first" and requests nothing. The registration page answers whether a
     // real media is selected. Without a check the request always goes out.
-    void SetMediaCheck(std::function<bool()> mediaSelected) { m_mediaCheck = std::move(mediaSelected); }
+    void SetMediaCheck(std::function<bool()> mediaSelected) {
+        m_mediaCheck = std::move(mediaSelected);
+    }
 
     CValuePair* ForwardPair() const { return m_forward; }
     CValuePair* DrytimePair() const { return m_drytime; }

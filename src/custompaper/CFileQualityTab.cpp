@@ -158,8 +158,8 @@ void CFileQualityTab::RebuildModes(int mediaId) {
     int preferred = COwnerDrawCombo::kError;
     for (int mode = 1; mode <= kModeCount; ++mode) {
         if (!media || media->ModeMw(mediaId, mode) == -1) continue;
-        const int item =
-            m_mode->AddItem(ShellApp::Text(kModeItems + mode - 1), static_cast<std::uint32_t>(mode));
+        const int item = m_mode->AddItem(ShellApp::Text(kModeItems + mode - 1),
+                                         static_cast<std::uint32_t>(mode));
         if (mode == kDefaultMode) preferred = item;
     }
     m_mode->SetSelection(preferred != COwnerDrawCombo::kError ? preferred : 0);

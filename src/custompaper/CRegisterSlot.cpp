@@ -42,8 +42,7 @@ CRegisterSlot::Outcome CRegisterSlot::Register(int destination, const std::strin
     if (!OkEnabled(name)) return Outcome::NoName;
     if (!steps.review && !(steps.ready && steps.ready())) return Outcome::NotReady;
     if (destination < 0 || destination >= kSlotCount) return Outcome::NoDestination;
-    if (m_table.IsRegistered(destination) &&
-        !(steps.confirmOverwrite && steps.confirmOverwrite()))
+    if (m_table.IsRegistered(destination) && !(steps.confirmOverwrite && steps.confirmOverwrite()))
         return Outcome::Declined;
     const int sent = steps.write ? steps.write(destination, name) : -1;
     return sent == 0 ? Outcome::Written : Outcome::NotSent;

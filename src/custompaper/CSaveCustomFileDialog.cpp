@@ -106,8 +106,7 @@ void CSaveCustomFileDialog::ShowPath() {
 }
 
 void CSaveCustomFileDialog::EnableOk() {
-    m_ok->setEnabled(!m_path.isEmpty() &&
-                     CCustomFileSave::NameGiven(m_name->text().toStdString()));
+    m_ok->setEnabled(!m_path.isEmpty() && CCustomFileSave::NameGiven(m_name->text().toStdString()));
 }
 
 void CSaveCustomFileDialog::RunBrowse() {
@@ -144,14 +143,15 @@ void CSaveCustomFileDialog::RunOk() {
     CCustomFileSave::Result result;
     {
         const WaitCursorScope cursor;
-        result = Logic().Save(m_path.toStdString(), m_name->text().toStdString(), m_record,
-                              [&](int entry) {
-                                  ShowWaitCursor(false);
-                                  const bool yes = confirm(entry);
-                                  ShowWaitCursor(true);
-                                  return yes;
-                              },
-                              m_writeOptions);
+        result = Logic().Save(
+            m_path.toStdString(), m_name->text().toStdString(), m_record,
+            [&](int entry) {
+                ShowWaitCursor(false);
+                const bool yes = confirm(entry);
+                ShowWaitCursor(true);
+                return yes;
+            },
+            m_writeOptions);
     }
     if (const int text = CCustomFileSave::MessageFor(result.outcome))
         ShowMessage(ShellApp::Text(text), MessageIcon::Warning, MessageButtons::Ok, this);

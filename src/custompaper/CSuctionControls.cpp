@@ -116,16 +116,14 @@ CSuctionControls::CSuctionControls(QWidget* tab, int firstId, const Texts& texts
         if (!m_showing && storeSuction) storeSuction(SuctionLevel());
     });
     connect(m_slider, &QSlider::valueChanged, this, [this] {
-        if (!m_showing && !m_slider->isSliderDown() && storeSuction)
-            storeSuction(SuctionLevel());
+        if (!m_showing && !m_slider->isSliderDown() && storeSuction) storeSuction(SuctionLevel());
     });
 }
 
 void CSuctionControls::Show(int cut, int roller, int suctionLevel) {
     m_showing = true;
-    m_cut->setCurrentIndex(CValuePairRule::ChoiceIndex(cut) < m_cut->count()
-                               ? CValuePairRule::ChoiceIndex(cut)
-                               : -1);
+    m_cut->setCurrentIndex(
+        CValuePairRule::ChoiceIndex(cut) < m_cut->count() ? CValuePairRule::ChoiceIndex(cut) : -1);
     m_roller->setCurrentIndex(CValuePairRule::ChoiceIndex(roller) < m_roller->count()
                                   ? CValuePairRule::ChoiceIndex(roller)
                                   : -1);

@@ -15,10 +15,6 @@ CValuePairRule::TextChange CValuePairRule::OnText(const QString& typed) const {
     return change;
 }
 
-std::optional<QString> CValuePairRule::OnLeave(const QString& text) const {
-    return m_text.TextOnLeaving(text, 0);
-}
-
 QString CValuePairRule::OnSlider(int position) {
     return QString::number(position);
 }

@@ -22,18 +22,17 @@ public:
 
     int Minimum() const { return m_text.Minimum(); }
     int Maximum() const { return m_text.Maximum(); }
-    // The edit box's rule (cleaning, and "0" when it is left empty).
+    // The edit box's rule: the box cleans every change with it and gets "0"
+    // when it is left empty.
     const CNumberTextRule& TextRule() const { return m_text; }
 
     struct TextChange {
-        QString text;              // the text the box shows
-        int slider = 0;            // the slider's position
-        std::optional<int> store;  // the value the record takes; none: unchanged
+        QString text;             // the text the box shows
+        int slider = 0;           // the slider's position
+        std::optional<int> store; // the value the record takes; none: unchanged
     };
     // What a typed or written text of the box does.
     TextChange OnText(const QString& typed) const;
-    // The text a box that loses the focus with `text` gets; none: it stays.
-    std::optional<QString> OnLeave(const QString& text) const;
     // The text a slider moved to `position` writes into the box.
     static QString OnSlider(int position);
 
