@@ -11,7 +11,9 @@
 #include "app/CSplashDialog.h"
 #include "app/CTextDisplayDialog.h"
 #include "app/ShellApp.h"
+#include "custompaper/CCustomFilePage.h"
 #include "custompaper/CCustomPaperCallPage.h"
+#include "custompaper/CCustomPaperRegPage.h"
 #include "custompaper/CCustomPaperTable.h"
 #include "custompaper/CCutSuctionTab.h"
 #include "custompaper/CFeedDryTab.h"
@@ -186,6 +188,7 @@ void FillReviewSlots(CSharedObjects& shared) {
     canvas.Drytime = 20;
     canvas.PaperCut = 2;
     canvas.ThreeWay = 1;
+    canvas.MediaCode = 25; // Canvas Matte
 }
 
 // The call page with its slot list open, on a registered slot and on an
@@ -340,6 +343,45 @@ bool SaveSettingTabs(CCustomPaperTable& table, bool withFilePage, const QDir& ou
     return ok;
 }
 
+// The registration and custom file pages on a setting, with each of their
+// tabs, and the registration page's media list open while the driver kind
+// greys the media it excludes.
+bool SavePaperEditStates(CMainWindow& window, const QDir& out) {
+    bool ok = true;
+    window.ShowPage(CCustomPaperRegPage::kPageIndex);
+    if (auto* page = dynamic_cast<CCustomPaperRegPage*>(window.Page(CCustomPaperRegPage::kPageIndex));
+        page && window.CurrentIndex() == CCustomPaperRegPage::kPageIndex) {
+        page->Preview(1);
+        for (int tab = 0; tab < page->Tabs()->count(); ++tab) {
+            page->Tabs()->setCurrentIndex(tab);
+            QApplication::processEvents();
+            ok &= Save(window.grab(), out, QStringLiteral("page3-tab%1.png").arg(tab + 1));
+        }
+        page->Tabs()->setCurrentIndex(0);
+        // Kind 2 greys the media it excludes.
+        SetSelectedMediaDriverSource([] { return std::make_unique<ReviewDriver>(2); });
+        page->OnDriverSettingsChanged();
+        page->MediaList()->showPopup();
+        QApplication::processEvents();
+        ok &= Save(WithWindowOver(window, page->MediaList()->view()->window(), false), out,
+                   QStringLiteral("page3-media-greyed.png"));
+        page->MediaList()->hidePopup();
+        SetSelectedMediaDriverSource([] { return std::make_unique<ReviewDriver>(); });
+        page->OnDriverSettingsChanged();
+    }
+    window.ShowPage(CCustomFilePage::kPageIndex);
+    if (auto* page = dynamic_cast<CCustomFilePage*>(window.Page(CCustomFilePage::kPageIndex));
+        page && window.CurrentIndex() == CCustomFilePage::kPageIndex) {
+        for (int tab = 0; tab < page->Tabs()->count(); ++tab) {
+            page->Tabs()->setCurrentIndex(tab);
+            QApplication::processEvents();
+            ok &= Save(window.grab(), out, QStringLiteral("page5-tab%1.png").arg(tab + 1));
+        }
+        page->Tabs()->setCurrentIndex(0);
+    }
+    return ok;
+}
+
 // The main window as it looks while a page waits for the printer: the busy
 // dialog centred over the disabled window.
 QPixmap WithBusyDialog(CMainWindow& window) {
@@ -482,6 +524,7 @@ int main(int argc, char** argv) {
         ok &= SaveDetailDialogs(window, shared, out);
         SetSelectedMediaDriverSource([] { return std::make_unique<ReviewDriver>(); });
         ok &= SaveSettingTabs(*shared.customPaperTable, !qz, out);
+        ok &= SavePaperEditStates(window, out);
         // The nozzle check page while its readiness wait runs.
         window.ShowPage(2);
         ok &= Save(WithBusyDialog(window), out, QStringLiteral("page2-busy.png"));

@@ -34,3 +34,8 @@ int CDriverMediaAccess::ApplyMedia(std::uint32_t mediaId) {
     access.SetMediaValue(static_cast<std::int32_t>(mediaId), kMediaValueMode);
     return access.CurrentMediaThickness();
 }
+
+std::string CDriverMediaAccess::InkPatternText() {
+    CDriverSettingsAccess access(m_library, m_printer, m_port, m_devMode, m_table);
+    return access.InkPatternText();
+}

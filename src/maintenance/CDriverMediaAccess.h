@@ -20,6 +20,7 @@ public:
     int DriverKind() override;
     MediaTypeList::DriverMedia Media() override;
     int ApplyMedia(std::uint32_t mediaId) override;
+    std::string InkPatternText() override;
 
 private:
     CDriverSettingsLibrary* m_library;

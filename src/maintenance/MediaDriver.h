@@ -3,6 +3,7 @@
 #include "custompaper/MediaTypeList.h"
 
 #include <cstdint>
+#include <string>
 
 // What the alignment pages ask of the selected printer's driver: its kind,
 // its media list, and the media the operator chose (written into the driver,
@@ -21,4 +22,7 @@ public:
     // Makes `mediaId` the driver's media and returns its default paper
     // thickness in 0.1 mm; -1 for none.
     virtual int ApplyMedia(std::uint32_t mediaId) = 0;
+    // The driver's ink arrangement as custom files record it; "\xFF" when
+    // the driver cannot be asked. Only the custom file page asks.
+    virtual std::string InkPatternText() { return "\xFF"; }
 };

@@ -11,7 +11,9 @@
 #include "comm/CBidiLibrary.h"
 #include "comm/CPrinterLink.h"
 #include "custompaper/CCustomPaperCallPage.h"
+#include "custompaper/CCustomPaperRegPage.h"
 #include "custompaper/CCustomPaperTable.h"
+#include "custompaper/CMediaTable.h"
 #include "custompaper/COwnerDrawCombo.h"
 
 #include <QDesktopServices>
@@ -454,9 +456,17 @@ TEST_F(CallPage, ReviewModeOpensWithoutPrinterShowsEveryMessageAndCallsWithoutWa
 TEST_F(CallPage, EditOpensTheRegistrationPageOnTheSameSlotAndHelpThePagesManual) {
     ShowWith({{4, "Matte 190"}});
     Pick(6);
+    // The registration page reads the names again when it is shown.
+    shared.mediaTable = std::make_unique<CMediaTable>(dir.file("program/Settings/Media.ini"));
+    Ready();
+    Names({{4, "Matte 190"}});
     page->EditButton()->click();
     EXPECT_EQ(window->CurrentIndex(), CCustomPaperCallPage::kRegistrationPage);
     EXPECT_EQ(table->CurrentIndex(), 5);
+    auto* registration = dynamic_cast<CCustomPaperRegPage*>(window->Page(3));
+    ASSERT_NE(registration, nullptr);
+    EXPECT_EQ(registration->NameSelector()->currentIndex(), 5);
+    EXPECT_TRUE(messages.Entries().empty()) << messages.Texts().join("|").toStdString();
     // Back on the call page, the selector stands on that slot again.
     ShowWith({{4, "Matte 190"}});
     EXPECT_EQ(page->Selector()->Selection(), 6);

@@ -4,10 +4,8 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QSet>
-
-#include <gtest/gtest.h>
-
 #include <cstdlib>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -18,7 +16,8 @@ class Screens : public ::testing::TestWithParam<bool> {};
 int DistinctColours(const QImage& image) {
     QSet<QRgb> colours;
     for (int y = 0; y < image.height(); y += 3)
-        for (int x = 0; x < image.width(); x += 3) colours.insert(image.pixel(x, y));
+        for (int x = 0; x < image.width(); x += 3)
+            colours.insert(image.pixel(x, y));
     return colours.size();
 }
 
@@ -28,11 +27,14 @@ TEST_P(Screens, EveryWindowRendersAtItsSize) {
     QProcess tool;
     QStringList args{"--out", QString::fromStdString(out.path().string())};
     if (qz) args << "--qz";
-    tool.start(QString::fromLocal8Bit(std::getenv("PLOTCARE_OUTPUT_DIR")) + "/plotcare-screens", args);
+    tool.start(QString::fromLocal8Bit(std::getenv("PLOTCARE_OUTPUT_DIR")) + "/plotcare-screens",
+               args);
     ASSERT_TRUE(tool.waitForFinished(60000));
     ASSERT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
 
-    const auto load = [&](const char* name) { return QImage(QString::fromStdString(out.file(name))); };
+    const auto load = [&](const char* name) {
+        return QImage(QString::fromStdString(out.file(name)));
+    };
     const QImage main = load("page0.png");
     ASSERT_FALSE(main.isNull());
     // The header (66) and the main menu page (393, or 332 in the QZ build)
@@ -84,8 +86,30 @@ TEST_P(Screens, EveryWindowRendersAtItsSize) {
         SCOPED_TRACE(name);
         const QImage picture = load(name);
         EXPECT_EQ(picture.size(), call.size());
-        for (const QImage& other : callStates) EXPECT_NE(picture, other);
+        for (const QImage& other : callStates)
+            EXPECT_NE(picture, other);
         callStates.push_back(picture);
+    }
+    // The registration page (both builds) and the custom file page (the
+    // first model's only) with each tab, and the registration page's media
+    // list open with greyed items: each a different picture of its page.
+    std::vector<std::string> paperPictures{"page3-tab1.png", "page3-tab2.png",
+                                           "page3-media-greyed.png"};
+    if (!qz) paperPictures.insert(paperPictures.end(), {"page5-tab1.png", "page5-tab2.png"});
+    if (qz) {
+        for (const char* name : {"page5-tab1.png", "page5-tab2.png"})
+            EXPECT_TRUE(load(name).isNull()) << name;
+    }
+    std::vector<QImage> paperStates;
+    for (const std::string& name : paperPictures) {
+        SCOPED_TRACE(name);
+        const QImage picture = load(name.c_str());
+        ASSERT_FALSE(picture.isNull());
+        const QImage plain = load(name[4] == '3' ? "page3.png" : "page5.png");
+        EXPECT_EQ(picture.size(), plain.size());
+        for (const QImage& other : paperStates)
+            EXPECT_NE(picture, other);
+        paperStates.push_back(picture);
     }
     // The automatic adjustment page with its media list open and with the
     // busy dialog of an alignment up: the page's picture with more on it.
@@ -97,7 +121,8 @@ TEST_P(Screens, EveryWindowRendersAtItsSize) {
         EXPECT_EQ(over.size(), adjustment.size());
         int changed = 0;
         for (int y = 0; y < over.height(); y += 4)
-            for (int x = 0; x < over.width(); x += 4) changed += over.pixel(x, y) != adjustment.pixel(x, y);
+            for (int x = 0; x < over.width(); x += 4)
+                changed += over.pixel(x, y) != adjustment.pixel(x, y);
         EXPECT_GT(changed, 1000);
     }
     // The firmware update page at its height, and with an image older than
@@ -121,7 +146,8 @@ TEST_P(Screens, EveryWindowRendersAtItsSize) {
     EXPECT_EQ(jobs.size(), status.size());
     int changed = 0;
     for (int y = 0; y < jobs.height(); y += 4)
-        for (int x = 0; x < jobs.width(); x += 4) changed += jobs.pixel(x, y) != status.pixel(x, y);
+        for (int x = 0; x < jobs.width(); x += 4)
+            changed += jobs.pixel(x, y) != status.pixel(x, y);
     EXPECT_GT(changed, 4000);
     // The setting tabs in their tab control and the two save dialogs; the
     // custom file page's only in the build that has the page.
@@ -186,7 +212,8 @@ namespace {
 TEST(Programs, AnswerHelpAndVersionWithoutADisplay) {
     for (const char* program : {"plotcare", "plotcare-qz"}) {
         SCOPED_TRACE(program);
-        const QString path = QString::fromLocal8Bit(std::getenv("PLOTCARE_OUTPUT_DIR")) + "/" + program;
+        const QString path =
+            QString::fromLocal8Bit(std::getenv("PLOTCARE_OUTPUT_DIR")) + "/" + program;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.remove("DISPLAY");
         env.remove("WAYLAND_DISPLAY");
@@ -198,8 +225,11 @@ TEST(Programs, AnswerHelpAndVersionWithoutADisplay) {
             ASSERT_TRUE(p.waitForFinished(20000));
             EXPECT_EQ(p.exitCode(), 0) << option;
             const QString out = QString::fromLocal8Bit(p.readAllStandardOutput());
-            if (QString(option) == "--version") EXPECT_EQ(out.trimmed(), QString(program) + " 2.1.0");
-            else EXPECT_TRUE(out.contains(program == QString("plotcare") ? "Corvan Max 7100" : "QZ-7100"));
+            if (QString(option) == "--version")
+                EXPECT_EQ(out.trimmed(), QString(program) + " 2.1.0");
+            else
+                EXPECT_TRUE(
+                    out.contains(program == QString("plotcare") ? "Corvan Max 7100" : "QZ-7100"));
         }
     }
 }
