@@ -145,6 +145,7 @@ TEST_F(PaperEditVprinter, RegisteredIntoASlotReadBackAndKeptInACustomFile) {
     file->PatternButton()->click();
     EXPECT_EQ(messages.Texts(), QStringList{app->GetText(50904)});
     EXPECT_TRUE(Eventually([&] { return Logged(*printer->control, "SS 00 03"); }));
+    EXPECT_TRUE(Eventually([&] { return !PrintedFile(*printer->control, "thickness-pattern").empty(); }));
 }
 
 } // namespace

@@ -248,12 +248,13 @@ TEST_F(PrinterFunctions, EachFunctionIsBusyForItsTimeThenLeavesItsSheetsAndValue
          {"0001-auto-unidirectional-pattern-3.txt", "0002-auto-unidirectional-report.txt"},
          alignedRows(false, {3})},
         {"status sheet", [] { return RemoteJob({SS(1)}); }, 30, {"0001-status-sheet.txt"}, {}},
-        {"the three report sheets",
-         [] { return RemoteJob({SS(7)}); },
+        {"the report sheets, one command each",
+         [] { return RemoteJob({SS(1), SS(2), SS(4)}); },
          90,
          {"0001-status-sheet.txt", "0002-job-information.txt",
           "0003-custom-paper-configuration.txt"},
          {}},
+        {"thickness pattern", [] { return RemoteJob({SS(3)}); }, 30, {"0001-thickness-pattern.txt"}, {}},
         {"page data",
          [] { return Text("%PDF-1.4\n<< /Title (Sample) >>\n%%EOF\n"); },
          60,
@@ -516,6 +517,7 @@ TEST_F(PrinterFunctions, ParametersThePrinterDoesNotKnowAreIgnored) {
         {"value 10", DA(1, 0, ten)},
         {"value 0", {'D', 'A', 0x04, 0x00, 0x00, 0x00, 0x00, 0x00}},
         {"no sheet chosen", SS(0)},
+        {"no such sheet", SS(7)},
         {"platen gap 5", {'S', 'N', 0x03, 0x00, 0x00, 0x01, 0x05}},
     };
     for (const auto& c : cases) {

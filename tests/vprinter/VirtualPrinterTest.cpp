@@ -162,8 +162,8 @@ TEST_F(VirtualPrinter, CustomPaperConfigurationShowsEverySettingOfTheKeptSlots) 
 TEST_F(VirtualPrinter, PrintsIntoTheOutputFolderAndRecordsJobs) {
     auto p = Make();
     Run(*p, RemoteJob({Packet([](auto o, auto r) { return BuildCmdNC(o, r, 0); }), Packet(BuildCmdVI)}));
-    const Bytes ss = {'S', 'S', 0x02, 0x00, 0x00, 0x07};
-    Run(*p, RemoteJob({ss}));
+    auto ss = [](std::uint8_t which) { return Bytes{'S', 'S', 0x02, 0x00, 0x00, which}; };
+    Run(*p, RemoteJob({ss(1), ss(2), ss(4)}));
     const std::string pdf = "%PDF-1.4\n<< /Title (Sample Media) >>\n<< /Type /Page /MediaBox [0 0 595 842] >>\n%%EOF\n";
     Run(*p, Text(pdf));
     // Sheets come out as their printing ends: 45 s, three times 30 s, 60 s.

@@ -21,9 +21,11 @@ std::string JobStateWords(const JobRecord& job) {
 } // namespace
 
 bool CReportSheets::Print(JobSession& session, const std::vector<std::uint8_t>& p) {
-    if (p.size() != 2 || p[0] != 0x00 || (p[1] & 0x07) == 0) return false;
+    if (p.size() != 2 || p[0] != 0x00) return false;
+    // p names one sheet; it is a code, not a set of bits (3 is the thickness
+    // pattern, not the status sheet and the job information).
     struct Sheet {
-        int bit;
+        int code;
         const char* kind;
         const char* printed;
         std::string (CReportSheets::*render)() const;
@@ -31,18 +33,42 @@ bool CReportSheets::Print(JobSession& session, const std::vector<std::uint8_t>& 
     static const Sheet sheets[] = {
         {0x01, "status-sheet", "Status Sheet", &CReportSheets::RenderStatusSheet},
         {0x02, "job-information", "Job Information", &CReportSheets::RenderJobSheet},
+        {0x03, "thickness-pattern", "Paper Thickness Pattern", &CReportSheets::RenderThicknessPattern},
         {0x04, "custom-paper-configuration", "Custom Paper Configuration",
          &CReportSheets::RenderCustomConfig},
     };
     for (const Sheet& sheet : sheets) {
-        if (!(p[1] & sheet.bit)) continue;
+        if (p[1] != sheet.code) continue;
         // The sheet tells the state as the job found it.
         const std::string text = (this->*sheet.render)();
         const std::string kind = sheet.kind;
         m_core.StartWork(session, kind, sheet.printed, kSheetMs,
                          [this, kind, text] { m_core.PrintSheet(kind, "txt", text); });
+        return true;
     }
-    return true;
+    return false;
+}
+
+std::string CReportSheets::RenderThicknessPattern() const {
+    // The pattern is printed once per thickness step; where the step matches
+    // the paper loaded, the two rows of marks meet. The paper loaded is the
+    // one of the active setting (the standard setting's paper is 0.3 mm).
+    const PrinterState& state = m_core.Working();
+    int loaded = 3;
+    if (state.activeSetting >= 1 && state.activeSetting <= 10) {
+        const CustomSlot& slot = state.slots[static_cast<std::size_t>(state.activeSetting - 1)];
+        if (slot.registered && slot.data[31] >= 1 && slot.data[31] <= 16) loaded = slot.data[31];
+    }
+    std::ostringstream out;
+    out << "PAPER THICKNESS PATTERN\n\nActive paper setting: "
+        << (state.activeSetting == 0 ? std::string("Standard") : "Custom " + std::to_string(state.activeSetting))
+        << "\n\nthickness (0.1 mm)  offset of the rows\n";
+    for (int step = 1; step <= 16; ++step) {
+        const int offset = step > loaded ? step - loaded : loaded - step;
+        out << (step < 10 ? "   " : "  ") << step << "               " << std::string(static_cast<std::size_t>(offset), '-')
+            << "|" << (offset == 0 ? "  rows meet" : "") << "\n";
+    }
+    return out.str();
 }
 
 std::string CReportSheets::RenderStatusSheet() const {

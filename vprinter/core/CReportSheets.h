@@ -1,7 +1,8 @@
 #pragma once
 
-// The sheets the printer prints about itself on "SS" 00 p: bit 1 the status
-// sheet, bit 2 the job information, bit 4 the custom paper configuration.
+// The sheets the printer prints about itself on "SS" 00 p: 1 the status
+// sheet, 2 the job information, 3 the paper thickness pattern, 4 the custom
+// paper configuration.
 
 #include "CPrinterCore.h"
 
@@ -23,6 +24,7 @@ public:
     std::string RenderStatusSheet() const;
     std::string RenderJobSheet() const;
     std::string RenderCustomConfig() const;
+    std::string RenderThicknessPattern() const;
 
 private:
     CPrinterCore& m_core;
