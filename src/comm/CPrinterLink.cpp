@@ -259,10 +259,16 @@ int CPrinterLink::ReceivePlain(int handle, std::uint8_t* reply, int replySize, i
     int left = timeoutMs;
     int got = 0; // bytes of a reply that has begun
     std::int64_t lastData = start;
+    // Every reply returned ends with a zero byte (one byte of the buffer
+    // is kept for it).
+    const auto ended = [&](int n) {
+        reply[n] = 0;
+        return n;
+    };
     for (;;) {
         // One byte stays for the text's end.
         std::int32_t size = replySize - 1 - got;
-        if (size <= 0) return got; // full: the reply is what came
+        if (size <= 0) return ended(got); // full: the reply is what came
         int wait = left;
         if (got > 0)
             wait = static_cast<int>(
@@ -275,26 +281,26 @@ int CPrinterLink::ReceivePlain(int handle, std::uint8_t* reply, int replySize, i
             got += std::min(r, replySize - 1 - got);
             lastData = clock.TickMs();
             const int taken = TakeAnswer(reply, got, answers);
-            if (taken > 0) return taken;
+            if (taken > 0) return ended(taken);
             // Part of a reply, or only replies to other commands: the rest
             // may be on its way already, so ask again at once.
             if (clock.TickMs() - start < timeoutMs) {
                 left = static_cast<int>(timeoutMs - (clock.TickMs() - start));
                 continue;
             }
-            return got > 0 ? got : kReceiveTimedOut;
+            return got > 0 ? ended(got) : kReceiveTimedOut;
         }
         const bool quietOver = got > 0 && clock.TickMs() - lastData >= kReplyQuietMs;
         if (r < 0) {
             // A reply that began and then stopped coming, or a broken
             // channel after it began: what came is the reply.
-            if (got > 0 && (r != TQ_TIMEOUT || quietOver)) return got;
+            if (got > 0 && (r != TQ_TIMEOUT || quietOver)) return ended(got);
             if (got == 0 && !(r == TQ_TIMEOUT && progress.Shown())) return r;
         } else if (quietOver) {
-            return got;
+            return ended(got);
         }
         if (progress.Cancelled()) return TQ_CANCELLED;
-        if (!TimeLeft(clock, start, timeoutMs, left)) return got > 0 ? got : kReceiveTimedOut;
+        if (!TimeLeft(clock, start, timeoutMs, left)) return got > 0 ? ended(got) : kReceiveTimedOut;
     }
 }
 

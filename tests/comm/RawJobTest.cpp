@@ -197,8 +197,9 @@ TEST(RawJobTest, TheSpoolersVerdictDecides) {
         const auto& calls = spooler.Calls();
         EXPECT_EQ(std::count(calls.begin(), calls.end(), "CancelJob 1"), c.jobCancelled ? 1 : 0);
         EXPECT_EQ(spooler.OpenHandles(), 0u);
-        if (std::string(c.name).find("time-out") != std::string::npos)
+        if (std::string(c.name).find("time-out") != std::string::npos) {
             EXPECT_GE(clock.TickMs(), kJobVerdictTimeoutMs);
+        }
     }
 }
 

@@ -598,8 +598,9 @@ TEST_F(LinkFixture, ExchangePassesOverAnswersToOtherCommands) {
             fake.PushReceive(r);
         std::uint8_t out[512] = {};
         EXPECT_EQ(fresh.Exchange(handle, vi, viLength, out, 512, 2000), c.result);
-        if (c.result > 0)
+        if (c.result > 0) {
             EXPECT_EQ(Text(out), c.type == kLocal ? "VI:00V1;" : "@BDC PS\r\nVI:00V1;");
+        }
         fresh.CloseChannel(handle);
     }
 }
