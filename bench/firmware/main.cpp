@@ -7,8 +7,9 @@
 //  1. alternately spools it the way the update does (the file checked
 //     again, then fill block, header and image as one raw job, its bytes
 //     checked on their way) and with `lp -o raw` of the same file on the
-//     same queue, and reports the throughput of each until the spooler has
-//     taken the job, and their ratio (target: at least 0.8);
+//     same queue, and reports the throughput of each until the printer has
+//     taken the job (plotcare reports a job only then), and their ratio
+//     (target: at least 0.8);
 //  2. runs `plotcare-cli fw-update` on the image and reports the peak
 //     resident memory of the process (VmHWM once the job is out) against
 //     the file size (target: at most the file size plus 32 MB), beside the
@@ -182,7 +183,11 @@ int main(int argc, char** argv) {
         const bool sent = SpoolLikeTheUpdate("BenchFw", path);
         ours.push_back(WallSeconds() - t0);
         t0 = WallSeconds();
-        const int lpResult = cups.Run("lp -d BenchFw -o raw " + path + " >/dev/null");
+        int lpResult = cups.Run("lp -d BenchFw -o raw " + path + " >/dev/null");
+        // plotcare reports a job only once the printer has it; so is lp's
+        // job timed until it has left the queue.
+        while (lpResult == 0 && cups.Run("lpstat -o BenchFw | grep -q .") == 0 && WallSeconds() - t0 < 120)
+            usleep(20000);
         lp.push_back(WallSeconds() - t0);
         if (!sent || lpResult != 0) {
             std::fprintf(stderr, "bench_firmware: a job was not taken (plotcare %d, lp %d)\n", sent,
