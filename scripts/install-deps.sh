@@ -20,6 +20,8 @@ PACKAGES=(
   libacl1-dev acl
   # the package test checks the Debian package with lintian
   lintian
+  # tests: render sample sheet PDFs and list their images
+  poppler-utils
   # demo and screenshots without a desktop
   xvfb xauth
 )

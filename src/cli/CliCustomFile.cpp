@@ -7,6 +7,7 @@
 #include "cli/CliText.h"
 #include "cli/JsonValue.h"
 #include "custompaper/CCustomFile.h"
+#include "custompaper/CCustomFileSave.h"
 #include "custompaper/CMediaTable.h"
 #include "custompaper/CustomFileText.h"
 #include "custompaper/CustomFileWriter.h"
@@ -246,40 +247,33 @@ int Save(Context& c, const std::string& driver, const std::string& path) {
 
     // The entry: 1 for a new file; the entry of the same name (with
     // --overwrite only); else one after the last.
-    int entry = 1;
-    bool overwritten = false;
-    struct stat st {};
-    if (lstat(path.c_str(), &st) == 0 || errno != ENOENT) {
-        CCustomFile file(driver);
-        if (file.Attach(path) != 0)
-            return Finish(c, path, action, FileRefusal(path, file.LastProblem()));
-        const int count = file.MediaCount();
-        std::vector<std::string> names;
-        if (count < 0 || (count > 0 && file.ReadNames(names, count) != 0))
-            return Finish(
-                c, path, action,
-                {kExitRefused, "damaged", "\"" + path + "\": the entries cannot be read"});
-        entry = count + 1;
-        for (std::size_t i = 0; i < names.size(); ++i) {
-            if (names[i] != name) continue;
-            if (!c.Has("--overwrite"))
-                return Finish(c, path, action,
-                              {kExitRefused, "name-exists",
-                               "entry " + std::to_string(i + 1) + " is already named \"" + name +
-                                   "\" (--overwrite rewrites it)"});
-            entry = static_cast<int>(i) + 1;
-            overwritten = true;
-            break;
-        }
-    }
-    record.CustomName = name;
-    CustomFileWriteOutcome outcome;
-    if (WriteCustomFileEntry(path, driver, entry, &record, &outcome) != 0) {
-        const bool refused = outcome.result != CustomFileWrite::SaveFailed;
+    const bool overwrite = c.Has("--overwrite");
+    const CCustomFileSave::Result saved =
+        CCustomFileSave(driver).Save(path, name, &record, [&](int) { return overwrite; });
+    switch (saved.outcome) {
+    case CCustomFileSave::Outcome::Saved:
+        break;
+    case CCustomFileSave::Outcome::NotCustomFile:
+        return Finish(c, path, action, FileRefusal(path, saved.problem));
+    case CCustomFileSave::Outcome::Unreadable:
+        return Finish(c, path, action,
+                      {kExitRefused, "damaged", "\"" + path + "\": the entries cannot be read"});
+    case CCustomFileSave::Outcome::Declined:
+        return Finish(c, path, action,
+                      {kExitRefused, "name-exists",
+                       "entry " + std::to_string(saved.entry) + " is already named \"" + name +
+                           "\" (--overwrite rewrites it)"});
+    case CCustomFileSave::Outcome::NothingToSave:
+        return Finish(c, path, action, {kExitRefused, "bad-name", "the name is empty"});
+    case CCustomFileSave::Outcome::NotWritten: {
+        const bool refused = saved.write.result != CustomFileWrite::SaveFailed;
         return Finish(c, path, action,
                       {refused ? kExitRefused : kExitFailed, refused ? "refused" : "not-saved",
-                       "\"" + path + "\": " + DescribeCustomFileWrite(outcome)});
+                       "\"" + path + "\": " + DescribeCustomFileWrite(saved.write)});
     }
+    }
+    const int entry = saved.entry;
+    const bool overwritten = saved.overwritten;
     const std::string message = std::string(overwritten ? "rewrote" : "saved") + " entry " +
                                 std::to_string(entry) + " \"" + name + "\" in \"" + path + "\"";
     if (c.options.json)

@@ -27,6 +27,9 @@ public:
     static constexpr int kNameLength = 16;
     static constexpr const char* kBase = "Base";
     static constexpr const char* kVersion = "2.00";
+    // The file dialogs' filter and default extension of custom files.
+    static constexpr const char* kFileFilter = "ZMD File(*.ZMD)|*.ZMD|All Files(*.*)|*.*||";
+    static constexpr const char* kExtension = "ZMD";
 
     enum class Problem {
         None,

@@ -13,6 +13,13 @@
 #include "app/ShellApp.h"
 #include "custompaper/CCustomPaperCallPage.h"
 #include "custompaper/CCustomPaperTable.h"
+#include "custompaper/CCutSuctionTab.h"
+#include "custompaper/CFeedDryTab.h"
+#include "custompaper/CFileCutTab.h"
+#include "custompaper/CFileQualityTab.h"
+#include "custompaper/CRegisterSlotDialog.h"
+#include "custompaper/CSaveCustomFileDialog.h"
+#include "custompaper/CustomFileRecord.h"
 #include "custompaper/CDigitEdit.h"
 #include "custompaper/CMediaTable.h"
 #include "custompaper/COwnerDrawCombo.h"
@@ -24,7 +31,11 @@
 #include "maintenance/CBusyDialogIndicator.h"
 #include "maintenance/SelectedMediaDriver.h"
 #include "platform/Clock.h"
+#include "platform/DeviceMode.h"
 #include "platform/MessageRecorder.h"
+#include "sampleprint/PrintSampleSheet.h"
+#include "sampleprint/SampleImage.h"
+#include "sampleprint/SampleLabels.h"
 #include "status/CPrinterStatusPage.h"
 #include "status/JobReport.h"
 
@@ -37,7 +48,9 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QPainter>
+#include <QProcess>
 #include <QFile>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -180,6 +193,69 @@ bool SaveCallPageStates(CMainWindow& window, const QDir& out) {
     return ok;
 }
 
+// The setting tabs of the registration page (and of the custom file page in
+// the build that has it), each shown in a tab control bound to a sample
+// record, and the two dialogs that finish the pages' saves.
+bool SaveSettingTabs(CCustomPaperTable& table, bool withFilePage, const QDir& out) {
+    const auto render = [&](QWidget* first, QWidget* second, int firstText, int secondText,
+                            const QString& stem) {
+        QTabWidget tabs;
+        tabs.setFont(ShellApp::BaseFont());
+        tabs.addTab(first, ShellApp::Text(firstText));
+        tabs.addTab(second, ShellApp::Text(secondText));
+        tabs.resize(CFeedDryTab::kWidth + 8, CFeedDryTab::kHeight + 30);
+        tabs.show();
+        bool ok = true;
+        for (int t = 0; t < 2; ++t) {
+            tabs.setCurrentIndex(t);
+            QApplication::processEvents();
+            ok &= Save(tabs.grab(), out, stem + QStringLiteral("-%1.png").arg(t + 1));
+        }
+        return ok;
+    };
+    CustomPaperSlot& canvas = table.SlotAt(1);
+    auto* feed = new CFeedDryTab;
+    auto* cut = new CCutSuctionTab;
+    feed->Bind(&canvas, true);
+    cut->Bind(&canvas, true);
+    bool ok = render(feed, cut, 30007, 30008, QStringLiteral("tabs-registration"));
+
+    table.SetCurrentIndex(1);
+    {
+        CRegisterSlotDialog dialog(table, nullptr);
+        dialog.show();
+        QApplication::processEvents();
+        ok &= Save(dialog.grab(), out, QStringLiteral("dialog-register.png"));
+    }
+    table.SetCurrentIndex(0);
+    if (!withFilePage) return ok;
+
+    CustomFileRecord record;
+    record.CustomName = "Canvas 2026";
+    record.MediaId = 101;
+    record.Mode = 3;
+    record.Density = -12;
+    record.Forward = 25;
+    record.Drytime = 15;
+    record.PaperCut = 1;
+    record.Roller = 2;
+    record.Paperdraw = -3;
+    auto* quality = new CFileQualityTab;
+    auto* fileCut = new CFileCutTab;
+    quality->Bind(&record, true);
+    fileCut->Bind(&record, true);
+    ok &= render(quality, fileCut, 50008, 50009, QStringLiteral("tabs-file"));
+    {
+        CSaveCustomFileDialog dialog(
+            QDir::home().filePath(QStringLiteral("Custom Papers/Canvas rolls of the photo lab.ZMD")),
+            &record, nullptr);
+        dialog.show();
+        QApplication::processEvents();
+        ok &= Save(dialog.grab(), out, QStringLiteral("dialog-savefile.png"));
+    }
+    return ok;
+}
+
 // The main window as it looks while a page waits for the printer: the busy
 // dialog centred over the disabled window.
 QPixmap WithBusyDialog(CMainWindow& window) {
@@ -196,6 +272,51 @@ QPixmap WithBusyDialog(CMainWindow& window) {
     p.end();
     busy.Close();
     return picture;
+}
+
+// The first page of a sample sheet on the model's widest roll, as the driver
+// receives it: the sheet's PDF (the standard image, the labels of the review
+// slot with its feed highlighted) rendered by poppler at 100 dpi, cut below
+// the image.
+bool SaveSampleSheet(const QDir& out, bool qz, const CustomPaperSlot& slot) {
+    const QString folder = CPlotcareApp::Current()->GetProgramFolder();
+    const std::string model = qz ? "ovqz7100" : "ovcm7100";
+    DeviceMode mode;
+    mode.options = {{"PageSize", qz ? "Roll24x48in" : "Roll44x60in"}};
+    const auto page = SampleSheetPageFor((folder + QStringLiteral("/driver/")).toStdString() + model + ".ppd", mode);
+    const QImage image = LoadSampleImage(SampleImagePathBeside((folder + QStringLiteral("/plotcare")).toStdString()));
+    if (!page || image.isNull()) {
+        std::fprintf(stderr, "plotcare-screens: no driver PPD or sample image beside the program\n");
+        return false;
+    }
+    const CPlotcareApp* app = CPlotcareApp::Current();
+    const auto text = [app](int id) { return app->GetText(id).toStdString(); };
+    const auto media = [](int id) { return id == 101 ? std::string("Premium Glossy Photo Paper 260") : std::string(); };
+    CustomPaperSlot record = slot;
+    record.MediaId = 101;
+    const QByteArray pdf = RenderSampleSheetPdf(*page, image, BuildRegistrationLabels(record, text, media), 3,
+                                                ShellApp::BaseFont());
+    QTemporaryDir temp;
+    QFile file(temp.filePath(QStringLiteral("sheet.pdf")));
+    if (pdf.isEmpty() || !temp.isValid() || !file.open(QIODevice::WriteOnly) || file.write(pdf) != pdf.size()) {
+        std::fprintf(stderr, "plotcare-screens: the sample sheet was not drawn\n");
+        return false;
+    }
+    file.close();
+    const int dpi = 100;
+    const int height = static_cast<int>((page->marginTopPt / 72.0 + 4.2) * dpi);
+    QProcess render;
+    render.start(QStringLiteral("pdftoppm"),
+                 {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-f"), QStringLiteral("1"),
+                  QStringLiteral("-singlefile"), QStringLiteral("-png"), QStringLiteral("-H"), QString::number(height),
+                  QStringLiteral("-W"), QString::number(static_cast<int>(page->paperWidthPt / 72.0 * dpi)),
+                  file.fileName(), temp.filePath(QStringLiteral("sheet"))});
+    if (!render.waitForFinished(60000) || render.exitCode() != 0) {
+        std::fprintf(stderr, "plotcare-screens: pdftoppm could not render the sample sheet\n");
+        return false;
+    }
+    return Save(QPixmap(temp.filePath(QStringLiteral("sheet.png"))), out,
+                QStringLiteral("sample-sheet.png"));
 }
 
 } // namespace
@@ -274,6 +395,7 @@ int main(int argc, char** argv) {
             if (k == 8 || k == 9) ok &= SaveAlignmentStates(window, out, QStringLiteral("page%1").arg(k));
         }
         ok &= SaveCallPageStates(window, out);
+        ok &= SaveSettingTabs(*shared.customPaperTable, !qz, out);
         // The nozzle check page while its readiness wait runs.
         window.ShowPage(2);
         ok &= Save(WithBusyDialog(window), out, QStringLiteral("page2-busy.png"));
@@ -352,6 +474,7 @@ int main(int argc, char** argv) {
         window.ShowPage(0);
     }
     SetSelectedMediaDriverSource(nullptr);
+    ok &= SaveSampleSheet(out, qz, shared.customPaperTable->SlotAt(1));
     ok &= Save(CSplashDialog(CSplashDialog::Form::Splash).Render(), out, QStringLiteral("splash.png"));
     ok &= Save(CSplashDialog(CSplashDialog::Form::About).Render(), out, QStringLiteral("about.png"));
     {

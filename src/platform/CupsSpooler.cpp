@@ -132,11 +132,22 @@ void CupsSpooler::ClosePrinter(Handle printer) {
 }
 
 int CupsSpooler::StartRawDocument(Handle printer, const std::string& documentName) {
+    return StartDocument(printer, documentName, CUPS_FORMAT_RAW, {});
+}
+
+int CupsSpooler::StartDocument(Handle printer, const std::string& documentName, const std::string& format,
+                               const JobOptions& options) {
     OpenPrinterState* state = Find(printer);
-    if (!state || state->job > 0) return 0;
-    const int job = cupsCreateJob(state->http, state->name.c_str(), documentName.c_str(), 0, nullptr);
+    if (!state || state->job > 0 || format.empty()) return 0;
+    cups_option_t* list = nullptr;
+    int count = 0;
+    for (const auto& [name, value] : options) {
+        if (!name.empty()) count = cupsAddOption(name.c_str(), value.c_str(), count, &list);
+    }
+    const int job = cupsCreateJob(state->http, state->name.c_str(), documentName.c_str(), count, list);
+    cupsFreeOptions(count, list);
     if (job <= 0) return 0;
-    if (cupsStartDocument(state->http, state->name.c_str(), job, documentName.c_str(), CUPS_FORMAT_RAW, 1) !=
+    if (cupsStartDocument(state->http, state->name.c_str(), job, documentName.c_str(), format.c_str(), 1) !=
         HTTP_STATUS_CONTINUE) {
         cupsCancelJob2(state->http, state->name.c_str(), job, 0);
         return 0;

@@ -23,6 +23,8 @@ public:
     Handle OpenPrinter(const std::string& name) override;
     void ClosePrinter(Handle printer) override;
     int StartRawDocument(Handle printer, const std::string& documentName) override;
+    int StartDocument(Handle printer, const std::string& documentName, const std::string& format,
+                      const JobOptions& options) override;
     std::int64_t WriteDocument(Handle printer, const std::uint8_t* data, std::size_t length) override;
     bool EndDocument(Handle printer) override;
     bool CancelDocument(Handle printer) override;

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 // One installed printer as the spooler lists it.
@@ -44,6 +45,13 @@ public:
     // Starts a raw document (the bytes reach the printer unchanged) with the
     // given document name. Returns the job id (> 0), or 0 on failure.
     virtual int StartRawDocument(Handle printer, const std::string& documentName) = 0;
+    // Job options as name and value, handed to the queue's filters.
+    using JobOptions = std::vector<std::pair<std::string, std::string>>;
+    // Starts a document of a MIME type ("application/pdf") that the queue's
+    // driver converts for the printer, with the given job options. Returns
+    // the job id (> 0), or 0 on failure.
+    virtual int StartDocument(Handle printer, const std::string& documentName, const std::string& format,
+                              const JobOptions& options) = 0;
     // Writes into the open document. Returns the number of bytes accepted
     // (possibly fewer than given), or -1 on failure.
     virtual std::int64_t WriteDocument(Handle printer, const std::uint8_t* data, std::size_t length) = 0;

@@ -176,3 +176,36 @@ TEST_F(CupsSpoolerTest, ClosingWithAnOpenDocumentCancelsIt) {
     EXPECT_EQ(printer.Connections(), 0u);
     cups.RemoveQueue("SpoolCancel");
 }
+
+// A document of a MIME type carries its job options to the server, where the
+// queue's filters receive them; the title names the job.
+TEST_F(CupsSpoolerTest, DocumentJobCarriesItsOptions) {
+    PrivateCups& cups = PrivateCups::Shared();
+    cups.AddQueue("SpoolOptions", "socket://127.0.0.1:9");
+    const Spooler::Handle handle = spooler.OpenPrinter("SpoolOptions");
+    ASSERT_GT(handle, 0);
+    const Spooler::JobOptions options = {
+        {"job-hold-until", "indefinite"}, {"MediaType", "PlainPaper"}, {"OVPaperAdjust", "0102030A"}};
+    const int job = spooler.StartDocument(handle, "Feed=-35,", "application/vnd.cups-raw", options);
+    ASSERT_GT(job, 0);
+    const std::uint8_t bytes[] = {'%', 'P', 'D', 'F'};
+    EXPECT_EQ(spooler.WriteDocument(handle, bytes, sizeof bytes), 4);
+    EXPECT_TRUE(spooler.EndDocument(handle));
+    spooler.ClosePrinter(handle);
+
+    ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
+    const std::string uri = "ipp://localhost/jobs/" + std::to_string(job);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "job-uri", nullptr, uri.c_str());
+    ipp_t* response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
+    ASSERT_NE(response, nullptr);
+    auto text = [&](const char* name) {
+        ipp_attribute_t* a = ippFindAttribute(response, name, IPP_TAG_ZERO);
+        const char* v = a ? ippGetString(a, 0, nullptr) : nullptr;
+        return std::string(v ? v : "");
+    };
+    EXPECT_EQ(text("job-name"), "Feed=-35,");
+    EXPECT_EQ(text("MediaType"), "PlainPaper");
+    EXPECT_EQ(text("OVPaperAdjust"), "0102030A");
+    ippDelete(response);
+    cups.RemoveQueue("SpoolOptions");
+}

@@ -123,12 +123,38 @@ TEST_P(Screens, EveryWindowRendersAtItsSize) {
     for (int y = 0; y < jobs.height(); y += 4)
         for (int x = 0; x < jobs.width(); x += 4) changed += jobs.pixel(x, y) != status.pixel(x, y);
     EXPECT_GT(changed, 4000);
+    // The setting tabs in their tab control and the two save dialogs; the
+    // custom file page's only in the build that has the page.
+    for (const char* name : {"tabs-registration-1.png", "tabs-registration-2.png",
+                             "tabs-file-1.png", "tabs-file-2.png"}) {
+        SCOPED_TRACE(name);
+        const QImage picture = load(name);
+        if (qz && std::string(name).find("file") != std::string::npos) {
+            EXPECT_TRUE(picture.isNull());
+            continue;
+        }
+        ASSERT_FALSE(picture.isNull());
+        EXPECT_EQ(picture.size(), QSize(568, 194));
+        EXPECT_GT(DistinctColours(picture), 20);
+    }
+    EXPECT_EQ(load("dialog-register.png").size(), QSize(400, 132));
+    const QImage saveFile = load("dialog-savefile.png");
+    if (qz)
+        EXPECT_TRUE(saveFile.isNull());
+    else
+        EXPECT_EQ(saveFile.size(), QSize(420, 132));
     for (const char* name : {"splash.png", "about.png"}) {
         SCOPED_TRACE(name);
         const QImage picture = load(name);
         EXPECT_EQ(picture.size(), QSize(485, 250));
         EXPECT_GT(DistinctColours(picture), 50);
     }
+    // The top of a sample sheet on the widest roll (44 or 24 in at 100 dpi):
+    // labels and image tiles, in colour.
+    const QImage sheet = load("sample-sheet.png");
+    EXPECT_EQ(sheet.width(), qz ? 2400 : 4400);
+    EXPECT_GT(sheet.height(), 400);
+    EXPECT_GT(DistinctColours(sheet), 200);
     const QImage text = load("textdisplay.png");
     EXPECT_FALSE(text.isNull());
     EXPECT_GE(text.width(), 300);

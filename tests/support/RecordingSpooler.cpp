@@ -39,7 +39,17 @@ int RecordingSpooler::StartRawDocument(Handle printer, const std::string& docume
     m_calls.push_back("Start " + documentName);
     const auto it = m_open.find(printer);
     if (it == m_open.end() || it->second.document || Failing(Step::StartDocument)) return 0;
-    m_documents.push_back({it->second.printer, documentName, {}, false, false});
+    m_documents.push_back({it->second.printer, documentName, {}, false, false, "raw", {}});
+    it->second.document = m_documents.size() - 1;
+    return m_nextJob++;
+}
+
+int RecordingSpooler::StartDocument(Handle printer, const std::string& documentName, const std::string& format,
+                                    const JobOptions& options) {
+    m_calls.push_back("Start " + documentName + " " + format);
+    const auto it = m_open.find(printer);
+    if (it == m_open.end() || it->second.document || Failing(Step::StartDocument)) return 0;
+    m_documents.push_back({it->second.printer, documentName, {}, false, false, format, options});
     it->second.document = m_documents.size() - 1;
     return m_nextJob++;
 }

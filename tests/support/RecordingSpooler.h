@@ -31,6 +31,8 @@ public:
         std::vector<std::uint8_t> bytes;
         bool ended = false;      // EndDocument was called for it
         bool cancelled = false;  // CancelDocument was called for it
+        std::string format = "raw";  // the MIME type given to StartDocument
+        JobOptions options;
     };
 
     RecordingSpooler();
@@ -55,7 +57,8 @@ public:
 
     // --- what happened ---
     const std::vector<Document>& Documents() const { return m_documents; }
-    // One entry per call: "EnumPrinters", "Open NAME", "Start NAME",
+    // One entry per call: "EnumPrinters", "Open NAME", "Start NAME"
+    // (raw) or "Start NAME FORMAT",
     // "Write N", "End", "Cancel", "Close", "EnumJobs FIRST COUNT", "Ppd NAME",
     // "CancelJob ID" (JobState is not recorded: it is asked repeatedly).
     const std::vector<std::string>& Calls() const { return m_calls; }
@@ -68,6 +71,8 @@ public:
     Handle OpenPrinter(const std::string& name) override;
     void ClosePrinter(Handle printer) override;
     int StartRawDocument(Handle printer, const std::string& documentName) override;
+    int StartDocument(Handle printer, const std::string& documentName, const std::string& format,
+                      const JobOptions& options) override;
     std::int64_t WriteDocument(Handle printer, const std::uint8_t* data, std::size_t length) override;
     bool EndDocument(Handle printer) override;
     bool CancelDocument(Handle printer) override;
