@@ -21,6 +21,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     sink = sink + SN01LevelFromReply(1, exact.data(), len) + EX1BLevelFromReply(1, exact.data(), len);
     std::string value;
     sink = sink + ReplyValue(exact.data(), len, "VI:00", value) + static_cast<int>(value.size());
+    // Whether a reply answers a command: the command is the reply's first
+    // bytes, so both run over outside bytes.
+    sink = sink + CPrinterLink::AnswersCommand(exact.data(), std::min(len, 11), exact.data(), len);
     std::string model;
     sink = sink + DeviceIdModel(reinterpret_cast<const char*>(exact.data()), len, model);
 

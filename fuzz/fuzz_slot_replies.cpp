@@ -25,6 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                    std::pair<const std::uint8_t*, int>{work, static_cast<int>(sizeof work)}}) {
         std::array<CustomPaperSlot, 10> slots{};
         const int read = SlotCodec::DecodeNames(bytes, n, first, entries, slots);
+        volatile bool answers = SlotCodec::NamesReplyStartsAt(bytes, n, first);
+        (void)answers;
         if (read > entries || read > 11 - first) std::abort();
         for (const CustomPaperSlot& s : slots)
             if (s.Name.size() > static_cast<std::size_t>(CustomPaperSlot::kNameLength)) std::abort();

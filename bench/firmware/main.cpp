@@ -1,19 +1,24 @@
 // bench_firmware: spooling throughput and peak memory of a firmware update.
 //
-//   bench_firmware [--mb N] [--rounds N]
+//   bench_firmware [--mb N] [--rounds N] [--slow-raw KBPS]
 //
 // Starts a virtual printer and a private CUPS server with a network queue on
 // it, writes an N MB (default 64) firmware image, then
 //  1. alternately spools it the way the update does (the file checked
 //     again, then fill block, header and image as one raw job, its bytes
 //     checked on their way) and with `lp -o raw` of the same file on the
-//     same queue, and reports the throughput of each until the spooler has
-//     taken the job, and their ratio (target: at least 0.8);
+//     same queue, and reports the throughput of each until the printer has
+//     taken the job (plotcare reports a job only then), and their ratio
+//     (target: at least 0.8);
 //  2. runs `plotcare-cli fw-update` on the image and reports the peak
 //     resident memory of the process (VmHWM once the job is out) against
 //     the file size (target: at most the file size plus 32 MB), beside the
 //     same figure for a tiny image, the program's own baseline. Ctrl-C then
 //     ends the restart wait, which adds nothing to the peak.
+// With --slow-raw the printer's raw port reads only KBPS kB/s (the fault
+// of that name): step 1 is left out, and step 2 also samples the resident
+// memory of plotcare-cli every second while it waits for the printer to
+// take the job, to show that a slow printer does not make it grow.
 #include "CVPrinterClient.h"
 #include "CVPrinterProcess.h"
 #include "PrivateCups.h"
@@ -73,13 +78,16 @@ bool SpoolLikeTheUpdate(const std::string& queue, const std::string& path) {
     return SendFirmwareJob(queue, path, "I02010", checked, jobBytes) == FirmwareSend::Sent;
 }
 
-// The peak resident memory of a running process so far (VmHWM), in kB.
-long PeakKb(pid_t pid) {
+// A memory figure of a running process ("VmHWM:" the peak resident memory
+// so far, "VmRSS:" the resident memory now), in kB.
+long StatusKb(pid_t pid, const char* key) {
     std::ifstream status("/proc/" + std::to_string(pid) + "/status");
     for (std::string line; std::getline(status, line);)
-        if (line.rfind("VmHWM:", 0) == 0) return std::atol(line.c_str() + 6);
+        if (line.rfind(key, 0) == 0) return std::atol(line.c_str() + std::strlen(key));
     return -1;
 }
+
+long PeakKb(pid_t pid) { return StatusKb(pid, "VmHWM:"); }
 
 struct Child {
     int status = -1;
@@ -131,7 +139,9 @@ double Median(std::vector<double> v) {
 int main(int argc, char** argv) {
     std::size_t mb = 64;
     int rounds = 3;
+    int slowRaw = 0;
     for (int i = 1; i + 1 < argc; ++i) {
+        if (std::strcmp(argv[i], "--slow-raw") == 0) slowRaw = std::max(1, std::atoi(argv[i + 1]));
         if (std::strcmp(argv[i], "--mb") == 0)
             mb = static_cast<std::size_t>(std::max(1, std::atoi(argv[i + 1])));
         if (std::strcmp(argv[i], "--rounds") == 0) rounds = std::max(1, std::atoi(argv[i + 1]));
@@ -163,12 +173,21 @@ int main(int argc, char** argv) {
     const double megabytes = static_cast<double>(mb * 1024 * 1024) / 1e6;
 
     std::vector<double> ours, lp;
+    if (slowRaw > 0) {
+        rounds = 0;
+        control.Fault("slow-raw", std::to_string(slowRaw));
+        std::printf("printer's raw port at %d kB/s: spooling throughput not measured\n", slowRaw);
+    }
     for (int i = 0; i < rounds; ++i) {
         double t0 = WallSeconds();
         const bool sent = SpoolLikeTheUpdate("BenchFw", path);
         ours.push_back(WallSeconds() - t0);
         t0 = WallSeconds();
-        const int lpResult = cups.Run("lp -d BenchFw -o raw " + path + " >/dev/null");
+        int lpResult = cups.Run("lp -d BenchFw -o raw " + path + " >/dev/null");
+        // plotcare reports a job only once the printer has it; so is lp's
+        // job timed until it has left the queue.
+        while (lpResult == 0 && cups.Run("lpstat -o BenchFw | grep -q .") == 0 && WallSeconds() - t0 < 120)
+            usleep(20000);
         lp.push_back(WallSeconds() - t0);
         if (!sent || lpResult != 0) {
             std::fprintf(stderr, "bench_firmware: a job was not taken (plotcare %d, lp %d)\n", sent,
@@ -178,17 +197,25 @@ int main(int argc, char** argv) {
         std::printf("round %d  plotcare %6.3f s  lp -o raw %6.3f s\n", i + 1, ours.back(),
                     lp.back());
     }
-    const double oursRate = megabytes / Median(ours), lpRate = megabytes / Median(lp);
-    std::printf("spooling %zu MB image: plotcare %7.1f MB/s  lp -o raw %7.1f MB/s  ratio %.2f "
+    const double oursRate = rounds ? megabytes / Median(ours) : 0, lpRate = rounds ? megabytes / Median(lp) : 1;
+    if (rounds)
+        std::printf("spooling %zu MB image: plotcare %7.1f MB/s  lp -o raw %7.1f MB/s  ratio %.2f "
                 "(target >= 0.8)\n",
                 mb, oursRate, lpRate, oursRate / lpRate);
 
     // The update's peak, read once the job is out (the restart wait that
     // follows adds nothing), then Ctrl-C ends the wait.
     const std::string cli = outDir + "/plotcare-cli";
+    // While the printer takes the job: resident memory, one sample a second.
+    std::vector<long> waitingKb;
     const auto update = [&](const std::string& image) {
         bool sent = false;
+        waitingKb.clear();
+        const double start = WallSeconds();
         Child child = Run({cli, "fw-update", "BenchFw", image}, [&](pid_t pid, Child& c) {
+            if (!sent && c.err.rfind("waiting for the printer to take the job") != std::string::npos &&
+                c.err.find("waiting for the printer to restart") == std::string::npos)
+                waitingKb.push_back(StatusKb(pid, "VmRSS:"));
             if (!sent && c.err.find("waiting for the printer to restart") != std::string::npos) {
                 sent = true;
                 c.peakKb = PeakKb(pid);
@@ -198,6 +225,11 @@ int main(int argc, char** argv) {
         if (!sent)
             std::fprintf(stderr, "bench_firmware: fw-update did not send:\n%s", child.err.c_str());
         control.Ok("FINISH");
+        if (slowRaw > 0 && !waitingKb.empty()) {
+            const auto [low, high] = std::minmax_element(waitingKb.begin(), waitingKb.end());
+            std::printf("slow printer: %zu samples over %.1f s while it took the job: resident %7.1f .. %7.1f MB\n",
+                        waitingKb.size(), WallSeconds() - start, *low / 1024.0, *high / 1024.0);
+        }
         return child.peakKb;
     };
     control.Set("firmware", "I02010");

@@ -93,10 +93,13 @@ int32_t TQGetStatus(int32_t handle, void* buffer, int32_t* size);
 /* Sends the bytes as they are (on a network channel: a whole SNMP message).
  * Returns the count sent (> 0). */
 int32_t TQSend(int32_t handle, const void* data, int32_t length);
-/* Receives what has come: returns bytes placed (> 0), 0 when nothing has
- * come yet but the time-out has not run out either (callers receive again),
- * TQ_TIMEOUT when nothing came within timeoutMs. *size in: buffer size,
- * out: bytes placed. */
+/* Receives what has come: returns bytes placed (> 0), 0 when the printer
+ * said it has nothing yet (callers receive again; it answers later),
+ * TQ_TIMEOUT when nothing came within timeoutMs, TQ_ERROR when the channel
+ * broke (the printer closed or reset it: receiving again gives TQ_ERROR
+ * again). A reply may come in several pieces, each call giving what has
+ * come so far. *size in: buffer size, out: bytes placed (0 with every
+ * result but a count). */
 int32_t TQReceive(int32_t handle, void* buffer, int32_t* size, int32_t timeoutMs);
 
 #ifdef __cplusplus

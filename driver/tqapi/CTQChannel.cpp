@@ -21,6 +21,18 @@ namespace {
 // Once a reply has started, a pause this long means nothing more is coming.
 constexpr int kQuietMs = 300;
 
+// On the local stream the printer sends one SYN for each read of the back
+// channel that found nothing yet; reply texts never carry it.
+constexpr char kNothingYet = 0x16;
+
+// A GetResponse whose value is an empty string: the agent has the request
+// but no answer yet.
+bool IsNothingYet(const std::uint8_t* datagram, std::size_t length) {
+    snmpv1::Message m;
+    return snmpv1::Decode(datagram, length, m) && m.pduType == snmpv1::kGetResponse &&
+           m.errorStatus == snmpv1::kNoError && m.valueType == snmpv1::kTypeOctetString && m.value.empty();
+}
+
 // A whole status reply: header line, then 16-bit length and that many bytes.
 int StatusComplete(const std::string& r) {
     const auto crlf = r.find("\r\n");
@@ -155,7 +167,8 @@ std::int32_t CTQChannel::Receive(void* buffer, std::int32_t* size, std::int32_t 
     if (!buffer || !size || *size <= 0) return TQ_ERROR;
     if (timeoutMs < 0) timeoutMs = defaultTimeoutMs.load();
     const std::int64_t deadline = MonotonicMs() + timeoutMs;
-    for (;;) {
+    const bool local = m_type != TQ_CHANNEL_NETWORK;
+    while (!local || m_pending.empty()) {
         switch (WaitReadable(deadline)) {
         case Wait::Timeout:
             *size = 0;
@@ -169,19 +182,45 @@ std::int32_t CTQChannel::Receive(void* buffer, std::int32_t* size, std::int32_t 
         case Wait::Ready:
             break;
         }
-        const ssize_t n = ::recv(m_fd, buffer, static_cast<std::size_t>(*size), 0);
-        if (n > 0) {
-            *size = static_cast<std::int32_t>(n);
-            return *size;
-        }
+        std::uint8_t data[65536];
+        const ssize_t n = ::recv(m_fd, data, sizeof data, 0);
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) continue;
-        // The printer closed the stream, or nobody listens on its port.
-        *size = 0;
-        return TQ_ERROR;
+        if (n <= 0) {
+            // The printer closed or reset the stream, or nobody listens on
+            // its port: the channel is broken.
+            *size = 0;
+            return TQ_ERROR;
+        }
+        if (local) {
+            m_pending.append(reinterpret_cast<const char*>(data), static_cast<std::size_t>(n));
+            continue;
+        }
+        if (IsNothingYet(data, static_cast<std::size_t>(n))) {
+            *size = 0;
+            return 0;
+        }
+        // A datagram longer than the buffer is cut, as a datagram read is.
+        *size = static_cast<std::int32_t>(std::min<ssize_t>(n, *size));
+        std::memcpy(buffer, data, static_cast<std::size_t>(*size));
+        return *size;
     }
+    if (m_pending[0] == kNothingYet) {
+        m_pending.erase(0, 1);
+        *size = 0;
+        return 0;
+    }
+    // Up to the next "nothing yet", which the next call reports.
+    const std::size_t stop = std::min(m_pending.find(kNothingYet), m_pending.size());
+    const auto n =
+        static_cast<std::int32_t>(std::min<std::size_t>(stop, static_cast<std::size_t>(*size)));
+    std::memcpy(buffer, m_pending.data(), static_cast<std::size_t>(n));
+    m_pending.erase(0, static_cast<std::size_t>(n));
+    *size = n;
+    return n;
 }
 
 void CTQChannel::Drain() {
+    m_pending.clear();
     char scratch[4096];
     while (::recv(m_fd, scratch, sizeof scratch, MSG_DONTWAIT) > 0) {
     }
@@ -199,7 +238,11 @@ std::int32_t CTQChannel::ReadReply(std::string& reply, int timeoutMs, int (*comp
         const ssize_t n = ::recv(m_fd, chunk, sizeof chunk, MSG_DONTWAIT);
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) continue;
         if (n <= 0) break;
-        reply.append(chunk, static_cast<std::size_t>(n));
+        std::size_t from = 0;
+        // "Nothing yet" in front of the reply: the printer is still at it.
+        while (reply.empty() && from < static_cast<std::size_t>(n) && chunk[from] == kNothingYet) ++from;
+        if (from == static_cast<std::size_t>(n)) continue;
+        reply.append(chunk + from, static_cast<std::size_t>(n) - from);
         if (reply.size() > 65536) return TQ_ERROR;
         if (complete(reply)) return static_cast<std::int32_t>(reply.size());
         deadline = std::min(deadline, MonotonicMs() + kQuietMs);
@@ -228,6 +271,7 @@ std::int32_t CTQChannel::SnmpGet(const std::vector<std::uint32_t>& oid, std::str
         snmpv1::Message response;
         if (!snmpv1::Decode(datagram, static_cast<std::size_t>(n), response)) continue;
         if (response.pduType != snmpv1::kGetResponse || response.requestId != request.requestId) continue;
+        if (IsNothingYet(datagram, static_cast<std::size_t>(n))) continue; // the answer comes later
         if (response.errorStatus != snmpv1::kNoError || response.valueType != snmpv1::kTypeOctetString)
             return TQ_ERROR;
         value = response.value;

@@ -49,6 +49,8 @@ private:
     int m_fd = -1;
     int m_cancel[2] = {-1, -1};
     std::int32_t m_nextRequestId = 1000;
+    // Local: bytes read from the stream and not yet handed out.
+    std::string m_pending;
 };
 
 std::int64_t MonotonicMs();

@@ -15,6 +15,7 @@
 #include "cli/CliReadyProgress.h"
 #include "cli/CliStatusAll.h"
 #include "cli/CliText.h"
+#include "cli/CliWaitProgress.h"
 #include "comm/CBidiLibrary.h"
 #include "comm/CPrinterLink.h"
 #include "comm/CStatusReply.h"
@@ -324,7 +325,15 @@ int Run(const std::vector<std::string>& argv, std::ostream& out, std::ostream& e
     CPlotcareApp* previous = CPlotcareApp::Current();
     CPlotcareApp::SetCurrent(&app);
     Context c{options, std::vector<std::string>(words.begin() + 1, words.end()), std::move(values), out, err};
-    const int result = command->run(c);
+    // A reply slow to come or a job the printer is slow to take shows, and
+    // Ctrl-C ends the wait.
+    CliWaitProgress waits(err, options.terminal);
+    CommWaitProgress::Scope waitScope(&waits);
+    int result = command->run(c);
+    if (waits.Cancelled() && result != kExitOk) {
+        err << "plotcare-cli: the wait was ended by Ctrl-C\n";
+        result = kExitCancelled;
+    }
     CPlotcareApp::SetCurrent(previous);
     return result;
 }

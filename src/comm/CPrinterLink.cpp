@@ -2,6 +2,7 @@
 
 #include "comm/CBidiLibrary.h"
 #include "comm/CStatusReply.h"
+#include "comm/CommWaitProgress.h"
 #include "comm/ReadyWaitProgress.h"
 #include "comm/RemotePackets.h"
 #include "platform/Clock.h"
@@ -150,20 +151,41 @@ CPrinterLink::ReadyOutcome CPrinterLink::WaitForReady(const std::string& printer
     return answered ? ReadyOutcome::NotReady : ReadyOutcome::NoStatus;
 }
 
-int CPrinterLink::Exchange(int handle, const std::uint8_t* command, int length, std::uint8_t* reply, int replySize,
-                           int timeoutMs) {
+int CPrinterLink::Exchange(int handle, const std::uint8_t* command, int length, std::uint8_t* reply,
+                           int replySize, int timeoutMs) {
+    return Exchange(handle, command, length, reply, replySize, timeoutMs, {});
+}
+
+int CPrinterLink::Exchange(int handle, const std::uint8_t* command, int length, std::uint8_t* reply,
+                           int replySize, int timeoutMs, const ReplyCheck& answers) {
     if (!m_library) return -1;
+    // A late answer to an earlier command may come first on a channel that
+    // stays open; only a reply to this command counts.
+    const ReplyCheck check = [&](const std::uint8_t* text, int size) {
+        return AnswersCommand(command, length, text, size) && (!answers || answers(text, size));
+    };
     int r;
     switch (m_channelType) {
     case kChannelLocal:
         r = SendPlain(handle, command, length);
-        return r > 0 ? ReceivePlain(handle, reply, replySize, timeoutMs) : r;
+        return r > 0 ? ReceivePlain(handle, reply, replySize, timeoutMs, check) : r;
     case kChannelNetwork:
         r = SendWrapped(handle, command, length);
-        return r > 0 ? ReceiveWrapped(handle, reply, replySize, timeoutMs) : r;
+        return r > 0 ? ReceiveWrapped(handle, reply, replySize, timeoutMs, check) : r;
     default:
         return -1;
     }
+}
+
+bool CPrinterLink::AnswersCommand(const std::uint8_t* command, int length, const std::uint8_t* text,
+                                  int size) {
+    if (!command || length < 2 || !text) return true;
+    // "XY:" with the answer, or "XY;" when there is none.
+    for (int i = 0; i + 3 <= size; ++i)
+        if (text[i] == command[0] && text[i + 1] == command[1] &&
+            (text[i + 2] == ':' || text[i + 2] == ';'))
+            return true;
+    return false;
 }
 
 int CPrinterLink::SendReceive(const std::string& printer, const std::uint8_t* command, int length,
@@ -201,16 +223,84 @@ int CPrinterLink::SendPlain(int handle, const std::uint8_t* command, int length)
     return m_library->Send(handle, command, length);
 }
 
-int CPrinterLink::ReceivePlain(int handle, std::uint8_t* reply, int replySize, int timeoutMs) {
+namespace {
+
+// Takes the first reply that `answers` accepts out of the `got` bytes at
+// the buffer's start: each reply ends with its ';'. The accepted one is
+// moved to the start and its length returned; the replies passed over are
+// dropped (`got` shrinks to the unfinished rest) and 0 returned.
+int TakeAnswer(std::uint8_t* reply, int& got, const CPrinterLink::ReplyCheck& answers) {
+    int from = 0;
+    for (int i = 0; i < got; ++i) {
+        if (reply[i] != ';') continue;
+        const int length = i + 1 - from;
+        if (!answers || answers(reply + from, length)) {
+            std::memmove(reply, reply + from, static_cast<std::size_t>(length));
+            std::memset(reply + length, 0, static_cast<std::size_t>(got - length));
+            return length;
+        }
+        from = i + 1;
+    }
+    std::memmove(reply, reply + from, static_cast<std::size_t>(got - from));
+    std::memset(reply + got - from, 0, static_cast<std::size_t>(from));
+    got -= from;
+    return 0;
+}
+
+} // namespace
+
+int CPrinterLink::ReceivePlain(int handle, std::uint8_t* reply, int replySize, int timeoutMs,
+                               const ReplyCheck& answers) {
     if (!m_library) return -1;
+    if (!reply || replySize < 2) return -1;
     Clock& clock = Clock::Current();
     const std::int64_t start = clock.TickMs();
+    CommWait progress("the printer's reply", timeoutMs);
     int left = timeoutMs;
+    int got = 0; // bytes of a reply that has begun
+    std::int64_t lastData = start;
+    // Every reply returned ends with a zero byte (one byte of the buffer
+    // is kept for it).
+    const auto ended = [&](int n) {
+        reply[n] = 0;
+        return n;
+    };
     for (;;) {
-        std::int32_t size = replySize;
-        const int r = m_library->Receive(handle, reply, &size, left);
-        if (r != 0) return r;
-        if (!TimeLeft(clock, start, timeoutMs, left)) return kReceiveTimedOut;
+        // One byte stays for the text's end.
+        std::int32_t size = replySize - 1 - got;
+        if (size <= 0) return ended(got); // full: the reply is what came
+        int wait = left;
+        if (got > 0)
+            wait = static_cast<int>(
+                std::clamp<std::int64_t>(kReplyQuietMs - (clock.TickMs() - lastData), 0, left));
+        // A wait that shows its progress asks the library in steps, so that
+        // the operator can end it.
+        if (progress.Shown()) wait = std::min(wait, CommWaitProgress::kPollMs);
+        const int r = m_library->Receive(handle, reply + got, &size, wait);
+        if (r > 0) {
+            got += std::min(r, replySize - 1 - got);
+            lastData = clock.TickMs();
+            const int taken = TakeAnswer(reply, got, answers);
+            if (taken > 0) return ended(taken);
+            // Part of a reply, or only replies to other commands: the rest
+            // may be on its way already, so ask again at once.
+            if (clock.TickMs() - start < timeoutMs) {
+                left = static_cast<int>(timeoutMs - (clock.TickMs() - start));
+                continue;
+            }
+            return got > 0 ? ended(got) : kReceiveTimedOut;
+        }
+        const bool quietOver = got > 0 && clock.TickMs() - lastData >= kReplyQuietMs;
+        if (r < 0) {
+            // A reply that began and then stopped coming, or a broken
+            // channel after it began: what came is the reply.
+            if (got > 0 && (r != TQ_TIMEOUT || quietOver)) return ended(got);
+            if (got == 0 && !(r == TQ_TIMEOUT && progress.Shown())) return r;
+        } else if (quietOver) {
+            return ended(got);
+        }
+        if (progress.Cancelled()) return TQ_CANCELLED;
+        if (!TimeLeft(clock, start, timeoutMs, left)) return got > 0 ? ended(got) : kReceiveTimedOut;
     }
 }
 
@@ -234,10 +324,12 @@ int CPrinterLink::SendWrapped(int handle, const std::uint8_t* command, int lengt
     return m_library->Send(handle, message, n);
 }
 
-int CPrinterLink::ReceiveWrapped(int handle, std::uint8_t* reply, int replySize, int timeoutMs) {
+int CPrinterLink::ReceiveWrapped(int handle, std::uint8_t* reply, int replySize, int timeoutMs,
+                                 const ReplyCheck& answers) {
     if (!m_library) return -1;
     Clock& clock = Clock::Current();
     const std::int64_t start = clock.TickMs();
+    CommWait progress("the printer's reply", timeoutMs);
     std::uint8_t work[kWrappedWorkSize];
     // The library is told the work buffer's size, never more.
     const std::int32_t room = std::clamp(replySize, 0, kWrappedWorkSize);
@@ -247,12 +339,22 @@ int CPrinterLink::ReceiveWrapped(int handle, std::uint8_t* reply, int replySize,
     for (;;) {
         std::memset(work, 0, sizeof work);
         std::int32_t size = room;
-        r = m_library->Receive(handle, work, &size, left);
+        r = m_library->Receive(handle, work, &size,
+                               progress.Shown() ? std::min(left, CommWaitProgress::kPollMs) : left);
+        // A step of a wait that shows its progress ended: no failure yet.
+        if (r == TQ_TIMEOUT && progress.Shown() && clock.TickMs() - start < timeoutMs) r = 0;
         if (r < 0) return r;
         // The marker counts only among the bytes that came.
         if (r > 0) marker = FindReplyMarker(work, std::min(r, kWrappedWorkSize));
+        // A reply to another command is no answer either.
+        if (marker >= 0 && answers) {
+            const int text = marker + kReplyMarkerLength;
+            if (!answers(work + text, std::max(0, std::min(r, kWrappedWorkSize) - text)))
+                marker = -1;
+        }
         if (marker >= 0) break;
         // Nothing, or bytes without the marker: no answer yet.
+        if (progress.Cancelled()) return TQ_CANCELLED;
         if (!TimeLeft(clock, start, timeoutMs, left)) return kReceiveTimedOut;
     }
     const int n = std::min(r, kWrappedWorkSize) - marker;

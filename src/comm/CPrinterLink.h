@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "tqapi.h"
@@ -43,6 +44,18 @@ public:
     // The pause before a receive loop asks the library again after it
     // answered "nothing yet" or with bytes that are no reply.
     static constexpr int kNothingYetPauseMs = 10;
+    // A plain reply that has begun but not ended (no ';' yet) is taken as
+    // it stands once nothing more has come for this long.
+    static constexpr int kReplyQuietMs = 500;
+
+    // Says whether a reply text (from its start, or from the wrapped
+    // reply's marker, up to its ';' or its end) answers the command sent. A
+    // reply that does not (a late answer to an earlier command) is passed
+    // over and the receive goes on.
+    using ReplyCheck = std::function<bool(const std::uint8_t* text, int length)>;
+    // The check every exchange makes: a command "XY" is answered by a reply
+    // that carries "XY:" (or "XY;", the answer that there is nothing).
+    static bool AnswersCommand(const std::uint8_t* command, int length, const std::uint8_t* text, int size);
 
     explicit CPrinterLink(CBidiLibrary* library);
     virtual ~CPrinterLink();
@@ -71,19 +84,29 @@ public:
 
     int Exchange(int handle, const std::uint8_t* command, int length, std::uint8_t* reply, int replySize,
                  int timeoutMs);
+    // The same, where replies to commands of the same two letters must also
+    // pass `answers` (e.g. a list read that names its first entry).
+    int Exchange(int handle, const std::uint8_t* command, int length, std::uint8_t* reply, int replySize,
+                 int timeoutMs, const ReplyCheck& answers);
     int SendReceive(const std::string& printer, const std::uint8_t* command, int length, std::uint8_t* reply,
                     int replySize, int timeoutMs);
     int DeviceIdMatches(const std::string& printer, const std::string& model);
 
     // The receives ask the library until a reply comes, all within the one
     // time-out (each call gets what is left of it, after a short pause on
-    // every call that brought no reply): the byte count of the last call,
-    // its negative result, kReceiveTimedOut, or for a wrapped reply that
-    // does not fit the reply buffer kReplyTooLong.
+    // every call that brought no reply), and pass over replies that
+    // `answers` refuses. A plain reply may come in pieces: it is gathered
+    // up to its ';' (or until it stops coming, kReplyQuietMs) and returned
+    // from the reply buffer's start with its byte count. A wrapped reply
+    // gives the byte count of the call that brought it. Failures: the
+    // library's negative result, kReceiveTimedOut, TQ_CANCELLED when the
+    // operator ended the wait (CommWaitProgress), or for a wrapped reply
+    // that does not fit the reply buffer kReplyTooLong.
     int SendPlain(int handle, const std::uint8_t* command, int length);
-    int ReceivePlain(int handle, std::uint8_t* reply, int replySize, int timeoutMs);
+    int ReceivePlain(int handle, std::uint8_t* reply, int replySize, int timeoutMs, const ReplyCheck& answers = {});
     int SendWrapped(int handle, const std::uint8_t* command, int length);
-    int ReceiveWrapped(int handle, std::uint8_t* reply, int replySize, int timeoutMs);
+    int ReceiveWrapped(int handle, std::uint8_t* reply, int replySize, int timeoutMs,
+                       const ReplyCheck& answers = {});
 
     // Reads the device id text ("" when the library gives none).
     std::string DeviceId(const std::string& printer);

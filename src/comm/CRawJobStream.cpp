@@ -13,7 +13,9 @@ bool CRawJobStream::Start(const std::string& printer) {
     m_handle = spooler.OpenPrinter(printer);
     if (m_handle == 0) return false;
     m_written = 0;
-    m_open = spooler.StartRawDocument(m_handle, kRawJobDocumentName) > 0;
+    m_printer = printer;
+    m_job = spooler.StartRawDocument(m_handle, kRawJobDocumentName);
+    m_open = m_job > 0;
     if (!m_open) ClosePrinter();
     return m_open;
 }
@@ -35,7 +37,7 @@ int CRawJobStream::Finish() {
     // A job the spooler would not end did not reach the printer either.
     const bool ended = Spooler::Current().EndDocument(m_handle);
     ClosePrinter();
-    return ended ? 0 : -1;
+    return ended ? AwaitJobVerdict(m_printer, m_job) : -1;
 }
 
 void CRawJobStream::Cancel() {

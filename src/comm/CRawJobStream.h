@@ -21,7 +21,8 @@ public:
     // False when the spooler did not take every byte (the job is then
     // cancelled).
     bool Write(const std::uint8_t* data, std::size_t length);
-    // 0 when the spooler took the whole job, -1 otherwise (as SendRawJob).
+    // 0 when the spooler took the whole job and got it to the printer, -1
+    // otherwise (as SendRawJob, verdict included).
     int Finish();
     void Cancel();
 
@@ -31,6 +32,8 @@ private:
     void ClosePrinter();
 
     int m_handle = 0;
+    int m_job = 0;
+    std::string m_printer;
     bool m_open = false;
     std::uint64_t m_written = 0;
 };

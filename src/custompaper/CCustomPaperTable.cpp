@@ -41,6 +41,18 @@ std::string CCustomPaperTable::SlotLabel(int index) const {
     return m_notRegisteredLabel;
 }
 
+namespace {
+
+// Only the reply to this read of the list: one to an earlier read of it
+// names other slots.
+CPrinterLink::ReplyCheck NamesFrom(int firstSlot) {
+    return [firstSlot](const std::uint8_t* text, int size) {
+        return SlotCodec::NamesReplyStartsAt(text, size, firstSlot);
+    };
+}
+
+} // namespace
+
 int CCustomPaperTable::QueryNames(CPrinterLink& link, const std::string& printer) {
     m_lastQueryComplete = false;
     const int handle = link.OpenChannel(printer);
@@ -52,7 +64,7 @@ int CCustomPaperTable::QueryNames(CPrinterLink& link, const std::string& printer
         const int length =
             BuildQueryEXList(command, sizeof command, static_cast<std::uint8_t>(first));
         std::uint8_t reply[kReplySize] = {};
-        result = link.Exchange(handle, command, length, reply, sizeof reply, kReplyTimeoutMs);
+        result = link.Exchange(handle, command, length, reply, sizeof reply, kReplyTimeoutMs, NamesFrom(first));
         if (result < 0) {
             complete = false;
             break;
@@ -77,7 +89,8 @@ int CCustomPaperTable::QueryName(CPrinterLink& link, const std::string& printer,
     const int length =
         BuildQueryEXList(command, sizeof command, static_cast<std::uint8_t>(index + 1));
     std::uint8_t reply[kReplySize] = {};
-    const int result = link.Exchange(handle, command, length, reply, sizeof reply, kReplyTimeoutMs);
+    const int result =
+        link.Exchange(handle, command, length, reply, sizeof reply, kReplyTimeoutMs, NamesFrom(index + 1));
     link.CloseChannel(handle);
     if (result > 0)
         m_lastQueryComplete =

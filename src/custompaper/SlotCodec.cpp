@@ -80,6 +80,12 @@ bool ReplyData(const std::uint8_t* reply, int size, const char* marker, std::str
     return ReplyValue(reply, size, marker, data);
 }
 
+bool NamesReplyStartsAt(const std::uint8_t* reply, int size, int firstSlot) {
+    std::string data;
+    std::int32_t slot = 0;
+    return ReplyData(reply, size, "EX:0000001D", data) && HexNumber(data, 2, 1, slot) && slot == firstSlot;
+}
+
 int DecodeNames(const std::uint8_t* reply, int size, int firstSlot, int maxEntries,
                 std::array<CustomPaperSlot, 10>& slots) {
     std::string data;

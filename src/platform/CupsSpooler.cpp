@@ -196,6 +196,47 @@ bool CupsSpooler::CancelDocument(Handle printer) {
     return cupsCancelJob2(state->http, state->name.c_str(), job, 0) == IPP_STATUS_OK;
 }
 
+SpoolerJobState CupsSpooler::JobState(const std::string& printer, int job) {
+    if (printer.empty() || job <= 0) return SpoolerJobState::Unknown;
+    http_t* http = Connect();
+    if (!http) return SpoolerJobState::Unknown;
+    char uri[1024];
+    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", ippPort(),
+                     "/jobs/%d", job);
+    ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "job-uri", nullptr, uri);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
+                 cupsUser());
+    static const char* const kAttributes[] = {"job-state", "job-printer-uri"};
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 2, nullptr,
+                  kAttributes);
+    ipp_t* response = cupsDoRequest(http, request, "/");
+    SpoolerJobState state = SpoolerJobState::Unknown;
+    if (response && ippGetStatusCode(response) < IPP_STATUS_REDIRECTION_OTHER_SITE) {
+        // Only a job of that printer counts.
+        ipp_attribute_t* on = ippFindAttribute(response, "job-printer-uri", IPP_TAG_URI);
+        const char* onUri = on ? ippGetString(on, 0, nullptr) : nullptr;
+        const std::string tail = "/printers/" + printer;
+        const std::string onText = Text(onUri);
+        const bool ours = onText.size() >= tail.size() &&
+                          onText.compare(onText.size() - tail.size(), tail.size(), tail) == 0;
+        if (ipp_attribute_t* a = ippFindAttribute(response, "job-state", IPP_TAG_ENUM); a && ours)
+            state = StateOf(static_cast<ipp_jstate_t>(ippGetInteger(a, 0)));
+    }
+    ippDelete(response);
+    httpClose(http);
+    return state;
+}
+
+bool CupsSpooler::CancelJob(const std::string& printer, int job) {
+    if (printer.empty() || job <= 0) return false;
+    http_t* http = Connect();
+    if (!http) return false;
+    const bool ok = cupsCancelJob2(http, printer.c_str(), job, 0) == IPP_STATUS_OK;
+    httpClose(http);
+    return ok;
+}
+
 bool CupsSpooler::EnumJobs(Handle printer, std::size_t first, std::size_t count, std::vector<SpoolerJob>& jobs) {
     jobs.clear();
     OpenPrinterState* state = Find(printer);

@@ -28,6 +28,8 @@ public:
     std::int64_t WriteDocument(Handle printer, const std::uint8_t* data, std::size_t length) override;
     bool EndDocument(Handle printer) override;
     bool CancelDocument(Handle printer) override;
+    SpoolerJobState JobState(const std::string& printer, int job) override;
+    bool CancelJob(const std::string& printer, int job) override;
     bool EnumJobs(Handle printer, std::size_t first, std::size_t count, std::vector<SpoolerJob>& jobs) override;
     std::string PpdPath(const std::string& printer) override;
 

@@ -62,6 +62,14 @@ public:
     // confirm the cancel.
     virtual bool CancelDocument(Handle printer) = 0;
 
+    // The state of a job by its id (as StartRawDocument gave it), whether
+    // finished or not; Unknown when the spooler cannot say.
+    virtual SpoolerJobState JobState(const std::string& printer, int job) = 0;
+    // Cancels a job that was handed over (one held or stopped after it could
+    // not be sent, so that it is not sent again later). False when the
+    // spooler did not confirm it.
+    virtual bool CancelJob(const std::string& printer, int job) = 0;
+
     // Up to `count` of the printer's jobs that are not finished, starting at
     // position `first` of the queue. False on failure.
     virtual bool EnumJobs(Handle printer, std::size_t first, std::size_t count, std::vector<SpoolerJob>& jobs) = 0;

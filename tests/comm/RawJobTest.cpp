@@ -1,4 +1,7 @@
+#include "comm/CRawJobStream.h"
+#include "comm/CommWaitProgress.h"
 #include "comm/RawJob.h"
+#include "platform/Clock.h"
 #include "platform/Spooler.h"
 
 #include "PrivateCups.h"
@@ -6,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <optional>
 #include <vector>
@@ -135,4 +139,102 @@ TEST(RawJobCupsTest, MissingQueueGivesMinusOne) {
     PrivateCups::Shared();
     EXPECT_EQ(SendRawJob("NoSuchQueue", kCommand.data(), kCommand.size()), -1);
     EXPECT_EQ(SendRawJob("", kCommand.data(), kCommand.size()), -1);
+}
+
+namespace {
+
+// Records a comm wait's progress and ends it at a chosen poll.
+class RecordingWaitProgress : public CommWaitProgress {
+public:
+    explicit RecordingWaitProgress(int cancelAtPoll = -1) : m_cancelAt(cancelAtPoll) {}
+    void WaitBegin(const std::string& what, int) override { events.push_back("begin " + what); }
+    bool WaitPoll(std::int64_t) override { return ++polls == m_cancelAt; }
+    void WaitEnd() override { events.push_back("end"); }
+    std::vector<std::string> events;
+    int polls = 0;
+
+private:
+    int m_cancelAt;
+};
+
+} // namespace
+
+// Once the spooler has the whole job, its verdict decides: a job that could
+// not be sent (the printer reset the connection) is not sent, and one held
+// for a later try is cancelled so that it never runs after that.
+TEST(RawJobTest, TheSpoolersVerdictDecides) {
+    using S = SpoolerJobState;
+    struct Case {
+        const char* name;
+        std::vector<S> states; // one per question; the last one repeats
+        int result;
+        bool jobCancelled;
+    };
+    const std::vector<Case> cases = {
+        {"completed at once", {S::Completed}, 0, false},
+        {"spooler cannot say", {S::Unknown}, 0, false},
+        {"processing, then completed",
+         {S::Pending, S::Processing, S::Processing, S::Completed},
+         0,
+         false},
+        {"aborted", {S::Processing, S::Aborted}, -1, false},
+        {"cancelled by someone", {S::Canceled}, -1, false},
+        {"held after the connection broke", {S::Processing, S::Held}, -1, true},
+        {"stopped with its printer", {S::Stopped}, -1, true},
+        {"still on its way at the time-out", {S::Processing}, 0, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeClock clock{0};
+        FakeClock::Scope scope{clock};
+        RecordingSpooler spooler;
+        spooler.AddPrinter("QZ");
+        spooler.SetJobStates([&](int, int asked) {
+            return c.states[std::min<std::size_t>(static_cast<std::size_t>(asked),
+                                                  c.states.size() - 1)];
+        });
+        EXPECT_EQ(SendRawJob("QZ", kCommand.data(), kCommand.size()), c.result);
+        const auto& calls = spooler.Calls();
+        EXPECT_EQ(std::count(calls.begin(), calls.end(), "CancelJob 1"), c.jobCancelled ? 1 : 0);
+        EXPECT_EQ(spooler.OpenHandles(), 0u);
+        if (std::string(c.name).find("time-out") != std::string::npos) {
+            EXPECT_GE(clock.TickMs(), kJobVerdictTimeoutMs);
+        }
+    }
+}
+
+// A long wait for the verdict shows through the current progress, and the
+// operator's cancel ends it: the job is then cancelled and not sent.
+TEST(RawJobTest, TheVerdictWaitShowsAndCanBeEnded) {
+    FakeClock clock{0};
+    FakeClock::Scope scope{clock};
+    RecordingSpooler spooler;
+    spooler.AddPrinter("QZ");
+    spooler.SetJobStates([](int, int) { return SpoolerJobState::Processing; });
+    RecordingWaitProgress progress(3);
+    CommWaitProgress::Scope installed(&progress);
+    EXPECT_EQ(SendRawJob("QZ", kCommand.data(), kCommand.size()), -1);
+    EXPECT_EQ(progress.events,
+              (std::vector<std::string>{"begin the printer to take the job", "end"}));
+    EXPECT_EQ(progress.polls, 3);
+    EXPECT_LT(clock.TickMs(), 2000);
+    const auto& calls = spooler.Calls();
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "CancelJob 1"), 1);
+}
+
+// The stream of a firmware image learns the verdict as well.
+TEST(RawJobTest, AStreamedJobLearnsTheVerdict) {
+    FakeClock clock{0};
+    FakeClock::Scope scope{clock};
+    RecordingSpooler spooler;
+    spooler.AddPrinter("QZ");
+    spooler.SetJobStates([](int, int asked) {
+        return asked < 2 ? SpoolerJobState::Processing : SpoolerJobState::Held;
+    });
+    CRawJobStream stream;
+    ASSERT_TRUE(stream.Start("QZ"));
+    ASSERT_TRUE(stream.Write(kCommand.data(), kCommand.size()));
+    EXPECT_EQ(stream.Finish(), -1);
+    const auto& calls = spooler.Calls();
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "CancelJob 1"), 1);
 }

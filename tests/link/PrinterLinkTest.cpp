@@ -1,6 +1,7 @@
 #include "comm/CBidiLibrary.h"
 #include "comm/CPrinterLink.h"
 #include "comm/CStatusReply.h"
+#include "comm/CommWaitProgress.h"
 #include "comm/ReadyWaitProgress.h"
 #include "comm/RemotePackets.h"
 #include "platform/Clock.h"
@@ -524,4 +525,136 @@ TEST_F(LinkFixture, WaitUntilReadyWithoutAChannelShowsNothing) {
     EXPECT_TRUE(progress.events.empty());
     EXPECT_TRUE(clock.Waits().empty());
     EXPECT_EQ(fake.Calls("TQGetStatus"), 0);
+}
+
+// A plain reply that comes in pieces is gathered up to its ';'; one that
+// stops coming before it is taken as it stands once it has been quiet.
+TEST_F(LinkFixture, PlainRepliesInPiecesAreGatheredToTheirEnd) {
+    struct Case {
+        const char* name;
+        std::vector<std::pair<std::string, int>> receives; // bytes, result (-1000: their length)
+        int defaultResult;
+        int result;
+        std::string reply;
+    } cases[] = {
+        {"three pieces", {{"VI:0", -1000}, {"0V1", -1000}, {";", -1000}}, 0, 8, "VI:00V1;"},
+        {"nothing yet between the pieces",
+         {{"VI:00", -1000}, {"", 0}, {"", 0}, {"V1;", -1000}},
+         0,
+         8,
+         "VI:00V1;"},
+        {"the end and more in one piece", {{"SN:0", -1000}, {"12;junk", -1000}}, 0, 7, "SN:012;"},
+        {"no end, then quiet", {{"VI:00V", -1000}}, 0, 6, "VI:00V"},
+        {"no end, then the library's time-out", {{"VI:00V", -1000}}, TQ_TIMEOUT, 6, "VI:00V"},
+        {"no end, then the channel breaks", {{"VI:00V", -1000}}, TQ_ERROR, 6, "VI:00V"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fake.Reset();
+        fake.SetReceiveDefault(c.defaultResult);
+        for (const auto& [bytes, result] : c.receives)
+            fake.PushReceive(bytes, result);
+        std::uint8_t out[512];
+        std::memset(out, 0xEE, sizeof out);
+        const auto t0 = clock.TickMs();
+        EXPECT_EQ(link.ReceivePlain(7, out, 512, 10000), c.result);
+        EXPECT_EQ(
+            std::string(reinterpret_cast<const char*>(out), static_cast<std::size_t>(c.result)),
+            c.reply);
+        EXPECT_EQ(out[c.result], 0); // the text ends
+        EXPECT_LE(clock.TickMs() - t0,
+                  CPrinterLink::kReplyQuietMs + CPrinterLink::kNothingYetPauseMs);
+    }
+}
+
+// A late answer to an earlier command (on a channel that stays open) is
+// passed over, on both channel kinds, whether it comes alone or together
+// with the answer; with only late answers the exchange times out.
+TEST_F(LinkFixture, ExchangePassesOverAnswersToOtherCommands) {
+    std::uint8_t vi[16];
+    const int viLength = BuildQueryVI(vi, sizeof vi);
+    const std::string stale = "EX:0000001D0001" + std::string(64, '2') + ";";
+    struct Case {
+        std::uint32_t type;
+        std::vector<std::string> receives;
+        int result; // > 0: the reply is "VI:00V1;" (after the marker when wrapped)
+    } cases[] = {
+        {kLocal, {stale, "VI:00V1;"}, 8},
+        {kLocal, {stale + "VI:00V1;"}, 8},
+        {kLocal, {stale.substr(0, 20), stale.substr(20) + "VI:0", "0V1;"}, 8},
+        {kLocal, {stale}, CPrinterLink::kReceiveTimedOut},
+        {kNetwork, {"@BDC PS\r\n" + stale, "@BDC PS\r\nVI:00V1;"}, 17},
+        {kNetwork, {"@BDC PS\r\n" + stale}, CPrinterLink::kReceiveTimedOut},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.receives.front() + (c.type == kLocal ? " local" : " network"));
+        fake.Reset();
+        fake.SetReceiveDefault(0);
+        UseChannels({{c.type, 7}});
+        CPrinterLink fresh(&lib);
+        const int handle = fresh.OpenChannel("qz");
+        ASSERT_GT(handle, 0);
+        for (const std::string& r : c.receives)
+            fake.PushReceive(r);
+        std::uint8_t out[512] = {};
+        EXPECT_EQ(fresh.Exchange(handle, vi, viLength, out, 512, 2000), c.result);
+        if (c.result > 0) {
+            EXPECT_EQ(Text(out), c.type == kLocal ? "VI:00V1;" : "@BDC PS\r\nVI:00V1;");
+        }
+        fresh.CloseChannel(handle);
+    }
+}
+
+namespace {
+
+class RecordingLinkProgress : public CommWaitProgress {
+public:
+    void WaitBegin(const std::string& what, int timeoutMs) override {
+        events.push_back("begin " + what + " " + std::to_string(timeoutMs));
+    }
+    bool WaitPoll(std::int64_t elapsedMs) override {
+        lastElapsed = elapsedMs;
+        return elapsedMs >= cancelAfterMs;
+    }
+    void WaitEnd() override { events.push_back("end"); }
+    std::vector<std::string> events;
+    std::int64_t lastElapsed = -1;
+    std::int64_t cancelAfterMs = 1 << 30;
+};
+
+} // namespace
+
+// With a progress installed, a slow reply is asked for in steps, the wait
+// shows once it lasts, and the operator ends it: the receive gives
+// TQ_CANCELLED well before its time-out.
+TEST_F(LinkFixture, ALongReplyWaitShowsAndCanBeEnded) {
+    g_libraryClock = &clock;
+    for (bool wrapped : {false, true}) {
+        SCOPED_TRACE(wrapped ? "wrapped" : "plain");
+        fake.Reset();
+        fake.SetReceiveHook(TakeUpTo6Seconds);
+        fake.SetReceiveDefault(TQ_TIMEOUT); // each step waits its whole time
+        RecordingLinkProgress progress;
+        progress.cancelAfterMs = 2000;
+        CommWaitProgress::Scope installed(&progress);
+        std::uint8_t out[512] = {};
+        const auto t0 = clock.TickMs();
+        const int r = wrapped ? link.ReceiveWrapped(7, out, 512, 10000)
+                              : link.ReceivePlain(7, out, 512, 10000);
+        EXPECT_EQ(r, TQ_CANCELLED);
+        EXPECT_LT(clock.TickMs() - t0, 2500);
+        EXPECT_EQ(progress.events,
+                  (std::vector<std::string>{"begin the printer's reply 10000", "end"}));
+        for (int timeout : fake.ReceiveTimeouts())
+            EXPECT_LE(timeout, CommWaitProgress::kPollMs);
+    }
+    // Without the operator's cancel the same wait runs to its time-out.
+    fake.Reset();
+    fake.SetReceiveHook(TakeUpTo6Seconds);
+    fake.SetReceiveDefault(TQ_TIMEOUT);
+    RecordingLinkProgress progress;
+    CommWaitProgress::Scope installed(&progress);
+    std::uint8_t out[512] = {};
+    EXPECT_EQ(link.ReceivePlain(7, out, 512, 3000), CPrinterLink::kReceiveTimedOut);
+    EXPECT_GE(progress.lastElapsed, 2500);
 }

@@ -82,6 +82,16 @@ bool RecordingSpooler::CancelDocument(Handle printer) {
     return !Failing(Step::CancelDocument);
 }
 
+SpoolerJobState RecordingSpooler::JobState(const std::string&, int job) {
+    const int asked = m_stateAsked[job]++;
+    return m_jobStates ? m_jobStates(job, asked) : SpoolerJobState::Completed;
+}
+
+bool RecordingSpooler::CancelJob(const std::string&, int job) {
+    m_calls.push_back("CancelJob " + std::to_string(job));
+    return true;
+}
+
 bool RecordingSpooler::EnumJobs(Handle printer, std::size_t first, std::size_t count, std::vector<SpoolerJob>& jobs) {
     m_calls.push_back("EnumJobs " + std::to_string(first) + " " + std::to_string(count));
     jobs.clear();

@@ -46,6 +46,9 @@ public:
     void SetPpd(const std::string& printer, const std::string& path) { m_ppds[printer] = path; }
     void Fail(Step step) { m_failing.insert(step); }
     void Succeed(Step step) { m_failing.erase(step); }
+    // What JobState says of every job: Completed unless set (a function of
+    // the job id and the times it was asked).
+    void SetJobStates(std::function<SpoolerJobState(int job, int asked)> states) { m_jobStates = std::move(states); }
     // Each write accepts at most `bytes` (and records only those).
     void AcceptAtMost(std::size_t bytes) { m_acceptLimit = bytes; }
     // Called at each EnumJobs, before it answers (for example to change the
@@ -56,7 +59,8 @@ public:
     const std::vector<Document>& Documents() const { return m_documents; }
     // One entry per call: "EnumPrinters", "Open NAME", "Start NAME"
     // (raw) or "Start NAME FORMAT",
-    // "Write N", "End", "Cancel", "Close", "EnumJobs FIRST COUNT", "Ppd NAME".
+    // "Write N", "End", "Cancel", "Close", "EnumJobs FIRST COUNT", "Ppd NAME",
+    // "CancelJob ID" (JobState is not recorded: it is asked repeatedly).
     const std::vector<std::string>& Calls() const { return m_calls; }
     // Printers opened and not closed yet.
     std::size_t OpenHandles() const { return m_open.size(); }
@@ -72,6 +76,8 @@ public:
     std::int64_t WriteDocument(Handle printer, const std::uint8_t* data, std::size_t length) override;
     bool EndDocument(Handle printer) override;
     bool CancelDocument(Handle printer) override;
+    SpoolerJobState JobState(const std::string& printer, int job) override;
+    bool CancelJob(const std::string& printer, int job) override;
     bool EnumJobs(Handle printer, std::size_t first, std::size_t count, std::vector<SpoolerJob>& jobs) override;
     std::string PpdPath(const std::string& printer) override;
 
@@ -89,6 +95,8 @@ private:
     std::set<Step> m_failing;
     std::optional<std::size_t> m_acceptLimit;
     std::function<void(RecordingSpooler&)> m_onEnumJobs;
+    std::function<SpoolerJobState(int, int)> m_jobStates;
+    std::map<int, int> m_stateAsked;
 
     std::vector<Document> m_documents;
     std::vector<std::string> m_calls;

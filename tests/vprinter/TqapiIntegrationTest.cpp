@@ -314,3 +314,47 @@ TEST_F(Tqapi, NothingWorksBeforeInitialize) {
 }
 
 } // namespace
+
+// "Nothing yet" from the printer is a receive that returns 0 (not a
+// time-out), once per "nothing yet" it sent, then the reply follows; status
+// and device id, which the library reads itself, wait through it.
+TEST_F(Tqapi, NothingYetIsReportedOncePerReceiveThenTheReplyComes) {
+    ASSERT_TRUE(Control().Fault("nothing-yet", "3"));
+    for (const Queue& q : Queues()) {
+        SCOPED_TRACE(q.name);
+        const std::int32_t handle = TQOpenChannel(TQ_PRINTER_BY_QUEUE, q.name, q.type);
+        ASSERT_GT(handle, 0);
+        ASSERT_GT(SendQuery(handle, q.type, Packet(BuildQueryVI)), 0);
+        std::vector<std::int32_t> results;
+        std::string reply;
+        for (int i = 0; i < 10 && reply.empty(); ++i) {
+            std::int32_t result = 0;
+            reply = Receive(handle, 5000, result);
+            results.push_back(result);
+        }
+        EXPECT_EQ(results.size(), 4u);
+        EXPECT_EQ(std::vector<std::int32_t>(results.begin(), results.end() - 1),
+                  std::vector<std::int32_t>(3, 0));
+        EXPECT_NE(reply.find("VI:00" + Control().Get("firmware") + ";"), std::string::npos) << reply;
+        std::int32_t result = 0;
+        EXPECT_FALSE(StatusRecord(handle, result).empty());
+        EXPECT_FALSE(DeviceId(q.name, result).empty());
+        TQCloseChannel(handle);
+    }
+}
+
+// A local channel the printer drops is broken: every receive on it says so
+// at once, not after its time-out.
+TEST_F(Tqapi, ABrokenLocalChannelGivesAnErrorAtOnce) {
+    const std::int32_t handle = TQOpenChannel(TQ_PRINTER_BY_QUEUE, "VpLocal", TQ_CHANNEL_LOCAL);
+    ASSERT_GT(handle, 0);
+    ASSERT_TRUE(Control().Fault("offline"));
+    for (int i = 0; i < 2; ++i) {
+        std::int32_t result = 0;
+        const auto start = Clock::now();
+        Receive(handle, 5000, result);
+        EXPECT_EQ(result, TQ_ERROR);
+        EXPECT_LT(MsSince(start), 2000);
+    }
+    TQCloseChannel(handle);
+}

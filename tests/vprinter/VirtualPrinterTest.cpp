@@ -311,3 +311,78 @@ TEST_F(VirtualPrinter, ControlReadsAndChangesState) {
 }
 
 } // namespace
+
+namespace {
+
+// What a shaped answer puts on the wire, piece by piece: time and bytes.
+std::vector<std::pair<int, std::string>> Wire(const CVirtualPrinter::Answer& a) {
+    std::vector<std::pair<int, std::string>> out;
+    if (a.pieces.empty()) out.emplace_back(a.delayMs, std::string(a.bytes.begin(), a.bytes.end()));
+    for (const auto& p : a.pieces)
+        out.emplace_back(p.atMs, std::string(p.bytes.begin(), p.bytes.end()));
+    return out;
+}
+
+std::string Joined(const CVirtualPrinter::Answer& a) {
+    std::string all;
+    for (const auto& [at, bytes] : Wire(a))
+        all += bytes;
+    return all;
+}
+
+} // namespace
+
+// The transport faults change how an answer travels, never what it says.
+TEST_F(VirtualPrinter, TransportFaultsShapeTheLocalAnswers) {
+    auto p = Make();
+    const std::string version = "VI:00I02010;";
+    const int gap = CQueryResponder::kPieceGapMs;
+
+    p->Control("FAULT split-reply 5");
+    EXPECT_EQ(
+        Wire(p->AnswerLocal("VI", {0x01, 0x00})),
+        (std::vector<std::pair<int, std::string>>{{0, "VI:00"}, {gap, "I0201"}, {2 * gap, "0;"}}));
+    const std::string status = Joined(p->AnswerLocal("ST", {0x01, 0x01}));
+    EXPECT_EQ(status.rfind("@BDC ST2\r\n", 0), 0u);
+    p->Control("FAULT clear");
+
+    p->Control("FAULT nothing-yet 2");
+    EXPECT_EQ(
+        Wire(p->AnswerLocal("VI", {0x01, 0x00})),
+        (std::vector<std::pair<int, std::string>>{{0, "\x16"}, {gap, "\x16"}, {2 * gap, version}}));
+    p->Control("FAULT clear");
+
+    p->Control("FAULT marker-offset 6");
+    const std::string noisy = Joined(p->AnswerLocal("VI", {0x01, 0x00}));
+    EXPECT_EQ(noisy.size(), 6 + version.size());
+    EXPECT_EQ(noisy.substr(6), version);
+    for (char c : noisy.substr(0, 6))
+        EXPECT_EQ(std::string(";\r\n\x16").find(c), std::string::npos);
+    EXPECT_EQ(Joined(p->AnswerLocal("ST", {0x01, 0x01})).find("@BDC ST2\r\n"), 6u);
+    // The device id has no marker: it starts with its length.
+    EXPECT_EQ(Joined(p->AnswerLocal("DI", {0x01, 0x00}))[0], 0);
+    p->Control("FAULT clear");
+
+    // The previous query's answer first, then this one's.
+    const std::string names = Joined(p->AnswerLocal("EX", {0x01, 0, 0, 0, 0x1D, 1, 0}));
+    p->Control("FAULT stale-reply");
+    EXPECT_EQ(Wire(p->AnswerLocal("VI", {0x01, 0x00})),
+              (std::vector<std::pair<int, std::string>>{{0, names}, {gap, version}}));
+    EXPECT_EQ(Joined(p->AnswerLocal("VI", {0x01, 0x00})), version + version);
+    // Status and device id are the library's own requests: never stale.
+    EXPECT_TRUE(p->AnswerLocal("ST", {0x01, 0x01}).pieces.empty());
+}
+
+TEST_F(VirtualPrinter, TransportFaultsAreListedAndCleared) {
+    auto p = Make();
+    for (const char* f : {"FAULT split-reply 7", "FAULT nothing-yet", "FAULT marker-offset 40",
+                          "FAULT stale-reply", "FAULT slow-raw 64", "FAULT reset-mid-job 0"})
+        ASSERT_EQ(p->Control(f), std::vector<std::string>{"OK"}) << f;
+    EXPECT_EQ(p->Control("FAULTS"),
+              (std::vector<std::string>{"OK", "split-reply 7", "nothing-yet 3", "marker-offset 40",
+                                        "stale-reply", "slow-raw 64", "reset-mid-job 0"}));
+    p->Control("FAULT clear reset-mid-job");
+    EXPECT_EQ(p->CurrentFaults().resetMidJobBytes, -1);
+    p->Control("FAULT clear");
+    EXPECT_EQ(p->Control("FAULTS"), std::vector<std::string>{"OK"});
+}

@@ -237,6 +237,18 @@ std::vector<std::string> CControlInterface::Fault(const std::string& key,
         faults.field0DLow = on;
     else if (name == "error-state")
         faults.errorState = on;
+    else if (name == "split-reply")
+        faults.splitReplyBytes = on ? static_cast<int>(std::clamp<long long>(hasArg ? arg : 4, 1, 65536)) : 0;
+    else if (name == "nothing-yet")
+        faults.nothingYetCount = on ? static_cast<int>(std::clamp<long long>(hasArg ? arg : 3, 1, 1000)) : 0;
+    else if (name == "marker-offset")
+        faults.markerOffsetBytes = on ? static_cast<int>(std::clamp<long long>(hasArg ? arg : 16, 1, 4096)) : 0;
+    else if (name == "stale-reply")
+        faults.staleReply = on;
+    else if (name == "slow-raw")
+        faults.slowRawKBps = on ? static_cast<int>(std::clamp<long long>(hasArg ? arg : 64, 1, 1 << 20)) : 0;
+    else if (name == "reset-mid-job")
+        faults.resetMidJobBytes = on ? std::max<long long>(hasArg ? arg : 16, 0) : -1;
     else
         return {"ERR unknown fault " + name};
     m_core.FaultsChanged();
@@ -256,6 +268,12 @@ std::vector<std::string> CControlInterface::FaultList() const {
     if (faults.inkLow >= 0) out.push_back("ink-low " + std::to_string(faults.inkLow));
     if (faults.field0DLow) out.push_back("field0d-low");
     if (faults.errorState) out.push_back("error-state");
+    if (faults.splitReplyBytes) out.push_back("split-reply " + std::to_string(faults.splitReplyBytes));
+    if (faults.nothingYetCount) out.push_back("nothing-yet " + std::to_string(faults.nothingYetCount));
+    if (faults.markerOffsetBytes) out.push_back("marker-offset " + std::to_string(faults.markerOffsetBytes));
+    if (faults.staleReply) out.push_back("stale-reply");
+    if (faults.slowRawKBps) out.push_back("slow-raw " + std::to_string(faults.slowRawKBps));
+    if (faults.resetMidJobBytes >= 0) out.push_back("reset-mid-job " + std::to_string(faults.resetMidJobBytes));
     return out;
 }
 

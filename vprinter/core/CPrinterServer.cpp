@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstring>
 #include <fcntl.h>
+#include <limits>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -112,6 +113,13 @@ void CPrinterServer::Accept(int listener, Kind kind) {
         c.kind = kind;
         c.fd = fd;
         c.id = m_nextId++;
+        c.since = NowMs();
+        if (kind == Kind::Raw && m_printer.CurrentFaults().slowRawKBps > 0) {
+            // A small receive buffer, so a slow reader's back-pressure
+            // reaches the sender at once rather than after megabytes.
+            const int size = 16384;
+            setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
+        }
         m_connections.push_back(std::move(c));
     }
 }
@@ -119,6 +127,23 @@ void CPrinterServer::Accept(int listener, Kind kind) {
 void CPrinterServer::Queue(std::uint64_t connection, bool udp, const std::vector<std::uint8_t>& peer,
                            const CVirtualPrinter::Answer& a) {
     if (!a.send) return;
+    if (!a.pieces.empty()) {
+        // A shaped answer: each piece at its own time, in order.
+        const std::int64_t now = NowMs();
+        for (const auto& piece : a.pieces) {
+            Pending p;
+            p.due = now + std::max(0, piece.atMs);
+            p.udp = udp;
+            p.connection = connection;
+            p.peer = peer;
+            p.bytes = piece.bytes;
+            if (piece.atMs <= 0 && m_pending.empty())
+                Deliver(p);
+            else
+                m_pending.push_back(std::move(p));
+        }
+        return;
+    }
     Pending p;
     p.due = NowMs() + std::max(0, a.delayMs);
     p.udp = udp;
@@ -157,10 +182,56 @@ void CPrinterServer::WriteTo(Connection& c) {
     }
 }
 
-void CPrinterServer::ReadFrom(Connection& c) {
+std::size_t CPrinterServer::RawAllowance(const Connection& c, std::int64_t now,
+                                         std::int64_t& nextMs) const {
+    nextMs = -1;
+    const int rate = m_printer.CurrentFaults().slowRawKBps;
+    if (rate <= 0) return std::numeric_limits<std::size_t>::max();
+    const std::uint64_t bytesPerSecond = static_cast<std::uint64_t>(rate) * 1024;
+    const std::uint64_t elapsed =
+        static_cast<std::uint64_t>(std::max<std::int64_t>(0, now - c.since));
+    const std::uint64_t allowed = bytesPerSecond * elapsed / 1000;
+    if (allowed > c.received) return static_cast<std::size_t>(allowed - c.received);
+    // When the next kilobyte (or the next byte at tiny rates) may come.
+    const std::uint64_t step = std::min<std::uint64_t>(1024, bytesPerSecond);
+    nextMs = static_cast<std::int64_t>((c.received + step) * 1000 / bytesPerSecond) -
+             static_cast<std::int64_t>(elapsed);
+    nextMs = std::max<std::int64_t>(1, nextMs);
+    return 0;
+}
+
+void CPrinterServer::ResetJob(Connection& c) {
+    // The printer lost power: the connection is reset, not closed, and the
+    // job held so far goes with the printer's memory.
+    const linger reset{1, 0};
+    setsockopt(c.fd, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+    m_printer.JobReset(c.received);
+    c.in.clear();
+    c.in.shrink_to_fit();
+    c.out.clear();
+    c.closing = true;
+}
+
+void CPrinterServer::ReadFrom(Connection& c, bool hangup) {
     std::uint8_t buffer[65536];
     for (;;) {
-        const ssize_t n = ::recv(c.fd, buffer, sizeof buffer, 0);
+        std::size_t want = sizeof buffer;
+        if (c.kind == Kind::Raw) {
+            std::int64_t next = 0;
+            want = std::min(want, RawAllowance(c, NowMs(), next));
+            const long long resetAt = m_printer.CurrentFaults().resetMidJobBytes;
+            if (resetAt >= 0) {
+                if (c.received >= static_cast<std::uint64_t>(resetAt)) {
+                    ResetJob(c);
+                    return;
+                }
+                want = std::min<std::size_t>(want, static_cast<std::size_t>(resetAt - static_cast<long long>(c.received)));
+            }
+            // A sender that is gone is read out whatever the rate.
+            if (want == 0 && hangup && resetAt < 0) want = sizeof buffer;
+            if (want == 0) return;
+        }
+        const ssize_t n = ::recv(c.fd, buffer, want, 0);
         if (n < 0) {
             if (errno == EAGAIN || errno == EWOULDBLOCK) return;
             c.closing = true;
@@ -174,6 +245,7 @@ void CPrinterServer::ReadFrom(Connection& c) {
             return;
         }
         if (c.kind == Kind::Raw) {
+            c.received += static_cast<std::uint64_t>(n);
             const std::size_t room = kMaxJobBytes - std::min(kMaxJobBytes, c.in.size());
             c.in.insert(c.in.end(), buffer, buffer + std::min<std::size_t>(room, static_cast<std::size_t>(n)));
             continue;
@@ -247,8 +319,17 @@ void CPrinterServer::Run() {
         add(m_controlListener, POLLIN, nullptr);
         add(m_udp, POLLIN, nullptr);
         const std::size_t firstConnection = fds.size();
+        std::int64_t throttled = -1;
         for (Connection& c : m_connections) {
             short events = c.closing ? 0 : POLLIN;
+            if (c.kind == Kind::Raw && !c.closing) {
+                std::int64_t next = -1;
+                if (RawAllowance(c, NowMs(), next) == 0) {
+                    // Not read meanwhile: the sender feels the back-pressure.
+                    events = 0;
+                    throttled = throttled < 0 ? next : std::min(throttled, next);
+                }
+            }
             if (!c.out.empty()) events |= POLLOUT;
             add(c.fd, events, &c);
         }
@@ -262,6 +343,7 @@ void CPrinterServer::Run() {
             const std::int64_t due = std::max<std::int64_t>(0, p.due - now);
             wait = wait < 0 ? due : std::min(wait, due);
         }
+        if (throttled >= 0) wait = wait < 0 ? throttled : std::min(wait, throttled);
         const int timeout = wait < 0 ? -1 : static_cast<int>(std::min<std::int64_t>(wait + 1, 1 << 30));
 
         const int ready = ::poll(fds.data(), fds.size(), timeout);
@@ -282,7 +364,8 @@ void CPrinterServer::Run() {
             }
             for (std::size_t i = firstConnection; i < fds.size(); ++i) {
                 Connection* c = owners[i];
-                if (fds[i].revents & (POLLIN | POLLHUP | POLLERR)) ReadFrom(*c);
+                if (fds[i].revents & (POLLIN | POLLHUP | POLLERR))
+                    ReadFrom(*c, (fds[i].revents & (POLLHUP | POLLERR)) != 0);
                 if (fds[i].revents & POLLOUT) WriteTo(*c);
             }
         }

@@ -48,6 +48,10 @@ private:
         std::vector<std::uint8_t> in;
         std::vector<std::uint8_t> out;
         bool closing = false; // close once `out` is written
+        // Raw jobs: bytes taken so far and when the connection came, for
+        // slow-raw's rate and reset-mid-job's count.
+        std::uint64_t received = 0;
+        std::int64_t since = 0;
     };
     struct Pending {
         std::int64_t due = 0;
@@ -58,12 +62,17 @@ private:
     };
 
     void Accept(int listener, Kind kind);
-    void ReadFrom(Connection& c);
+    void ReadFrom(Connection& c, bool hangup = false);
     void WriteTo(Connection& c);
     void HandleDatagram();
     void Deliver(const Pending& p);
     void Queue(std::uint64_t connection, bool udp, const std::vector<std::uint8_t>& peer, const CVirtualPrinter::Answer& a);
     Connection* Find(std::uint64_t id);
+    // Under slow-raw: the bytes a raw connection may take now (0: none yet,
+    // and `nextMs` says when some may); unlimited otherwise.
+    std::size_t RawAllowance(const Connection& c, std::int64_t now, std::int64_t& nextMs) const;
+    // Under reset-mid-job: resets the connection (RST) and drops its job.
+    void ResetJob(Connection& c);
     static std::int64_t NowMs();
 
     CVirtualPrinter& m_printer;

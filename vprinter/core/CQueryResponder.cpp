@@ -23,6 +23,69 @@ std::string CQueryResponder::DeviceId() const {
                                                                      : ModelDriverName(model));
 }
 
+std::vector<std::uint8_t> CQueryResponder::Noise(int length) {
+    static constexpr std::uint8_t kPattern[] = {0xFF, '#', 0xFE, '~', '*', 0x7F, '%', '!'};
+    std::vector<std::uint8_t> noise(static_cast<std::size_t>(std::max(0, length)));
+    for (std::size_t i = 0; i < noise.size(); ++i)
+        noise[i] = kPattern[i % sizeof kPattern];
+    return noise;
+}
+
+void CQueryResponder::ShapeLocal(Answer& answer, bool query, bool marked) {
+    const Faults& f = m_core.CurrentFaults();
+    const std::vector<std::uint8_t> current = answer.bytes;
+    std::vector<std::uint8_t> stale;
+    if (query) {
+        if (f.staleReply) stale = m_lastLocal;
+        m_lastLocal = current;
+    }
+    if (!f.nothingYetCount && !f.markerOffsetBytes && !f.splitReplyBytes && stale.empty()) return;
+    std::vector<Piece> pieces;
+    int at = answer.delayMs;
+    // One SYN per receive that finds nothing: they come one gap apart.
+    for (int i = 0; i < f.nothingYetCount; ++i, at += kPieceGapMs)
+        pieces.push_back({at, {kNothingYet}});
+    if (!stale.empty()) {
+        pieces.push_back({at, stale});
+        at += kPieceGapMs;
+    }
+    std::vector<std::uint8_t> body =
+        marked ? Noise(f.markerOffsetBytes) : std::vector<std::uint8_t>{};
+    body.insert(body.end(), current.begin(), current.end());
+    if (f.splitReplyBytes > 0) {
+        const std::size_t step = static_cast<std::size_t>(f.splitReplyBytes);
+        for (std::size_t i = 0; i < body.size(); i += step, at += kPieceGapMs)
+            pieces.push_back(
+                {at, std::vector<std::uint8_t>(
+                         body.begin() + static_cast<long>(i),
+                         body.begin() + static_cast<long>(std::min(body.size(), i + step)))});
+    } else {
+        pieces.push_back({at, body});
+    }
+    answer.pieces = std::move(pieces);
+}
+
+void CQueryResponder::ShapeSnmp(Answer& answer, const std::vector<std::uint8_t>& empty,
+                                bool query) {
+    const Faults& f = m_core.CurrentFaults();
+    std::vector<std::uint8_t> stale;
+    if (query) {
+        if (f.staleReply) stale = m_lastSnmp;
+        m_lastSnmp = answer.bytes;
+    }
+    if (!f.nothingYetCount && stale.empty()) return;
+    std::vector<Piece> pieces;
+    int at = answer.delayMs;
+    for (int i = 0; i < f.nothingYetCount; ++i, at += kPieceGapMs)
+        pieces.push_back({at, empty});
+    if (!stale.empty()) {
+        pieces.push_back({at, stale});
+        at += kPieceGapMs;
+    }
+    pieces.push_back({at, answer.bytes});
+    answer.pieces = std::move(pieces);
+}
+
 void CQueryResponder::Garble(std::string& text) const {
     for (std::size_t i = 0; i < text.size(); i += 2)
         text[i] = static_cast<char>(text[i] ^ 0x2A);
@@ -61,6 +124,7 @@ CQueryResponder::Answer CQueryResponder::AnswerLocal(const std::string& name,
     if (name == "ST") {
         answer.bytes = StatusReply();
         answer.send = true;
+        ShapeLocal(answer, false, true);
         return answer;
     }
     if (name == "DI") {
@@ -70,6 +134,8 @@ CQueryResponder::Answer CQueryResponder::AnswerLocal(const std::string& name,
         answer.bytes.push_back(static_cast<std::uint8_t>(n & 0xFF));
         answer.bytes.insert(answer.bytes.end(), id.begin(), id.end());
         answer.send = true;
+        // The device id starts with its length, not with a marker.
+        ShapeLocal(answer, false, false);
         return answer;
     }
     std::string text = QueryReply(name, params);
@@ -78,6 +144,7 @@ CQueryResponder::Answer CQueryResponder::AnswerLocal(const std::string& name,
     answer.bytes.assign(text.begin(), text.end());
     answer.delayMs = m_core.CurrentFaults().lateReplyMs;
     answer.send = true;
+    ShapeLocal(answer, true, true);
     return answer;
 }
 
@@ -102,6 +169,9 @@ CQueryResponder::Answer CQueryResponder::AnswerSnmp(const std::uint8_t* data, st
     response.pduType = snmpv1::kGetResponse;
     response.requestId = request.requestId;
     response.oid = request.oid;
+    const std::vector<std::uint8_t> noiseBytes = Noise(m_core.CurrentFaults().markerOffsetBytes);
+    const std::string noise(noiseBytes.begin(), noiseBytes.end());
+    bool query = false;
     std::vector<std::uint8_t> command;
     if (snmpv1::UnwrapCommand(request.oid, command)) {
         std::vector<std::uint8_t> buffer = command;
@@ -115,13 +185,14 @@ CQueryResponder::Answer CQueryResponder::AnswerSnmp(const std::uint8_t* data, st
             if (text.empty()) return answer;
             if (m_core.CurrentFaults().garbledReply) Garble(text);
             response.valueType = snmpv1::kTypeOctetString;
-            response.value = std::string(snmpv1::kReplyMarker) + text;
+            response.value = noise + std::string(snmpv1::kReplyMarker) + text;
             answer.delayMs = m_core.CurrentFaults().lateReplyMs;
+            query = true;
         }
     } else if (request.oid == snmpv1::StatusOid()) {
         const std::vector<std::uint8_t> status = StatusReply();
         response.valueType = snmpv1::kTypeOctetString;
-        response.value.assign(status.begin(), status.end());
+        response.value = noise + std::string(status.begin(), status.end());
     } else if (request.oid == snmpv1::DeviceIdOid()) {
         response.valueType = snmpv1::kTypeOctetString;
         response.value = DeviceId();
@@ -131,6 +202,12 @@ CQueryResponder::Answer CQueryResponder::AnswerSnmp(const std::uint8_t* data, st
     }
     answer.bytes = snmpv1::Encode(response);
     answer.send = true;
+    if (response.errorStatus == snmpv1::kNoError) {
+        // "Nothing yet": the same response with an empty value.
+        snmpv1::Message empty = response;
+        empty.value.clear();
+        ShapeSnmp(answer, snmpv1::Encode(empty), query);
+    }
     return answer;
 }
 

@@ -46,6 +46,10 @@ public:
 
     // One raw job, as received on the job port.
     void ExecuteJob(const std::uint8_t* data, std::size_t length);
+    // A raw job cut by reset-mid-job: the printer lost power while it came
+    // in. A job runs only once it has come whole, so none of it runs (a
+    // remote-mode job never entered remote mode); it is only logged.
+    void JobReset(std::uint64_t bytes) { m_core.AddLog("job reset after " + std::to_string(bytes) + " bytes"); }
 
     // One command read from the local channel: a query, or the library's
     // "ST" (status) and "DI" (device id) requests.
