@@ -180,12 +180,19 @@ int CPrinterLink::Exchange(int handle, const std::uint8_t* command, int length, 
 bool CPrinterLink::AnswersCommand(const std::uint8_t* command, int length, const std::uint8_t* text,
                                   int size) {
     if (!command || length < 2 || !text) return true;
-    // "XY:" with the answer, or "XY;" when there is none.
-    for (int i = 0; i + 3 <= size; ++i)
-        if (text[i] == command[0] && text[i + 1] == command[1] &&
-            (text[i + 2] == ':' || text[i + 2] == ';'))
-            return true;
-    return false;
+    // Only a reply that is plainly the answer to another of our queries
+    // ("VI:", "SN:", "EX:", "JI:", or "XY;" when there is nothing) is passed
+    // over; anything else, garbled or a refusal, is this command's answer
+    // and its reader decides what it is worth.
+    static const char* const kQueries[] = {"VI", "SN", "EX", "JI"};
+    bool other = false;
+    for (int i = 0; i + 3 <= size; ++i) {
+        if (text[i + 2] != ':' && text[i + 2] != ';') continue;
+        if (text[i] == command[0] && text[i + 1] == command[1]) return true;
+        for (const char* q : kQueries)
+            if (text[i] == q[0] && text[i + 1] == q[1]) other = true;
+    }
+    return !other;
 }
 
 int CPrinterLink::SendReceive(const std::string& printer, const std::uint8_t* command, int length,

@@ -53,8 +53,9 @@ public:
     // reply that does not (a late answer to an earlier command) is passed
     // over and the receive goes on.
     using ReplyCheck = std::function<bool(const std::uint8_t* text, int length)>;
-    // The check every exchange makes: a command "XY" is answered by a reply
-    // that carries "XY:" (or "XY;", the answer that there is nothing).
+    // The check every exchange makes: a command "XY" is answered by any reply
+    // but one that carries another query's letters ("VI:", "SN;", ...) and
+    // not "XY:" or "XY;" (a late answer to an earlier query).
     static bool AnswersCommand(const std::uint8_t* command, int length, const std::uint8_t* text, int size);
 
     explicit CPrinterLink(CBidiLibrary* library);

@@ -83,7 +83,10 @@ bool ReplyData(const std::uint8_t* reply, int size, const char* marker, std::str
 bool NamesReplyStartsAt(const std::uint8_t* reply, int size, int firstSlot) {
     std::string data;
     std::int32_t slot = 0;
-    return ReplyData(reply, size, "EX:0000001D", data) && HexNumber(data, 2, 1, slot) && slot == firstSlot;
+    // The printer puts the slot number beside the first flag; a reply without
+    // a slot number there (another value, or unreadable) is not refused.
+    if (!ReplyData(reply, size, "EX:0000001D", data) || !HexNumber(data, 2, 1, slot)) return true;
+    return slot < 1 || slot > 10 || slot == firstSlot;
 }
 
 int DecodeNames(const std::uint8_t* reply, int size, int firstSlot, int maxEntries,

@@ -52,9 +52,10 @@ bool ReplyData(const std::uint8_t* reply, int size, const char* marker, std::str
 // at most `maxEntries` entries, never of a slot above 10, and only entries
 // that lie wholly within the reply. Returns the entries read, -1 without
 // the marker.
-// Whether a name list reply answers the read that began at `firstSlot`:
-// its first entry names that slot (a late reply to an earlier read names
-// another one).
+// Whether a name list reply may answer the read that began at `firstSlot`:
+// false only when its first entry plainly names another slot 1..10 (a late
+// reply to an earlier read). A reply without the marker is left to the
+// decoder.
 bool NamesReplyStartsAt(const std::uint8_t* reply, int size, int firstSlot);
 
 int DecodeNames(const std::uint8_t* reply, int size, int firstSlot, int maxEntries,

@@ -80,22 +80,6 @@ bool CPrinterStatus::Ready(ReadyWaitProgress* progress) {
     return m_link.WaitUntilReady(m_printer, progress) == 1;
 }
 
-namespace {
-
-// Only the answer to the k-th query: its record starts with k, or it says
-// there is no such job ("JI;"). A late answer to the query before names
-// another job.
-CPrinterLink::ReplyCheck JobReplyFor(int k) {
-    return [k](const std::uint8_t* text, int size) {
-        std::string digits;
-        if (!ReplyValue(text, size, "JI:", digits)) return true;
-        static const char* hex = "0123456789ABCDEF";
-        return digits.size() >= 2 && std::toupper(static_cast<unsigned char>(digits[0])) == hex[(k >> 4) & 15] &&
-               std::toupper(static_cast<unsigned char>(digits[1])) == hex[k & 15];
-    };
-}
-
-} // namespace
 
 CPrinterStatus::Outcome CPrinterStatus::DisplayJob(ReadyWaitProgress* progress,
                                                    BusyIndicator& busy) {
@@ -113,7 +97,7 @@ CPrinterStatus::Outcome CPrinterStatus::DisplayJob(ReadyWaitProgress* progress,
             const int length = BuildJobQuery(query, sizeof query, static_cast<std::uint8_t>(k));
             std::uint8_t reply[CPrinterLink::kReplySize] = {};
             result = m_link.Exchange(handle, query, length, reply, CPrinterLink::kReplySize,
-                                     CPrinterLink::kReplyTimeoutMs, JobReplyFor(k));
+                                     CPrinterLink::kReplyTimeoutMs);
             if (result < 0) break;
             // Cancel and the time-out take effect between queries.
             result = busy.Poll();

@@ -340,7 +340,8 @@ TEST_F(PrinterStatusActions, DisplayJobAsksTenQueriesOnOneChannel) {
     EXPECT_EQ(fake.Calls("TQSend"), 10);
     EXPECT_EQ(fake.LastSent(), (Bytes{'J', 'I', 0x02, 0x00, 0x01, 0x09}));
     EXPECT_EQ(fake.ReceiveTimeouts().back(), 10000);
-    EXPECT_EQ(fake.LastReceiveSize(), 512);
+    // 512 bytes of room: the library may fill all but the one that ends the text.
+    EXPECT_EQ(fake.LastReceiveSize(), 511);
     // One channel for the readiness wait, one for the ten queries.
     EXPECT_EQ(fake.Calls("TQOpenChannel"), 2);
     EXPECT_EQ(fake.OpenChannels(), 0);
