@@ -53,7 +53,7 @@ CCutSuctionTab::CCutSuctionTab(QWidget* parent) : QWidget(parent) {
     m_controls->storeRoller = stored(&CustomPaperSlot::Roller);
     m_controls->storeSuction = stored(&CustomPaperSlot::Paperdraw);
     connect(m_threeWay, &QComboBox::currentIndexChanged, this,
-            [this, store = stored(&CustomPaperSlot::ThreeWay)](int index) {
+            [store = stored(&CustomPaperSlot::ThreeWay)](int index) {
                 if (index >= 0) store(index);
             });
 }
