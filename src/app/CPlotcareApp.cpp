@@ -168,6 +168,7 @@ bool CPlotcareApp::IsListedPrinter(const QString& driverName) const {
 }
 
 QString CPlotcareApp::GetText(int textId) const {
+    const std::lock_guard<std::mutex> lock(m_textLock);
     if (const auto it = m_textCache.find(textId); it != m_textCache.end()) return it->second;
     std::string key = TextScan::IdKey(textId);
     const std::string refer = ReadSetting("L_Refer.ini", key);

@@ -2,6 +2,7 @@
 
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -142,6 +143,8 @@ private:
     std::optional<QByteArray> m_driverSettings;
     std::unique_ptr<QFont> m_baseFont;
     int m_fontDpi = 0;
-    // The key files do not change while the program runs.
+    // The key files do not change while the program runs. plotcare-cli asks
+    // several printers at once on threads of their own, hence the lock.
+    mutable std::mutex m_textLock;
     mutable std::unordered_map<int, QString> m_textCache;
 };

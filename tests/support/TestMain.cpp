@@ -65,6 +65,9 @@ int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     setenv("PLOTCARE_OUTPUT_DIR", PLOTCARE_OUTPUT_DIR_DEFAULT, 0);
     setenv("PLOTCARE_SOURCE_DIR", PLOTCARE_SOURCE_DIR, 0);
+    // The tests read the English texts whatever the machine's locale; the
+    // tests of the language choice set their own.
+    setenv("PLOTCARE_LANG", "en", 1);
 
     const std::string home = MakePrivateHome();
     setenv("HOME", home.c_str(), 1);
