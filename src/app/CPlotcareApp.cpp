@@ -167,14 +167,10 @@ bool CPlotcareApp::IsListedPrinter(const QString& driverName) const {
     return false;
 }
 
-QString CPlotcareApp::GetText(int textId) const {
-    const std::lock_guard<std::mutex> lock(m_textLock);
-    if (const auto it = m_textCache.find(textId); it != m_textCache.end()) return it->second;
-    std::string key = TextScan::IdKey(textId);
-    const std::string refer = ReadSetting("L_Refer.ini", key);
-    if (!refer.empty()) key = refer;
-    std::string text = ReadSetting("Localize.ini", key);
-    if (text.empty()) text = ReadSetting("L_Const.ini", key);
+namespace {
+
+// "\n" written as two characters becomes a line break.
+QString WithLineBreaks(const std::string& text) {
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -185,7 +181,31 @@ QString CPlotcareApp::GetText(int textId) const {
             out += text[i];
         }
     }
-    return m_textCache.emplace(textId, QString::fromStdString(out)).first->second;
+    return QString::fromStdString(out);
+}
+
+} // namespace
+
+QString CPlotcareApp::LookUpText(int textId, bool base) const {
+    std::string key = TextScan::IdKey(textId);
+    const std::string refer = ReadSetting("L_Refer.ini", key);
+    if (!refer.empty()) key = refer;
+    std::string text = ReadSetting("Localize.ini", key);
+    if (text.empty()) text = ReadSetting("L_Const.ini", key);
+    (void)base;
+    return WithLineBreaks(text);
+}
+
+QString CPlotcareApp::GetText(int textId) const {
+    const std::lock_guard<std::mutex> lock(m_textLock);
+    if (const auto it = m_textCache.find(textId); it != m_textCache.end()) return it->second;
+    return m_textCache.emplace(textId, LookUpText(textId, false)).first->second;
+}
+
+QString CPlotcareApp::GetBaseText(int textId) const {
+    const std::lock_guard<std::mutex> lock(m_textLock);
+    if (const auto it = m_baseTextCache.find(textId); it != m_baseTextCache.end()) return it->second;
+    return m_baseTextCache.emplace(textId, LookUpText(textId, true)).first->second;
 }
 
 int CPlotcareApp::FontDpi() const {

@@ -104,6 +104,9 @@ public:
     // becomes a line break. Empty when nothing is found. Each id is read
     // once and kept: the key files do not change while the program runs.
     QString GetText(int textId) const;
+    // The text of an id in English, the language the Settings folder itself
+    // holds, whatever language is chosen: for output that programs read.
+    QString GetBaseText(int textId) const;
 
     // The font of an id from "L_Font.ini", made from the base font; the base
     // font itself when the id has no valid entry (so -1 gives the base font).
@@ -130,6 +133,8 @@ public:
     void OpenManual(QWidget* owner, int page, int topic) const;
 
 private:
+    QString LookUpText(int textId, bool base) const;
+
     QString m_modelName;
     int m_mode = kModeNormal;
     QString m_printerName;
@@ -147,4 +152,5 @@ private:
     // several printers at once on threads of their own, hence the lock.
     mutable std::mutex m_textLock;
     mutable std::unordered_map<int, QString> m_textCache;
+    mutable std::unordered_map<int, QString> m_baseTextCache;
 };

@@ -26,4 +26,8 @@ std::string Message(int id, std::initializer_list<std::string_view> args) {
     return Substitute(App().GetText(id).toStdString(), args);
 }
 
+std::string NeutralMessage(int id, std::initializer_list<std::string_view> args) {
+    return Substitute(App().GetBaseText(id).toStdString(), args);
+}
+
 } // namespace cli

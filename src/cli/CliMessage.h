@@ -13,6 +13,10 @@ namespace cli {
 // stays as it is, and nothing inside an argument is replaced again.
 std::string Message(int id, std::initializer_list<std::string_view> args = {});
 
+// The same message in English whatever the chosen language, for what
+// programs read (JSON output stays the same in every language).
+std::string NeutralMessage(int id, std::initializer_list<std::string_view> args = {});
+
 // The same substitution on a given text (what Message does after the
 // lookup).
 std::string Substitute(std::string_view text, std::initializer_list<std::string_view> args);
