@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cli/CliSentence.h"
 #include "custompaper/CustomPaperSlot.h"
 
 #include <cstddef>
@@ -29,6 +30,9 @@ std::vector<std::pair<std::string, std::string>> SlotJsonFields(const CustomPape
 // given they must name the same media. Other members are ignored. `name`
 // receives "name" when present. The text is read by the bounded JsonValue
 // reader; false with `error` for anything else (ranges are not checked here).
+bool ReadSlotJson(std::string_view text, const CMediaTable& media, CustomPaperSlot& slot,
+                  std::string& name, Sentence& error);
+// The same with the refusal in the chosen language.
 bool ReadSlotJson(std::string_view text, const CMediaTable& media, CustomPaperSlot& slot,
                   std::string& name, std::string& error);
 
