@@ -33,6 +33,8 @@ public:
         fs::create_directories(dir.path() / "Settings");
         fs::copy_file(SourcePath("settings/Media.ini"), dir.path() / "Settings" / "Media.ini");
         fs::copy_file(SourcePath("settings/Printer.ini"), dir.path() / "Settings" / "Printer.ini");
+        // plotcare-cli's messages are texts of the Settings folder.
+        fs::copy_file(SourcePath("settings/Localize.ini"), dir.path() / "Settings" / "Localize.ini");
         spooler.AddPrinter("Corvan", "socket://a:9100", "ORVEX Corvan Max 7100");
         spooler.AddPrinter("QZ", "socket://b:9100", "ORVEX QZ-7100");
         setting = dir.write("setting.json", kSetting);
