@@ -313,9 +313,9 @@ int Register(Context& c) {
     }
     if (c.Has("--name")) name = c.Value("--name");
     if (const auto issue = SlotRanges::CheckName(name); !issue.field.empty())
-        return refuse("bad-name", issue.reason);
+        return refuse("bad-name", DescribeSlotIssue(issue));
     if (const auto issue = SlotRanges::Check(slot); !issue.field.empty())
-        return refuse("out-of-range", Say(kPathProblem, {from, issue.reason}));
+        return refuse("out-of-range", Say(kPathProblem, {from, DescribeSlotIssue(issue)}));
 
     CCustomPaperTable& table = *s.Shared().customPaperTable;
     CPrinterLink link(&s.Bidi());

@@ -20,6 +20,11 @@ enum Refusal : int {
     kDifferentMedia,
     kNoMedia,
     kNameNotString,
+    kOutsideRange,
+    kThicknessChoices,
+    kNameEmpty,
+    kNameLong,
+    kNameNotPlain,
 };
 
 // The settings members and the fields they fill.
@@ -46,6 +51,28 @@ int WholeNumber(const JsonValue& object, const std::string& name, std::int32_t& 
 }
 
 } // namespace
+
+Sentence DescribeSlotIssue(const SlotRanges::Issue& issue) {
+    using Kind = SlotRanges::Issue::Kind;
+    switch (issue.kind) {
+    case Kind::OutOfRange: {
+        const Sentence outside =
+            Say(kOutsideRange, {issue.field, std::to_string(issue.value), std::to_string(issue.low),
+                                std::to_string(issue.high)});
+        return issue.thickness ? Say(kThicknessChoices, {outside, std::to_string(issue.thickness)})
+                               : outside;
+    }
+    case Kind::EmptyName:
+        return Say(kNameEmpty);
+    case Kind::LongName:
+        return Say(kNameLong, {std::to_string(issue.high)});
+    case Kind::BadName:
+        return Say(kNameNotPlain);
+    case Kind::None:
+        break;
+    }
+    return issue.reason;
+}
 
 std::vector<std::pair<std::string, std::string>> SlotJsonFields(const CustomPaperSlot& slot,
                                                                 int mediaId) {

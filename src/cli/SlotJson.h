@@ -2,6 +2,7 @@
 
 #include "cli/CliSentence.h"
 #include "custompaper/CustomPaperSlot.h"
+#include "custompaper/SlotRanges.h"
 
 #include <cstddef>
 #include <string>
@@ -35,5 +36,8 @@ bool ReadSlotJson(std::string_view text, const CMediaTable& media, CustomPaperSl
 // The same with the refusal in the chosen language.
 bool ReadSlotJson(std::string_view text, const CMediaTable& media, CustomPaperSlot& slot,
                   std::string& name, std::string& error);
+
+// What SlotRanges found wrong, for people.
+Sentence DescribeSlotIssue(const SlotRanges::Issue& issue);
 
 } // namespace cli
