@@ -52,14 +52,21 @@ enum Text : int {
     kTooLarge,
     kNotRegular,
     kUnreadable,
+    // Said when the settings give no text for the page's message.
+    kFallbackNotReadable,
+    kFallbackCallFailed,
+    kFallbackCalledStandard,
+    kFallbackCalledSlot,
+    kFallbackRegisterFailed,
+    kFallbackRegistered,
 };
 
 // The page's message on one line, in English for JSON; `fallback` when the
 // settings give none.
-std::string PageText(const Context& c, int id, const char* fallback) {
+std::string PageText(const Context& c, int id, int fallback) {
     const QString page = c.options.json ? App().GetBaseText(id) : App().GetText(id);
     std::string text = QString(page).replace(QLatin1Char('\n'), QLatin1Char(' ')).toStdString();
-    return text.empty() ? fallback : text;
+    return text.empty() ? Say(fallback).In(c.options.json) : text;
 }
 
 // A sentence in the form the output takes: English for JSON.
@@ -98,8 +105,7 @@ int WaitReady(Context& c, ActionSession& s, CPrinterLink& link, const std::strin
 
 // A query's failure: no answer at all, or an answer that could not be read.
 int QueryFailed(Context& c, ActionSession& s, const std::string& action, int result) {
-    const std::string text =
-        PageText(c, kTextNotReadable, "the custom paper settings cannot be read from the printer");
+    const std::string text = PageText(c, kTextNotReadable, kFallbackNotReadable);
     return Report(c, s.Name(), action,
                   {kExitNoAnswer, result < 0 ? "no-answer" : "unreadable-reply", text, {}});
 }
@@ -248,11 +254,10 @@ int Call(Context& c) {
         // The page offers Call only for a slot that holds custom paper.
         if (int r = ReadName(c, s, link, table, index, "call")) return r;
         if (!table.IsRegistered(index))
-            return Report(
-                c, s.Name(), "call",
-                {kExitRefused, "not-registered",
-                 Said(c, Say(kNotRegistered, {std::to_string(index + 1)})),
-                 outcome.fields});
+            return Report(c, s.Name(), "call",
+                          {kExitRefused, "not-registered",
+                           Said(c, Say(kNotRegistered, {std::to_string(index + 1)})),
+                           outcome.fields});
         table.SetCurrentIndex(index);
         outcome.fields.emplace_back("name", JsonString(TrimmedName(table.SlotAt(index))));
     }
@@ -260,12 +265,10 @@ int Call(Context& c) {
     if (sent != 0) {
         outcome.exitCode = kExitFailed;
         outcome.word = "not-sent";
-        outcome.message =
-            PageText(c, kTextCallFailed, "the paper setting could not be sent to the printer");
+        outcome.message = PageText(c, kTextCallFailed, kFallbackCallFailed);
     } else {
-        outcome.message = standard
-                              ? PageText(c, kTextCalledStandard, "the standard setting is now active")
-                              : PageText(c, kTextCalledSlot, "the custom paper is now active");
+        outcome.message = standard ? PageText(c, kTextCalledStandard, kFallbackCalledStandard)
+                                   : PageText(c, kTextCalledSlot, kFallbackCalledSlot);
     }
     return Report(c, s.Name(), "call", outcome);
 }
@@ -329,12 +332,10 @@ int Register(Context& c) {
     Outcome outcome{kExitOk, "registered", "", {{"slot", std::to_string(index + 1)}}};
     if (table.WriteSlot(s.Name(), index, name, slot) != 0) {
         outcome = {kExitFailed, "not-sent",
-                   PageText(c, kTextRegisterFailed, "the custom paper could not be registered"),
-                   outcome.fields};
+                   PageText(c, kTextRegisterFailed, kFallbackRegisterFailed), outcome.fields};
         return Report(c, s.Name(), "register", outcome);
     }
-    outcome.message =
-        PageText(c, kTextRegistered, "the custom paper has been registered in the printer");
+    outcome.message = PageText(c, kTextRegistered, kFallbackRegistered);
     outcome.fields.emplace_back("name", JsonString(name));
     // The name of the custom paper this one replaced, null for an empty slot.
     outcome.fields.emplace_back("replaced", replaced ? JsonString(previous) : std::string("null"));

@@ -242,9 +242,9 @@ Refusal ReadSetting(Context& c, ActionSession& s, const std::string& from, Setti
         setting.file.MediaId =
             s.Shared().mediaTable->IdFromFileIds(setting.file.ID, setting.file.SID);
         if (setting.file.MediaId == 0)
-            return Refuse("bad-settings",
-                          Say(kPathProblem,
-                              {from, NoMediaOfFileIds(setting.file.ID, setting.file.SID)}));
+            return Refuse(
+                "bad-settings",
+                Say(kPathProblem, {from, NoMediaOfFileIds(setting.file.ID, setting.file.SID)}));
     }
     return r;
 }
@@ -275,7 +275,8 @@ Refusal MediaChoices(ActionSession& s, const std::vector<int>& ids,
     }
     for (int id : ids) {
         if (!offered.count(id))
-            return Refuse("media-not-offered", Say(kMediaNotOffered, {std::to_string(id), s.Name()}));
+            return Refuse("media-not-offered",
+                          Say(kMediaNotOffered, {std::to_string(id), s.Name()}));
     }
     return {};
 }
@@ -362,13 +363,12 @@ int Sample(Context& c) {
             if (!ParseNumber(c.Value("--points"), 1, 5, wanted))
                 return UsageError(c, Message(kPoints));
             if (wanted != static_cast<int>(points.size()))
-                return UsageError(c, Message(kPointsMismatch,
-                                             {range, std::to_string(points.size()),
-                                              FeedPointsText(points), std::to_string(wanted)}));
+                return UsageError(
+                    c, Message(kPointsMismatch, {range, std::to_string(points.size()),
+                                                 FeedPointsText(points), std::to_string(wanted)}));
         }
     }
-    if (c.Has("--image") && c.Value("--image").empty())
-        return UsageError(c, Message(kImageEmpty));
+    if (c.Has("--image") && c.Value("--image").empty()) return UsageError(c, Message(kImageEmpty));
 
     ActionSession s;
     if (int r = s.Open(c)) return r;
@@ -377,7 +377,8 @@ int Sample(Context& c) {
     };
     CDriverSettingsLibrary* library = s.Shared().driverSettingsLibrary.get();
     if (!library || !library->IsLoaded())
-        return report({kExitNotSupported, "no-driver-settings", Say(kNoDriverSettings, {s.Name()})});
+        return report(
+            {kExitNotSupported, "no-driver-settings", Say(kNoDriverSettings, {s.Name()})});
 
     Setting setting;
     if (Refusal r = ReadSetting(c, s, c.Value("--from"), setting); r.exitCode) {
@@ -386,7 +387,8 @@ int Sample(Context& c) {
     }
     const bool needsFile = c.Has("--density") || c.Has("--modes");
     if (needsFile && !setting.isFile)
-        return UsageError(c, Message(kNeedsFileEntry, {c.Has("--density") ? "--density" : "--modes"}));
+        return UsageError(c,
+                          Message(kNeedsFileEntry, {c.Has("--density") ? "--density" : "--modes"}));
 
     const CMediaTable& table = *s.Shared().mediaTable;
     CDriverMediaList mediaList(library, s.Name(), s.Printer().port);
@@ -397,7 +399,8 @@ int Sample(Context& c) {
     } else if (c.Has("--modes")) {
         for (int m : values) {
             if (table.ModeMw(setting.file.MediaId, m) == -1)
-                return report(Refuse("mode-not-offered", Say(kModeNotOffered, {std::to_string(m)})));
+                return report(
+                    Refuse("mode-not-offered", Say(kModeNotOffered, {std::to_string(m)})));
         }
     }
     // The sheets carry the chosen language's titles; JSON lists the English ones.
@@ -443,7 +446,8 @@ int Sample(Context& c) {
         if (row.result != result) continue;
         const int id = Procedure::MessageText(result);
         const std::string message = id ? Text(id, json) : std::string();
-        outcome = {row.exitCode, row.word, message.empty() ? Say(row.fallback).In(json) : message, {}};
+        outcome = {
+            row.exitCode, row.word, message.empty() ? Say(row.fallback).In(json) : message, {}};
     }
     outcome.fields = {{"sheets", std::to_string(plan.sheets.size())},
                       {"printed", std::to_string(procedure.SheetsPrinted())},

@@ -247,8 +247,7 @@ private:
                 ++m_i;
                 return true;
             }
-            if (static_cast<unsigned char>(c) < 0x20)
-                return Fail(kControlInString);
+            if (static_cast<unsigned char>(c) < 0x20) return Fail(kControlInString);
             if (c != '\\') {
                 if (!Character(out)) return false;
                 continue;

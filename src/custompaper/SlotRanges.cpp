@@ -8,9 +8,8 @@ namespace SlotRanges {
 namespace {
 
 Issue OutOfRange(const char* field, int value, int low, int high) {
-    Issue issue{field,
-                std::string(field) + " " + std::to_string(value) + " is outside " +
-                    std::to_string(low) + ".." + std::to_string(high)};
+    Issue issue{field, std::string(field) + " " + std::to_string(value) + " is outside " +
+                           std::to_string(low) + ".." + std::to_string(high)};
     issue.kind = Issue::Kind::OutOfRange;
     issue.value = value, issue.low = low, issue.high = high;
     return issue;
