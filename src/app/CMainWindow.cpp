@@ -17,6 +17,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <algorithm>
 
 namespace {
 
@@ -161,7 +162,8 @@ bool CMainWindow::Initialize() {
 
     // 7. Selector place and font; menu labels.
     m_selector->setFont(ShellApp::BaseFont());
-    const QRect selectorRect = Ltrb(338, 15, 531, 30);
+    // Wide enough for the longest page name.
+    const QRect selectorRect = Ltrb(338, 15, 548, 30);
     m_selector->setGeometry(selectorRect.left(), selectorRect.top(), selectorRect.width(),
                             std::max(selectorRect.height(), m_selector->sizeHint().height()));
     ApplyMenuTexts();
@@ -296,8 +298,10 @@ QList<CPaintedTexts::Text> CMainWindow::HeaderTexts() const {
     const int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine;
     QList<CPaintedTexts::Text> texts;
     if (k >= 1 && k < kPageCount) {
-        // Beside the page icon.
-        texts.append({m_pageName, Ltrb(15 + 39, 7, 370, 42), ShellApp::Font(k * 10000), flags,
+        // Beside the page icon, and left of the page selector.
+        const int right =
+            m_selector->isVisibleTo(m_header) ? std::min(370, m_selector->x() - 4) : 370;
+        texts.append({m_pageName, Ltrb(15 + 39, 7, right, 42), ShellApp::Font(k * 10000), flags,
                       QStringLiteral("page name")});
     }
     texts.append({m_secondLine, Ltrb(15, 42, 595, 60), ShellApp::Font(k * 10000 + 1), flags,

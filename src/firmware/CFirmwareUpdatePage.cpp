@@ -28,9 +28,10 @@ const ControlRow kControls[] = {
     {Page::kBrowseButton, {455, 24, 547, 47}, 70101},
     {Page::kVersionGroup, {53, 77, 430, 227}, 70003},
     {Page::kPrinterVersionLabel, {117, 100, 390, 114}, 70004},
-    {Page::kPrinterVersion, {180, 124, 390, 137}, -1},
+    // The version fields are as tall as their font.
+    {Page::kPrinterVersion, {180, 124, 390, 138}, -1},
     {Page::kFileVersionLabel, {117, 161, 390, 175}, 70005},
-    {Page::kFileVersion, {180, 185, 390, 198}, -1},
+    {Page::kFileVersion, {180, 185, 390, 199}, -1},
     {Page::kUpdateButton, {455, 153, 547, 174}, 70102},
     {Page::kHelpButton, {11, 245, 124, 267}, 70100},
 };

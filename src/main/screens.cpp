@@ -244,6 +244,24 @@ bool SaveCallPageStates(CMainWindow& window, const QDir& out) {
     page->PreviewItem(3);
     QApplication::processEvents();
     ok &= SaveWindow(window, window.grab(), out, QStringLiteral("page4-empty.png"));
+    // The rows of a registered slot with each value text they can show.
+    if (g_fit.enabled) {
+        CustomPaperSlot& slot = CSharedObjects::Current()->customPaperTable->SlotAt(1);
+        const CustomPaperSlot kept = slot;
+        for (int k = 0; k <= 4; ++k) {
+            slot.Platen = 1 + k;
+            slot.Paperdraw = -k;
+            slot.Roller = k;
+            slot.PaperCut = k;
+            slot.ThreeWay = k;
+            slot.Forward = -70;
+            page->PreviewItem(2);
+            QApplication::processEvents();
+            CheckFit(&window, QStringLiteral("page4 values %1").arg(k));
+        }
+        slot = kept;
+        page->PreviewItem(3);
+    }
     return ok;
 }
 
