@@ -9,6 +9,7 @@
 #include <QByteArrayView>
 #include <QStringDecoder>
 #include <algorithm>
+#include <charconv>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -51,7 +52,7 @@ bool IsComment(const std::string& line) {
     return line.empty() || line[0] == ';';
 }
 
-// key -> text of a Localize.ini; every key once.
+// key -> value of a key file; every key once.
 std::map<std::string, std::string> Texts(const fs::path& file) {
     std::map<std::string, std::string> texts;
     for (const Line& line : Lines(file)) {
@@ -81,6 +82,25 @@ bool IsUtf8(const std::string& bytes) {
 }
 
 // The language folders beside the English texts: sub-folders with texts.
+// "size, bold, italic, underline", spaces ignored: four numbers, the
+// flags 0 or 1; the size, or 0 when the entry is malformed.
+int FontSize(std::string value) {
+    std::erase(value, ' ');
+    int fields[4] = {};
+    std::size_t at = 0;
+    for (int i = 0; i < 4; ++i) {
+        if (i > 0 && (at >= value.size() || value[at++] != ',')) return 0;
+        const auto [next, ec] =
+            std::from_chars(value.data() + at, value.data() + value.size(), fields[i]);
+        if (ec != std::errc()) return 0;
+        at = static_cast<std::size_t>(next - value.data());
+    }
+    if (at != value.size()) return 0;
+    for (int i = 1; i < 4; ++i)
+        if (fields[i] != 0 && fields[i] != 1) return 0;
+    return fields[0];
+}
+
 std::vector<std::string> LanguageFolders() {
     std::vector<std::string> languages;
     for (const auto& entry : fs::directory_iterator(SourceSettings())) {
@@ -94,6 +114,13 @@ TEST(LanguageFolders, UtfEightCheckTellsBrokenBytes) {
     EXPECT_TRUE(IsUtf8("Papierst\xC3\xA4rke"));
     for (const char* bad : {"Papierst\xE4rke", "\xC3", "\xC3\x28", "\xED\xA0\x80"})
         EXPECT_FALSE(IsUtf8(bad)) << bad;
+}
+
+TEST(LanguageFolders, FontSizeReadsOnlyWellFormedEntries) {
+    EXPECT_EQ(FontSize("8, 0, 0, 0"), 8);
+    EXPECT_EQ(FontSize("12,1,0,1"), 12);
+    for (const char* bad : {"", "8", "8,0,0", "8,0,0,0,0", "8;0;0;0", "8,2,0,0", "x,0,0,0"})
+        EXPECT_EQ(FontSize(bad), 0) << bad;
 }
 
 TEST(LanguageFolders, EveryCompleteLanguageIsThere) {
@@ -136,6 +163,22 @@ TEST(LanguageFolders, TextsMatchTheEnglishOnes) {
         if (!kCompleteLanguages.contains(language)) continue;
         for (const auto& [key, text] : english)
             EXPECT_TRUE(texts.contains(key)) << key << " (" << text << ") is not translated";
+    }
+}
+
+TEST(LanguageFolders, FontsChangeKnownIdsAndStayReadable) {
+    // A language's fonts only shrink what does not fit otherwise: never
+    // below 8 points, and only for ids the English font table has.
+    const std::map<std::string, std::string> english = Texts(SourceSettings() / "L_Font.ini");
+    ASSERT_FALSE(english.empty());
+    for (const std::string& language : LanguageFolders()) {
+        const fs::path file = SourceSettings() / language / "L_Font.ini";
+        if (!fs::exists(file)) continue;
+        SCOPED_TRACE("language " + language);
+        for (const auto& [key, value] : Texts(file)) {
+            EXPECT_TRUE(english.contains(key)) << key << " is no English font id";
+            EXPECT_GE(FontSize(value), 8) << key << " = " << value;
+        }
     }
 }
 
