@@ -236,6 +236,11 @@ QString CPlotcareApp::GetText(int textId) const {
     return m_textCache.emplace(textId, LookUpText(textId, false)).first->second;
 }
 
+QString CPlotcareApp::GetTextOr(int textId, const char* fallback) const {
+    const QString text = GetText(textId);
+    return text.isEmpty() ? QString::fromUtf8(fallback) : text;
+}
+
 QString CPlotcareApp::GetBaseText(int textId) const {
     const std::lock_guard<std::mutex> lock(m_textLock);
     if (const auto it = m_baseTextCache.find(textId); it != m_baseTextCache.end()) return it->second;

@@ -119,6 +119,9 @@ public:
     // The text of an id in English, the language the Settings folder itself
     // holds, whatever language is chosen: for output that programs read.
     QString GetBaseText(int textId) const;
+    // The text of an id, or `fallback` when the key files have none (a
+    // message about the key files themselves must show without them).
+    QString GetTextOr(int textId, const char* fallback) const;
 
     // The font of an id from "L_Font.ini", made from the base font; the base
     // font itself when the id has no valid entry (so -1 gives the base font).
