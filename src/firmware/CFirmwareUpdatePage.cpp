@@ -215,6 +215,26 @@ void CFirmwareUpdatePage::ShowMessageOf(const CFirmwareUpdate::Message& message)
                 MainWindow());
 }
 
+namespace {
+
+QRect StatusRect() {
+    return QRect(
+        QPoint(CFirmwareUpdatePage::kStatusLeft, CFirmwareUpdatePage::kStatusTop),
+        QPoint(CFirmwareUpdatePage::kStatusRight - 1, CFirmwareUpdatePage::kStatusBottom - 1));
+}
+
+constexpr int kStatusFlags = Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine;
+
+} // namespace
+
+QList<CPaintedTexts::Text> CFirmwareUpdatePage::PaintedTexts() const {
+    QList<Text> texts;
+    for (int status : {kStatusFileNewer, kStatusPrinterNewer, kStatusSameVersion})
+        texts.append({ShellApp::Text(status), StatusRect(), ShellApp::Font(status), kStatusFlags,
+                      QStringLiteral("status %1").arg(status)});
+    return texts;
+}
+
 void CFirmwareUpdatePage::paintEvent(QPaintEvent* event) {
     CPage::paintEvent(event);
     if (m_status < 0) return;
@@ -222,7 +242,5 @@ void CFirmwareUpdatePage::paintEvent(QPaintEvent* event) {
     painter.setFont(ShellApp::Font(m_status));
     painter.setPen(m_status == kStatusPrinterNewer ? QColor(Qt::red)
                                                    : palette().color(QPalette::WindowText));
-    const QRect rect(QPoint(kStatusLeft, kStatusTop), QPoint(kStatusRight - 1, kStatusBottom - 1));
-    painter.drawText(rect, Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine,
-                     ShellApp::Text(m_status));
+    painter.drawText(StatusRect(), kStatusFlags, ShellApp::Text(m_status));
 }
