@@ -6,6 +6,7 @@
 // chosen with --lang.
 #include "app/Artwork.h"
 #include "app/CInkChipImages.h"
+#include "app/CLanguageChoice.h"
 #include "app/CMainWindow.h"
 #include "app/CPage.h"
 #include "app/CPlotcareApp.h"
@@ -605,6 +606,7 @@ int main(int argc, char** argv) {
     CPlotcareApp app(qz ? QStringLiteral("QZ-7100") : QStringLiteral("Corvan Max 7100"),
                      parser.value(settingsOption));
     CPlotcareApp::SetCurrent(&app);
+    CLanguageChoice::InstallQtTranslations(qapp, app.GetLanguage());
     // Review mode: every page opens without a printer; its messages are
     // answered by a recorder instead of boxes.
     app.SetMode(CPlotcareApp::kModeReview);
