@@ -97,7 +97,7 @@ TEST(LanguageManuals, EntriesAreKnownKeysNamingTheLanguagesOwnPages) {
             // A key the English file lacks is never asked for: a typo.
             EXPECT_TRUE(english.contains(key)) << where;
             // Another folder's page is the English fallback, or a leftover.
-            EXPECT_EQ(value.rfind(own, 0), 0u) << where;
+            EXPECT_TRUE(value.starts_with(own)) << where;
             EXPECT_TRUE(fs::is_regular_file(SettingsSource() /
                                             value.substr(std::string("Settings/").size())))
                 << where;
