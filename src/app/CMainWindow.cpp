@@ -17,6 +17,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <algorithm>
 
 namespace {
 
@@ -36,9 +37,11 @@ bool DriverSettingsPage(int index) {
 }
 
 // The header strip: paints what the main window keeps for it.
-class HeaderStrip : public QWidget {
+class HeaderStrip : public QWidget, public CPaintedTexts {
 public:
     HeaderStrip(CMainWindow* window, QWidget* parent) : QWidget(parent), m_window(window) {}
+
+    QList<Text> PaintedTexts() const override { return m_window->HeaderTexts(); }
 
 protected:
     void paintEvent(QPaintEvent*) override {
@@ -159,7 +162,8 @@ bool CMainWindow::Initialize() {
 
     // 7. Selector place and font; menu labels.
     m_selector->setFont(ShellApp::BaseFont());
-    const QRect selectorRect = Ltrb(338, 15, 531, 30);
+    // Wide enough for the longest page name.
+    const QRect selectorRect = Ltrb(338, 15, 548, 30);
     m_selector->setGeometry(selectorRect.left(), selectorRect.top(), selectorRect.width(),
                             std::max(selectorRect.height(), m_selector->sizeHint().height()));
     ApplyMenuTexts();
@@ -289,21 +293,34 @@ void CMainWindow::FitToPage(CPage* page) {
     setFixedSize(client.width(), menuHeight + client.height());
 }
 
+QList<CPaintedTexts::Text> CMainWindow::HeaderTexts() const {
+    const int k = m_selector->CurrentPage();
+    const int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine;
+    QList<CPaintedTexts::Text> texts;
+    if (k >= 1 && k < kPageCount) {
+        // Beside the page icon, and left of the page selector.
+        const int right =
+            m_selector->isVisibleTo(m_header) ? std::min(370, m_selector->x() - 4) : 370;
+        texts.append({m_pageName, Ltrb(15 + 39, 7, right, 42), ShellApp::Font(k * 10000), flags,
+                      QStringLiteral("page name")});
+    }
+    texts.append({m_secondLine, Ltrb(15, 42, 595, 60), ShellApp::Font(k * 10000 + 1), flags,
+                  QStringLiteral("second line")});
+    return texts;
+}
+
 void CMainWindow::PaintHeader(QPainter& p) const {
     p.drawPixmap(0, 0, m_surface);
     const int k = m_selector->CurrentPage();
-    const int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine;
-    if (k >= 1 && k < kPageCount) {
-        QRect title = Ltrb(15, 7, 370, 42);
-        p.drawPixmap(title.topLeft(), m_pageIcons[k - 1]);
-        title.setLeft(title.left() + 39);
-        p.setFont(ShellApp::Font(k * 10000));
-        p.setPen(QColor(0, 0, 255));
-        p.drawText(title, flags, m_pageName);
+    const bool hasName = k >= 1 && k < kPageCount;
+    if (hasName) p.drawPixmap(15, 7, m_pageIcons[k - 1]);
+    const QList<CPaintedTexts::Text> texts = HeaderTexts();
+    for (qsizetype i = 0; i < texts.size(); ++i) {
+        // The page name in blue, the second line in the window's text colour.
+        p.setFont(texts[i].font);
+        p.setPen(hasName && i == 0 ? QColor(0, 0, 255) : palette().color(QPalette::WindowText));
+        p.drawText(texts[i].rect, texts[i].flags, texts[i].text);
     }
-    p.setFont(ShellApp::Font(k * 10000 + 1));
-    p.setPen(palette().color(QPalette::WindowText));
-    p.drawText(Ltrb(15, 42, 595, 60), flags, m_secondLine);
 }
 
 void CMainWindow::TakeKeyboardFocus() {

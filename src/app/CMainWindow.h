@@ -1,9 +1,10 @@
 #pragma once
 
+#include "app/CPaintedTexts.h"
+
 #include <QDialog>
 #include <QPixmap>
 #include <QPointer>
-
 #include <array>
 #include <functional>
 
@@ -67,6 +68,8 @@ public:
 
     // Draws the header strip (picture, page icon and name, second line).
     void PaintHeader(QPainter& painter) const;
+    // The header's texts where PaintHeader draws them.
+    QList<CPaintedTexts::Text> HeaderTexts() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

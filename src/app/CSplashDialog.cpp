@@ -39,20 +39,22 @@ QString CSplashDialog::ProgramVersionText() {
     return VersionText(PLOTCARE_VERSION_MAJOR, PLOTCARE_VERSION_MINOR, PLOTCARE_VERSION_PATCH);
 }
 
-void CSplashDialog::PaintContents(QPainter& p) const {
-    p.drawPixmap(0, 0, m_picture);
+QList<CPaintedTexts::Text> CSplashDialog::PaintedTexts() const {
     const int flags = Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine;
-    p.setPen(palette().color(QPalette::WindowText));
     // Rectangles as left, top, right, bottom of the picture.
     const auto rect = [](int l, int t, int r, int b) { return QRect(l, t, r - l, b - t); };
-    if (m_form == Form::Splash) {
-        p.setFont(m_font1);
-        p.drawText(rect(10, 180, 475, 200), flags, m_line1);
-    } else {
-        p.setFont(m_font1);
-        p.drawText(rect(10, 200, 475, 220), flags, m_line1);
-        p.setFont(m_font2);
-        p.drawText(rect(10, 220, 475, 240), flags, m_line2);
+    if (m_form == Form::Splash)
+        return {{m_line1, rect(10, 180, 475, 200), m_font1, flags, QStringLiteral("line 1")}};
+    return {{m_line1, rect(10, 200, 475, 220), m_font1, flags, QStringLiteral("line 1")},
+            {m_line2, rect(10, 220, 475, 240), m_font2, flags, QStringLiteral("line 2")}};
+}
+
+void CSplashDialog::PaintContents(QPainter& p) const {
+    p.drawPixmap(0, 0, m_picture);
+    p.setPen(palette().color(QPalette::WindowText));
+    for (const Text& t : PaintedTexts()) {
+        p.setFont(t.font);
+        p.drawText(t.rect, t.flags, t.text);
     }
 }
 

@@ -1,12 +1,14 @@
 #pragma once
 
+#include "app/CPaintedTexts.h"
+
 #include <QDialog>
 #include <QPixmap>
 
 // One window, two forms: the start-up splash and the about box. The form is
 // chosen at construction; the window takes the size of its picture, is
 // centred on the screen, and closes on a left click anywhere.
-class CSplashDialog : public QDialog {
+class CSplashDialog : public QDialog, public CPaintedTexts {
     Q_OBJECT
 public:
     enum class Form { Splash, About };
@@ -21,6 +23,9 @@ public:
 
     // The window's picture with its texts, as painted.
     QPixmap Render() const;
+
+    // The texts on the picture, where they are painted.
+    QList<Text> PaintedTexts() const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

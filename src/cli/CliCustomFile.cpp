@@ -4,6 +4,7 @@
 #include "base/RegularFile.h"
 #include "base/TextScan.h"
 #include "cli/CliContext.h"
+#include "cli/CliMessage.h"
 #include "cli/CliText.h"
 #include "cli/JsonValue.h"
 #include "custompaper/CCustomFile.h"
@@ -68,19 +69,115 @@ template <typename F> void ForEachFieldAfterInk(F&& f) {
         f(x);
 }
 
+// The texts of plotcare-cli zmd.
+enum Text : int {
+    kQuoted = 115100, // "FILE": what is wrong
+    kProblemNone,
+    kProblemNotAttached,
+    kProblemCannotOpen,
+    kProblemNotRegular,
+    kProblemTooLarge,
+    kProblemReadError,
+    kProblemBinary,
+    kProblemNotCustomFile,
+    kProblemOtherModel,
+    kProblemOther,
+    kWriteOk,
+    kWriteNoRecord,
+    kWriteBadEntryNumber,
+    kWriteCountUnreadable,
+    kWriteTextNotWritable,
+    kWriteUnchanged,
+    kWriteOther,
+    kSaveNotWritable,
+    kSaveCannotCreate,
+    kSaveWriteFailed,
+    kSaveFlushFailed,
+    kSaveRenameFailed,
+    kSaveFolderFlushFailed,
+    kSaveOther,
+    kNoSpooler,
+    kUnsupportedDriver,
+    kNoSuchPrinter,
+    kEntriesUnreadable,
+    kNoEntry,
+    kEntryLabel,
+    kOutsideRange,
+    kPlatenNotOffered,
+    kInkModeDigits,
+    kNoMediaOfIds,
+    kModeNotOffered,
+    kUsage,
+    kUnreadable,
+    kNameEmpty,
+    kNameTooLong,
+    kNoMediaTable,
+    kNameExists,
+    kSaved,
+    kRewrote,
+    kNotObject,
+    kUnknownMember,
+    kNotInteger,
+    kInkModeNotText,
+};
+
+Sentence DescribeSave(AtomicFile::Result r) {
+    switch (r) {
+    case AtomicFile::Result::Ok:
+        return Say(kWriteOk);
+    case AtomicFile::Result::NotWritable:
+        return Say(kSaveNotWritable);
+    case AtomicFile::Result::CannotCreate:
+        return Say(kSaveCannotCreate);
+    case AtomicFile::Result::WriteFailed:
+        return Say(kSaveWriteFailed);
+    case AtomicFile::Result::FlushFailed:
+        return Say(kSaveFlushFailed);
+    case AtomicFile::Result::RenameFailed:
+        return Say(kSaveRenameFailed);
+    case AtomicFile::Result::FolderFlushFailed:
+        return Say(kSaveFolderFlushFailed);
+    }
+    return Say(kSaveOther);
+}
+
+// What went wrong with a write, as DescribeCustomFileWrite says it.
+Sentence DescribeWrite(const CustomFileWriteOutcome& outcome) {
+    switch (outcome.result) {
+    case CustomFileWrite::Ok:
+        return Say(kWriteOk);
+    case CustomFileWrite::NoRecord:
+        return Say(kWriteNoRecord);
+    case CustomFileWrite::BadEntryNumber:
+        return Say(kWriteBadEntryNumber);
+    case CustomFileWrite::NotCustomFile:
+        return DescribeCustomFileProblem(outcome.problem);
+    case CustomFileWrite::CountUnreadable:
+        return Say(kWriteCountUnreadable);
+    case CustomFileWrite::TextNotWritable:
+        return Say(kWriteTextNotWritable);
+    case CustomFileWrite::SaveFailed:
+        // A folder that was not flushed holds the new file already.
+        return outcome.save == AtomicFile::Result::FolderFlushFailed
+                   ? DescribeSave(outcome.save)
+                   : Say(kWriteUnchanged, {DescribeSave(outcome.save)});
+    }
+    return Say(kWriteOther);
+}
+
 struct Refusal {
     int exitCode;
     std::string word;
-    std::string message;
+    Sentence message;
 };
 
 int Finish(Context& c, const std::string& file, const std::string& action, const Refusal& r) {
     if (c.options.json)
         c.out << "{\"file\":" << JsonString(file) << ",\"action\":" << JsonString(action)
               << ",\"outcome\":" << JsonString(r.word) << ",\"exitCode\":" << r.exitCode
-              << ",\"message\":" << JsonString(r.message) << "}\n";
+              << ",\"message\":" << JsonString(r.message.Neutral()) << "}\n";
     else
-        c.err << "plotcare-cli: " << Escaped(r.message) << "\n";
+        c.err << "plotcare-cli: " << Escaped(r.message.Text()) << "\n";
     return r.exitCode;
 }
 
@@ -89,7 +186,7 @@ int Finish(Context& c, const std::string& file, const std::string& action, const
 Refusal FileRefusal(const std::string& file, CCustomFile::Problem p) {
     const bool io = p == CCustomFile::Problem::CannotOpen || p == CCustomFile::Problem::ReadError;
     return {io ? kExitFailed : kExitRefused, io ? "unreadable" : "not-custom-file",
-            "\"" + file + "\": " + CCustomFile::Describe(p)};
+            Say(kQuoted, {file, DescribeCustomFileProblem(p)})};
 }
 
 // The driver name whose model the files must carry; 0 or an exit code.
@@ -97,22 +194,21 @@ int DriverName(Context& c, std::string& driver) {
     if (c.Has("--printer")) {
         std::vector<SpoolerPrinter> all;
         if (!Spooler::Current().EnumPrinters(all)) {
-            c.err << "plotcare-cli: the print spooler cannot be asked for its printers\n";
+            c.err << "plotcare-cli: " << Message(kNoSpooler) << "\n";
             return kExitNotSupported;
         }
         const std::string name = c.Value("--printer");
         for (const auto& p : all) {
             if (p.name != name) continue;
             if (!c.options.anyDriver && !App().IsListedPrinter(QString::fromStdString(p.driver))) {
-                c.err << "plotcare-cli: printer \"" << Escaped(p.name) << "\" has the driver \""
-                      << Escaped(p.driver)
-                      << "\", which plotcare does not support (--all to try anyway)\n";
+                c.err << "plotcare-cli: "
+                      << Message(kUnsupportedDriver, {Escaped(p.name), Escaped(p.driver)}) << "\n";
                 return kExitNotSupported;
             }
             driver = p.driver;
             return kExitOk;
         }
-        c.err << "plotcare-cli: no printer named \"" << Escaped(name) << "\" is installed\n";
+        c.err << "plotcare-cli: " << Message(kNoSuchPrinter, {Escaped(name)}) << "\n";
         return kExitNotSupported;
     }
     driver = c.Has("--model") ? c.Value("--model") : kDefaultDriver;
@@ -127,7 +223,7 @@ int List(Context& c, const std::string& driver, const std::string& path) {
     std::vector<std::string> names;
     if (count < 0 || (count > 0 && file.ReadNames(names, count) != 0))
         return Finish(c, path, "zmd list",
-                      {kExitRefused, "damaged", "\"" + path + "\": the entries cannot be read"});
+                      {kExitRefused, "damaged", Say(kQuoted, {path, Say(kEntriesUnreadable)})});
     if (c.options.json) {
         c.out << "{\"file\":" << JsonString(path)
               << ",\"model\":" << JsonString(CCustomFile::ModelOf(driver))
@@ -150,9 +246,8 @@ int Show(Context& c, const std::string& driver, const std::string& path, const s
     const int entry = FindCustomFileEntry(file, which);
     CustomFileRecord record;
     if (entry < 1 || file.ReadEntry(entry, record) != 0)
-        return Finish(
-            c, path, "zmd show",
-            {kExitRefused, "no-entry", "\"" + path + "\" has no readable entry \"" + which + "\""});
+        return Finish(c, path, "zmd show",
+                      {kExitRefused, "no-entry", Say(kNoEntry, {path, which})});
     // The resolution keys are not needed to use an entry; shown when present.
     bool withResolution = true;
     for (const IntField& f : kResolution) {
@@ -167,8 +262,11 @@ int Show(Context& c, const std::string& driver, const std::string& path, const s
         return kExitOk;
     }
     char line[64];
-    std::snprintf(line, sizeof line, "%-12s%d\n", "entry", entry);
-    c.out << line << "CustomName  " << Escaped(record.CustomName) << "\n";
+    // The label in the chosen language, padded as the keys are.
+    std::string label = Message(kEntryLabel);
+    label.resize(std::max<std::size_t>(label.size() + 1, 12), ' ');
+    c.out << label << entry << "\n";
+    c.out << "CustomName  " << Escaped(record.CustomName) << "\n";
     const auto print = [&](const IntField& f) {
         std::snprintf(line, sizeof line, "%-12s%d\n", f.key, record.*f.field);
         c.out << line;
@@ -183,30 +281,28 @@ int Show(Context& c, const std::string& driver, const std::string& path, const s
 // controls' ranges, a media of the media table that offers the mode, the
 // platen choices the thickness leaves. Completes the record as the page
 // does before a save. Empty when the record passes.
-std::string CheckAndComplete(CustomFileRecord& r, const CMediaTable& media) {
-    std::string problem;
+Sentence CheckAndComplete(CustomFileRecord& r, const CMediaTable& media) {
+    Sentence problem;
     const auto range = [&](const IntField& f) {
         const std::int32_t v = r.*f.field;
-        if (problem.empty() && (v < f.low || v > f.high))
-            problem = std::string(f.key) + " " + std::to_string(v) + " is outside " +
-                      std::to_string(f.low) + ".." + std::to_string(f.high);
+        if (problem.Empty() && (v < f.low || v > f.high))
+            problem = Say(kOutsideRange, {f.key, std::to_string(v), std::to_string(f.low),
+                                          std::to_string(f.high)});
     };
     ForEachField(false, range);
     ForEachFieldAfterInk(range);
-    if (!problem.empty()) return problem;
+    if (!problem.Empty()) return problem;
     const int platens = r.Paperthick >= 7 ? 1 : r.Paperthick >= 3 ? 3 : 4;
     if (r.Platen > platens)
-        return "Platen " + std::to_string(r.Platen) + " is not offered for Paperthick " +
-               std::to_string(r.Paperthick) + " (1.." + std::to_string(platens) + ")";
+        return Say(kPlatenNotOffered, {std::to_string(r.Platen), std::to_string(r.Paperthick),
+                                       std::to_string(platens)});
     if (r.InkMode.size() != 32 ||
         r.InkMode.find_first_not_of("0123456789ABCDEFabcdef") != std::string::npos)
-        return "InkMode must be 32 hexadecimal digits";
+        return Say(kInkModeDigits);
     r.MediaId = media.IdFromFileIds(r.ID, r.SID);
-    if (r.MediaId == 0)
-        return "no media of the media table has ID " + std::to_string(r.ID) + " and SID " +
-               std::to_string(r.SID);
+    if (r.MediaId == 0) return NoMediaOfFileIds(r.ID, r.SID);
     if (media.ModeMw(r.MediaId, r.Mode) == -1)
-        return "the media does not offer print mode " + std::to_string(r.Mode);
+        return Say(kModeNotOffered, {std::to_string(r.Mode)});
     r.Hres = media.ModeHres(r.MediaId, r.Mode);
     r.Vres = media.ModeVres(r.MediaId, r.Mode);
     r.Mw = media.ModeMw(r.MediaId, r.Mode);
@@ -216,37 +312,35 @@ std::string CheckAndComplete(CustomFileRecord& r, const CMediaTable& media) {
 int Save(Context& c, const std::string& driver, const std::string& path) {
     const std::string action = "zmd save";
     if (!c.Has("--from") || !c.Has("--name")) {
-        c.err << "usage: plotcare-cli zmd save FILE --from FILE.json --name NAME [--overwrite]\n";
+        c.err << Message(kUsage, {"plotcare-cli zmd save FILE --from FILE.json --name NAME [--overwrite]"})
+              << "\n";
         return kExitUsage;
     }
     const std::string from = c.Value("--from");
     std::string json;
     if (RegularFile::Read(from, JsonValue::kMaxInput, json) != RegularFile::Result::Ok)
-        return Finish(c, path, action,
-                      {kExitUsage, "bad-input", "\"" + from + "\" cannot be read"});
+        return Finish(c, path, action, {kExitUsage, "bad-input", Say(kUnreadable, {from})});
     CustomFileRecord record;
-    std::string error;
+    Sentence error;
     if (!CustomFileRecordFromJson(json, record, error))
-        return Finish(c, path, action, {kExitUsage, "bad-input", "\"" + from + "\": " + error});
+        return Finish(c, path, action, {kExitUsage, "bad-input", Say(kQuoted, {from, error})});
 
     // The name as the save dialog takes it: as typed, not blank, at most 16
     // characters.
     const std::string name = c.Value("--name");
     if (name.find_last_not_of(' ') == std::string::npos)
-        return Finish(c, path, action, {kExitRefused, "bad-name", "the name is empty"});
+        return Finish(c, path, action, {kExitRefused, "bad-name", Say(kNameEmpty)});
     if (!CustomFileText::IsValidUtf8(name) ||
         CustomFileText::CharacterCount(name) > CCustomFile::kNameLength)
-        return Finish(
-            c, path, action,
-            {kExitRefused, "bad-name", "the name is longer than 16 characters: \"" + name + "\""});
+        return Finish(c, path, action,
+                      {kExitRefused, "bad-name",
+                       Say(kNameTooLong, {std::to_string(CCustomFile::kNameLength), name})});
 
     const CMediaTable media(App().SettingsFilePath("Media.ini"));
     if (!media.IsComplete())
-        return Finish(
-            c, path, action,
-            {kExitFailed, "no-media-table", "the media table (Media.ini) cannot be read"});
-    const std::string problem = CheckAndComplete(record, media);
-    if (!problem.empty()) return Finish(c, path, action, {kExitRefused, "out-of-range", problem});
+        return Finish(c, path, action, {kExitFailed, "no-media-table", Say(kNoMediaTable)});
+    const Sentence problem = CheckAndComplete(record, media);
+    if (!problem.Empty()) return Finish(c, path, action, {kExitRefused, "out-of-range", problem});
 
     // The entry: 1 for a new file; the entry of the same name (with
     // --overwrite only); else one after the last.
@@ -260,33 +354,32 @@ int Save(Context& c, const std::string& driver, const std::string& path) {
         return Finish(c, path, action, FileRefusal(path, saved.problem));
     case CCustomFileSave::Outcome::Unreadable:
         return Finish(c, path, action,
-                      {kExitRefused, "damaged", "\"" + path + "\": the entries cannot be read"});
+                      {kExitRefused, "damaged", Say(kQuoted, {path, Say(kEntriesUnreadable)})});
     case CCustomFileSave::Outcome::Declined:
         return Finish(c, path, action,
                       {kExitRefused, "name-exists",
-                       "entry " + std::to_string(saved.entry) + " is already named \"" + name +
-                           "\" (--overwrite rewrites it)"});
+                       Say(kNameExists, {std::to_string(saved.entry), name})});
     case CCustomFileSave::Outcome::NothingToSave:
-        return Finish(c, path, action, {kExitRefused, "bad-name", "the name is empty"});
+        return Finish(c, path, action, {kExitRefused, "bad-name", Say(kNameEmpty)});
     case CCustomFileSave::Outcome::NotWritten: {
         const bool refused = saved.write.result != CustomFileWrite::SaveFailed;
         return Finish(c, path, action,
                       {refused ? kExitRefused : kExitFailed, refused ? "refused" : "not-saved",
-                       "\"" + path + "\": " + DescribeCustomFileWrite(saved.write)});
+                       Say(kQuoted, {path, DescribeWrite(saved.write)})});
     }
     }
     const int entry = saved.entry;
     const bool overwritten = saved.overwritten;
-    const std::string message = std::string(overwritten ? "rewrote" : "saved") + " entry " +
-                                std::to_string(entry) + " \"" + name + "\" in \"" + path + "\"";
+    const Sentence message =
+        Say(overwritten ? kRewrote : kSaved, {std::to_string(entry), name, path});
     if (c.options.json)
         c.out << "{\"file\":" << JsonString(path)
               << ",\"action\":\"zmd save\",\"outcome\":\"saved\",\"exitCode\":0"
-              << ",\"message\":" << JsonString(message) << ",\"entry\":" << entry
+              << ",\"message\":" << JsonString(message.Neutral()) << ",\"entry\":" << entry
               << ",\"name\":" << JsonString(name)
               << ",\"overwritten\":" << (overwritten ? "true" : "false") << "}\n";
     else
-        c.out << Escaped(message) << "\n";
+        c.out << Escaped(message.Text()) << "\n";
     return kExitOk;
 }
 
@@ -306,10 +399,17 @@ std::string CustomFileEntryJson(const std::string& file, int entry, const Custom
 }
 
 bool CustomFileRecordFromJson(std::string_view text, CustomFileRecord& record, std::string& error) {
+    Sentence why;
+    const bool ok = CustomFileRecordFromJson(text, record, why);
+    error = ok ? std::string() : why.Text();
+    return ok;
+}
+
+bool CustomFileRecordFromJson(std::string_view text, CustomFileRecord& record, Sentence& error) {
     JsonValue doc;
     if (!JsonValue::Parse(text, doc, error)) return false;
     if (!doc.IsObject()) {
-        error = "the setting must be a JSON object";
+        error = Say(kNotObject);
         return false;
     }
     static const char* const kIgnored[] = {"file", "entry", "CustomName", "Hres", "Vres", "Mw"};
@@ -324,20 +424,20 @@ bool CustomFileRecordFromJson(std::string_view text, CustomFileRecord& record, s
         for (const IntField* f : wanted)
             known = known || name == f->key;
         if (!known) {
-            error = "unknown member \"" + name + "\"";
+            error = Say(kUnknownMember, {name});
             return false;
         }
     }
     for (const IntField* f : wanted) {
         const JsonValue* v = doc.Member(f->key);
         if (!v || !v->AsInt32(r.*(f->field))) {
-            error = std::string("\"") + f->key + "\" must be an integer";
+            error = Say(kNotInteger, {f->key});
             return false;
         }
     }
     const JsonValue* ink = doc.Member("InkMode");
     if (!ink || ink->type() != JsonValue::Type::String) {
-        error = "\"InkMode\" must be a text";
+        error = Say(kInkModeNotText);
         return false;
     }
     r.InkMode = ink->Text();
@@ -350,9 +450,9 @@ int Zmd(Context& c) {
     const std::string& path = c.args[1];
     const bool known = verb == "list" || verb == "show" || verb == "save";
     if (!known || (verb == "show") != (c.args.size() == 3)) {
-        c.err << "usage: plotcare-cli zmd list FILE | zmd show FILE ENTRY | zmd save FILE --from "
-                 "FILE.json --name NAME "
-                 "[--overwrite]\n";
+        c.err << Message(kUsage, {"plotcare-cli zmd list FILE | zmd show FILE ENTRY | zmd save FILE "
+                                  "--from FILE.json --name NAME [--overwrite]"})
+              << "\n";
         return kExitUsage;
     }
     std::string driver;
@@ -374,6 +474,34 @@ bool CustomFileSource(const std::string& from, std::string& file, std::string& e
     file = from.substr(0, colon);
     entry = from.substr(colon + 1);
     return true;
+}
+
+Sentence DescribeCustomFileProblem(CCustomFile::Problem p) {
+    switch (p) {
+    case CCustomFile::Problem::None:
+        return Say(kProblemNone);
+    case CCustomFile::Problem::NotAttached:
+        return Say(kProblemNotAttached);
+    case CCustomFile::Problem::CannotOpen:
+        return Say(kProblemCannotOpen);
+    case CCustomFile::Problem::NotRegular:
+        return Say(kProblemNotRegular);
+    case CCustomFile::Problem::TooLarge:
+        return Say(kProblemTooLarge);
+    case CCustomFile::Problem::ReadError:
+        return Say(kProblemReadError);
+    case CCustomFile::Problem::Binary:
+        return Say(kProblemBinary);
+    case CCustomFile::Problem::NotCustomFile:
+        return Say(kProblemNotCustomFile);
+    case CCustomFile::Problem::OtherModel:
+        return Say(kProblemOtherModel);
+    }
+    return Say(kProblemOther);
+}
+
+Sentence NoMediaOfFileIds(std::int32_t id, std::int32_t sid) {
+    return Say(kNoMediaOfIds, {std::to_string(id), std::to_string(sid)});
 }
 
 int FindCustomFileEntry(CCustomFile& file, const std::string& which) {

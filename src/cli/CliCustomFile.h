@@ -1,11 +1,12 @@
 #pragma once
 
+#include "cli/CliSentence.h"
+#include "custompaper/CCustomFile.h"
 #include "custompaper/CustomFileRecord.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
-
-class CCustomFile;
 
 namespace cli {
 
@@ -44,6 +45,14 @@ bool CustomFileSource(const std::string& from, std::string& file, std::string& e
 // and "Mw" may be present and are not taken (the name comes from --name,
 // the resolution from the media table). Any other member, a missing one or
 // a value of the wrong kind is refused with a message.
+bool CustomFileRecordFromJson(std::string_view text, CustomFileRecord& record, Sentence& error);
+// The same with the refusal in the chosen language.
 bool CustomFileRecordFromJson(std::string_view text, CustomFileRecord& record, std::string& error);
+
+// Why a custom file cannot be used, for people.
+Sentence DescribeCustomFileProblem(CCustomFile::Problem p);
+
+// That no media of the media table has the entry's ID and SID.
+Sentence NoMediaOfFileIds(std::int32_t id, std::int32_t sid);
 
 } // namespace cli

@@ -4,6 +4,7 @@
 #include "base/RegularFile.h"
 #include "cli/CliContext.h"
 #include "cli/CliCustomFile.h"
+#include "cli/CliMessage.h"
 #include "cli/CliReadyProgress.h"
 #include "cli/CliText.h"
 #include "cli/SlotJson.h"
@@ -32,10 +33,45 @@ constexpr int kTextCallFailed = 40904;
 constexpr int kTextRegistered = 30903;
 constexpr int kTextRegisterFailed = 30904;
 
-// The page's message on one line; `fallback` when the settings give none.
-std::string PageText(int id, const char* fallback) {
-    std::string text = App().GetText(id).replace(QLatin1Char('\n'), QLatin1Char(' ')).toStdString();
-    return text.empty() ? fallback : text;
+// plotcare-cli's own texts of these commands.
+enum Text : int {
+    kUsage = 115200,
+    kWaitCancelled,
+    kNotReady,
+    kNoAnswer,
+    kPathProblem,
+    kNoEntry,
+    kMediaNotInTable,
+    kSlotsRead,
+    kSlotNumber,
+    kSlotEmpty,
+    kSlotLabel,
+    kSlotRead,
+    kNotRegistered,
+    kFromMissing,
+    kTooLarge,
+    kNotRegular,
+    kUnreadable,
+    // Said when the settings give no text for the page's message.
+    kFallbackNotReadable,
+    kFallbackCallFailed,
+    kFallbackCalledStandard,
+    kFallbackCalledSlot,
+    kFallbackRegisterFailed,
+    kFallbackRegistered,
+};
+
+// The page's message on one line, in English for JSON; `fallback` when the
+// settings give none.
+std::string PageText(const Context& c, int id, int fallback) {
+    const QString page = c.options.json ? App().GetBaseText(id) : App().GetText(id);
+    std::string text = QString(page).replace(QLatin1Char('\n'), QLatin1Char(' ')).toStdString();
+    return text.empty() ? Say(fallback).In(c.options.json) : text;
+}
+
+// A sentence in the form the output takes: English for JSON.
+std::string Said(const Context& c, const Sentence& s) {
+    return s.In(c.options.json);
 }
 
 std::string Bool(bool b) {
@@ -43,7 +79,8 @@ std::string Bool(bool b) {
 }
 
 int UsageError(Context& c, const std::string& usage, const std::string& what) {
-    c.err << "plotcare-cli: " << Escaped(what) << "\nusage: plotcare-cli " << usage << "\n";
+    c.err << "plotcare-cli: " << Escaped(what) << "\n"
+          << Message(kUsage, {"plotcare-cli " + usage}) << "\n";
     return kExitUsage;
 }
 
@@ -56,20 +93,19 @@ int WaitReady(Context& c, ActionSession& s, CPrinterLink& link, const std::strin
         return kExitOk;
     case CPrinterLink::ReadyOutcome::Cancelled:
         return Report(c, s.Name(), action,
-                      {kExitCancelled, "cancelled", "the wait for the printer was cancelled", {}});
+                      {kExitCancelled, "cancelled", Said(c, Say(kWaitCancelled)), {}});
     case CPrinterLink::ReadyOutcome::NotReady:
         return Report(c, s.Name(), action,
-                      {kExitNotReady, "not-ready", "the printer is not ready", {}});
+                      {kExitNotReady, "not-ready", Said(c, Say(kNotReady)), {}});
     default:
         return Report(c, s.Name(), action,
-                      {kExitNoAnswer, "no-answer", "the printer does not answer", {}});
+                      {kExitNoAnswer, "no-answer", Said(c, Say(kNoAnswer)), {}});
     }
 }
 
 // A query's failure: no answer at all, or an answer that could not be read.
 int QueryFailed(Context& c, ActionSession& s, const std::string& action, int result) {
-    const std::string text =
-        PageText(kTextNotReadable, "the custom paper settings cannot be read from the printer");
+    const std::string text = PageText(c, kTextNotReadable, kFallbackNotReadable);
     return Report(c, s.Name(), action,
                   {kExitNoAnswer, result < 0 ? "no-answer" : "unreadable-reply", text, {}});
 }
@@ -94,24 +130,24 @@ std::string TrimmedName(const CustomPaperSlot& slot) {
 bool SettingsFromCustomFile(const std::string& driver, const CMediaTable& media,
                             const std::string& path, const std::string& which,
                             CustomPaperSlot& slot, std::string& name, std::string& word,
-                            std::string& why) {
+                            Sentence& why) {
     CCustomFile file(driver);
     if (file.Attach(path) != 0) {
         word = "bad-settings";
-        why = path + ": " + CCustomFile::Describe(file.LastProblem());
+        why = Say(kPathProblem, {path, DescribeCustomFileProblem(file.LastProblem())});
         return false;
     }
     const int entry = FindCustomFileEntry(file, which);
     CustomFileRecord record;
     if (entry < 1 || file.ReadEntry(entry, record) != 0) {
         word = "bad-settings";
-        why = path + " has no readable entry \"" + which + "\"";
+        why = Say(kNoEntry, {path, which});
         return false;
     }
     if (!SlotFromFileEntry(record, media, slot)) {
         word = "bad-settings";
-        why = path + ": the media of entry \"" + which + "\" (ID " + std::to_string(record.ID) +
-              ", SID " + std::to_string(record.SID) + ") is not in the media table";
+        why = Say(kMediaNotInTable,
+                  {path, which, std::to_string(record.ID), std::to_string(record.SID)});
         return false;
     }
     name = record.CustomName;
@@ -146,7 +182,7 @@ int Slots(Context& c) {
         }
         list += "]";
         return Report(c, s.Name(), "slots",
-                      {kExitOk, "read", "the custom paper slots were read", {{"slots", list}}});
+                      {kExitOk, "read", Said(c, Say(kSlotsRead)), {{"slots", list}}});
     }
     for (int i = 0; i < CCustomPaperTable::kSlotCount; ++i)
         c.out << "#" << (i + 1) << (i < 9 ? "  " : " ") << Escaped(table.SlotLabel(i)) << "\n";
@@ -155,7 +191,7 @@ int Slots(Context& c) {
 
 int Slot(Context& c) {
     const int index = c.args.size() > 1 ? SlotIndexArgument(c.args[1]) : -1;
-    if (index < 0) return UsageError(c, "slot PRINTER N", "N is a slot number, 1 to 10");
+    if (index < 0) return UsageError(c, "slot PRINTER N", Message(kSlotNumber));
     ActionSession s;
     if (int r = s.Open(c)) return r;
     CCustomPaperTable& table = *s.Shared().customPaperTable;
@@ -176,15 +212,16 @@ int Slot(Context& c) {
                     "",
                     {{"slot", std::to_string(index + 1)}, {"registered", Bool(registered)}}};
     if (!registered) {
-        outcome.message = "slot " + std::to_string(index + 1) + " holds no custom paper";
+        outcome.message = Said(c, Say(kSlotEmpty, {std::to_string(index + 1)}));
         outcome.fields.emplace_back("name", JsonString(""));
         if (c.options.json) return Report(c, s.Name(), "slot", outcome);
-        c.out << "slot " << (index + 1) << ": " << Escaped(table.SlotLabel(index)) << "\n";
+        c.out << Message(kSlotLabel, {std::to_string(index + 1), Escaped(table.SlotLabel(index))})
+              << "\n";
         return kExitOk;
     }
     const auto fields = SlotJsonFields(slot, mediaId);
     outcome.fields.insert(outcome.fields.end(), fields.begin(), fields.end());
-    outcome.message = "the settings of slot " + std::to_string(index + 1) + " were read";
+    outcome.message = Said(c, Say(kSlotRead, {std::to_string(index + 1)}));
     if (c.options.json) return Report(c, s.Name(), "slot", outcome);
     c.out << "slot:       " << (index + 1) << "\n"
           << "name:       " << Escaped(TrimmedName(slot)) << "\n"
@@ -205,7 +242,7 @@ int Call(Context& c) {
     const bool standard = which == "standard";
     const int index = standard ? -1 : SlotIndexArgument(which);
     if (!standard && index < 0)
-        return UsageError(c, "call PRINTER N|standard", "N is a slot number, 1 to 10");
+        return UsageError(c, "call PRINTER N|standard", Message(kSlotNumber));
     ActionSession s;
     if (int r = s.Open(c)) return r;
     CCustomPaperTable& table = *s.Shared().customPaperTable;
@@ -217,11 +254,10 @@ int Call(Context& c) {
         // The page offers Call only for a slot that holds custom paper.
         if (int r = ReadName(c, s, link, table, index, "call")) return r;
         if (!table.IsRegistered(index))
-            return Report(
-                c, s.Name(), "call",
-                {kExitRefused, "not-registered",
-                 "slot " + std::to_string(index + 1) + " holds no custom paper: nothing was called",
-                 outcome.fields});
+            return Report(c, s.Name(), "call",
+                          {kExitRefused, "not-registered",
+                           Said(c, Say(kNotRegistered, {std::to_string(index + 1)})),
+                           outcome.fields});
         table.SetCurrentIndex(index);
         outcome.fields.emplace_back("name", JsonString(TrimmedName(table.SlotAt(index))));
     }
@@ -229,27 +265,25 @@ int Call(Context& c) {
     if (sent != 0) {
         outcome.exitCode = kExitFailed;
         outcome.word = "not-sent";
-        outcome.message =
-            PageText(kTextCallFailed, "the paper setting could not be sent to the printer");
+        outcome.message = PageText(c, kTextCallFailed, kFallbackCallFailed);
     } else {
-        outcome.message = standard
-                              ? PageText(kTextCalledStandard, "the standard setting is now active")
-                              : PageText(kTextCalledSlot, "the custom paper is now active");
+        outcome.message = standard ? PageText(c, kTextCalledStandard, kFallbackCalledStandard)
+                                   : PageText(c, kTextCalledSlot, kFallbackCalledSlot);
     }
     return Report(c, s.Name(), "call", outcome);
 }
 
 int Register(Context& c) {
-    constexpr const char* kUsage =
+    constexpr const char* kSyntax =
         "register PRINTER N [--name NAME] --from FILE.json|FILE.ZMD:ENTRY";
     const int index = c.args.size() > 1 ? SlotIndexArgument(c.args[1]) : -1;
-    if (index < 0) return UsageError(c, kUsage, "N is a slot number, 1 to 10");
-    if (!c.Has("--from")) return UsageError(c, kUsage, "--from names the saved settings");
+    if (index < 0) return UsageError(c, kSyntax, Message(kSlotNumber));
+    if (!c.Has("--from")) return UsageError(c, kSyntax, Message(kFromMissing));
     ActionSession s;
     if (int r = s.Open(c)) return r;
-    const auto refuse = [&](const std::string& word, const std::string& why) {
+    const auto refuse = [&](const std::string& word, const Sentence& why) {
         return Report(c, s.Name(), "register",
-                      {kExitRefused, word, why, {{"slot", std::to_string(index + 1)}}});
+                      {kExitRefused, word, Said(c, why), {{"slot", std::to_string(index + 1)}}});
     };
 
     // The settings, checked as the pages keep them, before anything is sent.
@@ -258,7 +292,8 @@ int Register(Context& c) {
     CustomPaperSlot slot;
     std::string name, zmdFile, zmdEntry;
     if (CustomFileSource(from, zmdFile, zmdEntry)) {
-        std::string word, why;
+        std::string word;
+        Sentence why;
         if (!SettingsFromCustomFile(s.Printer().driver, media, zmdFile, zmdEntry, slot, name, word,
                                     why))
             return refuse(word, why);
@@ -269,21 +304,21 @@ int Register(Context& c) {
             break;
         case RegularFile::Result::TooLarge:
             return refuse("bad-settings",
-                          from + " is larger than " + std::to_string(kSlotJsonMaxBytes) + " bytes");
+                          Say(kTooLarge, {from, std::to_string(kSlotJsonMaxBytes)}));
         case RegularFile::Result::NotRegular:
-            return refuse("bad-settings", from + " is not a regular file");
+            return refuse("bad-settings", Say(kNotRegular, {from}));
         default:
-            return refuse("bad-settings", from + " cannot be read");
+            return refuse("bad-settings", Say(kUnreadable, {from}));
         }
-        std::string error;
+        Sentence error;
         if (!ReadSlotJson(text, media, slot, name, error))
-            return refuse("bad-settings", from + ": " + error);
+            return refuse("bad-settings", Say(kPathProblem, {from, error}));
     }
     if (c.Has("--name")) name = c.Value("--name");
     if (const auto issue = SlotRanges::CheckName(name); !issue.field.empty())
-        return refuse("bad-name", issue.reason);
+        return refuse("bad-name", DescribeSlotIssue(issue));
     if (const auto issue = SlotRanges::Check(slot); !issue.field.empty())
-        return refuse("out-of-range", from + ": " + issue.reason);
+        return refuse("out-of-range", Say(kPathProblem, {from, DescribeSlotIssue(issue)}));
 
     CCustomPaperTable& table = *s.Shared().customPaperTable;
     CPrinterLink link(&s.Bidi());
@@ -297,12 +332,10 @@ int Register(Context& c) {
     Outcome outcome{kExitOk, "registered", "", {{"slot", std::to_string(index + 1)}}};
     if (table.WriteSlot(s.Name(), index, name, slot) != 0) {
         outcome = {kExitFailed, "not-sent",
-                   PageText(kTextRegisterFailed, "the custom paper could not be registered"),
-                   outcome.fields};
+                   PageText(c, kTextRegisterFailed, kFallbackRegisterFailed), outcome.fields};
         return Report(c, s.Name(), "register", outcome);
     }
-    outcome.message =
-        PageText(kTextRegistered, "the custom paper has been registered in the printer");
+    outcome.message = PageText(c, kTextRegistered, kFallbackRegistered);
     outcome.fields.emplace_back("name", JsonString(name));
     // The name of the custom paper this one replaced, null for an empty slot.
     outcome.fields.emplace_back("replaced", replaced ? JsonString(previous) : std::string("null"));

@@ -3,6 +3,8 @@
 #include "app/CPlotcareApp.h"
 #include "cli/CliContext.h"
 #include "cli/CliMediaOptions.h"
+#include "cli/CliMessage.h"
+#include "cli/CliSentence.h"
 #include "cli/CliReadyProgress.h"
 #include "cli/CliText.h"
 #include "comm/CPrinterLink.h"
@@ -17,15 +19,45 @@ namespace {
 
 using MA = CManualAlignment;
 
-constexpr const char* kUsage = "usage: plotcare-cli align PRINTER --direction bi|uni [--media ID] "
-                               "[--thickness N] [--platen VALUE|auto]\n"
-                               "                          print|save ITEM...\n"
-                               "       plotcare-cli align PRINTER restore\n"
-                               "ITEM: R (row R, every column 5), R=V,V,... (row R, a value per "
-                               "column), R.C=V (row R, column C)\n";
+// plotcare-cli's own texts of align.
+enum Text : int {
+    kUsage = 115300,
+    kItems,
+    kSent,
+    kNoThickness,
+    kNotReady,
+    kSnRefused,
+    kPlatenUnknown,
+    kNotSent,
+    kWaitCancelled,
+    kRestored,
+    kRow,
+    kColumnNeedsValue,
+    kColumns,
+    kValues,
+    kRowValues,
+    kRestoreNoItems,
+    kAction,
+    kDirection,
+    kNoRow,
+    kThicknessTaken,
+    kMediaNotOffered,
+    kMediaUnavailable,
+    kMediaThickness,
+    kPlatenNotOffered,
+};
 
 int Usage(Context& c, const std::string& what) {
-    c.err << "plotcare-cli: " << Escaped(what) << "\n" << kUsage;
+    // The syntax lines stay as they are, under the first one's.
+    const std::string usage = Message(kUsage, {""});
+    const std::string pad(usage.size(), ' ');
+    c.err << "plotcare-cli: " << Escaped(what) << "\n"
+          << usage
+          << "plotcare-cli align PRINTER --direction bi|uni [--media ID] [--thickness N] "
+             "[--platen VALUE|auto]\n"
+          << pad << "                   print|save ITEM...\n"
+          << pad << "plotcare-cli align PRINTER restore\n"
+          << Message(kItems) << "\n";
     return kExitUsage;
 }
 
@@ -34,35 +66,35 @@ struct OutcomeRow {
     int exitCode;
     const char* word;
     // Said when the settings give no text for the page's message.
-    const char* fallback;
+    int fallback;
 };
 
 const OutcomeRow kRows[] = {
-    {MA::Outcome::Sent, kExitOk, "sent", "the job was sent to the printer"},
-    {MA::Outcome::NoThickness, kExitRefused, "empty-thickness", "no paper thickness is given"},
-    {MA::Outcome::NotReady, kExitNotReady, "not-ready", "the printer is not ready"},
-    {MA::Outcome::SnRefused, kExitRefused, "sn-level",
-     "the printer cannot start the alignment now"},
+    {MA::Outcome::Sent, kExitOk, "sent", kSent},
+    {MA::Outcome::NoThickness, kExitRefused, "empty-thickness", kNoThickness},
+    {MA::Outcome::NotReady, kExitNotReady, "not-ready", kNotReady},
+    {MA::Outcome::SnRefused, kExitRefused, "sn-level", kSnRefused},
     // The page says "not ready" here; the command says what went wrong.
-    {MA::Outcome::PlatenUnknown, kExitNoAnswer, "platen-not-obtained",
-     "the printer did not give the platen gap for the media"},
-    {MA::Outcome::NotSent, kExitFailed, "not-sent", "the job could not be sent to the printer"},
+    {MA::Outcome::PlatenUnknown, kExitNoAnswer, "platen-not-obtained", kPlatenUnknown},
+    {MA::Outcome::NotSent, kExitFailed, "not-sent", kNotSent},
 };
 
-Outcome Describe(MA::Action action, MA::Outcome result, bool readyWaitCancelled) {
+// JSON takes the English texts.
+Outcome Describe(MA::Action action, MA::Outcome result, bool readyWaitCancelled, bool json) {
     if (readyWaitCancelled)
-        return {kExitCancelled, "cancelled", "the wait for the printer was cancelled", {}};
+        return {kExitCancelled, "cancelled", Say(kWaitCancelled).In(json), {}};
     for (const OutcomeRow& row : kRows) {
         if (row.result != result) continue;
-        if (result == MA::Outcome::PlatenUnknown) return {row.exitCode, row.word, row.fallback, {}};
+        const std::string fallback = Say(row.fallback).In(json);
+        if (result == MA::Outcome::PlatenUnknown) return {row.exitCode, row.word, fallback, {}};
         // The page's message, on one line.
-        const std::string text = App()
-                                     .GetText(MA::MessageFor(action, result).text)
+        const int id = MA::MessageFor(action, result).text;
+        const std::string text = (json ? App().GetBaseText(id) : App().GetText(id))
                                      .replace(QLatin1Char('\n'), QLatin1Char(' '))
                                      .toStdString();
-        return {row.exitCode, row.word, text.empty() ? row.fallback : text, {}};
+        return {row.exitCode, row.word, text.empty() ? fallback : text, {}};
     }
-    return {kExitFailed, "not-sent", "the job could not be sent to the printer", {}};
+    return {kExitFailed, "not-sent", Say(kNotSent).In(json), {}};
 }
 
 std::string JsonRowsAndValues(const MA& alignment, std::string& values) {
@@ -91,8 +123,8 @@ int Restore(Context& c) {
     const bool sent = MA::SendLeaveJob(printer.name);
     return Report(
         c, printer.name, "align-restore",
-        sent ? Outcome{kExitOk, "sent", "the printer goes back to its kept alignment values", {}}
-             : Outcome{kExitFailed, "not-sent", "the job could not be sent to the printer", {}});
+        sent ? Outcome{kExitOk, "sent", Say(kRestored).In(c.options.json), {}}
+             : Outcome{kExitFailed, "not-sent", Say(kNotSent).In(c.options.json), {}});
 }
 
 } // namespace
@@ -111,14 +143,14 @@ bool ParseAlignItems(const std::vector<std::string>& items, int columns, AlignIt
         const std::size_t dot = left.find('.');
         int row = 0;
         if (!ParseInt(left.substr(0, dot), row) || row < 1 || row > MA::kRows) {
-            error = "\"" + item + "\": rows are 1 to 4";
+            error = Say(kRow, {item}).Text();
             return false;
         }
         MA::Row& values = out.values[static_cast<std::size_t>(row - 1)];
         out.rows[static_cast<std::size_t>(row - 1)] = true;
         if (eq == std::string::npos) {
             if (dot != std::string::npos) {
-                error = "\"" + item + "\": a column needs a value (R.C=V)";
+                error = Say(kColumnNeedsValue, {item}).Text();
                 return false;
             }
             continue;
@@ -127,11 +159,11 @@ bool ParseAlignItems(const std::vector<std::string>& items, int columns, AlignIt
         if (dot != std::string::npos) {
             int column = 0, v = 0;
             if (!ParseInt(left.substr(dot + 1), column) || column < 1 || column > columns) {
-                error = "\"" + item + "\": columns are 1 to " + std::to_string(columns);
+                error = Say(kColumns, {item, std::to_string(columns)}).Text();
                 return false;
             }
             if (!value(right, v)) {
-                error = "\"" + item + "\": values are 1 to 9";
+                error = Say(kValues, {item}).Text();
                 return false;
             }
             values[static_cast<std::size_t>(column - 1)] = v;
@@ -150,13 +182,13 @@ bool ParseAlignItems(const std::vector<std::string>& items, int columns, AlignIt
             parts.push_back(right.substr(from));
         }
         if (static_cast<int>(parts.size()) != columns) {
-            error = "\"" + item + "\": a row takes " + std::to_string(columns) + " values";
+            error = Say(kRowValues, {item, std::to_string(columns)}).Text();
             return false;
         }
         for (int col = 0; col < columns; ++col) {
             int v = 0;
             if (!value(parts[static_cast<std::size_t>(col)], v)) {
-                error = "\"" + item + "\": values are 1 to 9";
+                error = Say(kValues, {item}).Text();
                 return false;
             }
             values[static_cast<std::size_t>(col)] = v;
@@ -169,17 +201,17 @@ int Align(Context& c) {
     // The command line first: nothing is opened for a wrong one.
     const std::string action = c.args.size() > 1 ? c.args[1] : std::string();
     if (action == "restore") {
-        if (c.args.size() > 2) return Usage(c, "restore takes no items");
+        if (c.args.size() > 2) return Usage(c, Message(kRestoreNoItems));
         return Restore(c);
     }
     if (action != "print" && action != "save")
-        return Usage(c, "the action is print, save or restore");
+        return Usage(c, Message(kAction));
     const std::string direction = c.Value("--direction");
-    if (direction != "bi" && direction != "uni") return Usage(c, "--direction must be bi or uni");
+    if (direction != "bi" && direction != "uni") return Usage(c, Message(kDirection));
     const MA::Kind& kind = MA::KindOf(direction == "bi" ? MA::Direction::Bidirectional
                                                         : MA::Direction::Unidirectional);
     const std::vector<std::string> itemArgs(c.args.begin() + 2, c.args.end());
-    if (itemArgs.empty()) return Usage(c, action + " needs at least one row");
+    if (itemArgs.empty()) return Usage(c, Message(kNoRow, {action}));
     AlignItems items;
     std::string error;
     if (!ParseAlignItems(itemArgs, kind.columns, items, error)) return Usage(c, error);
@@ -204,33 +236,31 @@ int Align(Context& c) {
         const std::string typed = c.Value("--thickness");
         const std::string cleaned = alignment.Media().SetThicknessText(typed);
         if (cleaned != typed)
-            c.err << "plotcare-cli: the thickness \"" << Escaped(typed) << "\" is taken as \""
-                  << cleaned << "\" (1 to 16)\n";
+            c.err << "plotcare-cli: " << Message(kThicknessTaken, {Escaped(typed), cleaned}) << "\n";
     }
     if (c.Has("--media")) {
         const int index = alignment.MediaIndexOfId(static_cast<std::uint32_t>(mediaId));
         if (index < 1)
-            return Usage(c, "the driver of \"" + printer + "\" offers no media " + std::to_string(mediaId) +
-                                " here (offered:" + OfferedMediaIds(alignment.Media()) + ")");
+            return Usage(c, Message(kMediaNotOffered, {printer, std::to_string(mediaId),
+                                                       OfferedMediaIds(alignment.Media())}));
         if (!alignment.SelectMedia(index, driver))
             return Report(c, printer, commandName,
                           {kExitRefused,
                            "media-unavailable",
-                           "the media " + std::to_string(mediaId) +
-                               " cannot be used with the driver's settings",
+                           Say(kMediaUnavailable, {std::to_string(mediaId)}).In(c.options.json),
                            {}});
         const std::string given = c.Value("--thickness");
         if (c.Has("--thickness") && alignment.Media().ThicknessText() != given &&
             !alignment.Media().ThicknessText().empty())
-            c.err << "plotcare-cli: the media's own thickness " << alignment.Media().ThicknessText()
-                  << " is used\n";
+            c.err << "plotcare-cli: "
+                  << Message(kMediaThickness, {alignment.Media().ThicknessText()}) << "\n";
     }
     if (platen >= 0 && !alignment.Media().PlatenItems().empty()) {
         const int index = alignment.Media().PlatenIndexOfValue(platen);
         if (index < 0)
-            return Usage(c, "the platen gap " + c.Value("--platen") + " is not offered for thickness " +
-                                alignment.Media().ThicknessText() +
-                                " (offered:" + OfferedPlatenValues(alignment.Media()) + ")");
+            return Usage(c, Message(kPlatenNotOffered, {c.Value("--platen"),
+                                                        alignment.Media().ThicknessText(),
+                                                        OfferedPlatenValues(alignment.Media())}));
         alignment.Media().SelectPlaten(index);
     }
     for (int r = 0; r < MA::kRows; ++r) {
@@ -248,7 +278,7 @@ int Align(Context& c) {
     const MA::Target target{link,   printer, true,
                             &ready, table,   [&driver] { return driver.DriverKind(); }};
     const MA::Outcome result = alignment.Run(what, target);
-    Outcome outcome = Describe(what, result, ready.Cancelled());
+    Outcome outcome = Describe(what, result, ready.Cancelled(), c.options.json);
     outcome.fields = {
         {"direction", JsonString(direction)},
         {"rows", rows},

@@ -6,6 +6,7 @@
 #include "cli/CliCustomFile.h"
 #include "cli/CliCustomSlots.h"
 #include "cli/CliInterrupt.h"
+#include "cli/CliMessage.h"
 #include "cli/CliReadyProgress.h"
 #include "cli/CliText.h"
 #include "cli/JsonValue.h"
@@ -42,13 +43,62 @@ constexpr int kDensityLow = -50, kDensityHigh = 50;
 using Procedure = CSampleProcedure;
 using Result = CSampleProcedure::Outcome;
 
+// plotcare-cli's own texts of sample.
+enum MessageId : int {
+    kUsageLine = 115400,
+    kWaitCancelled,
+    kNotReady,
+    kNoAnswer,
+    kNameUnreadable,
+    kSlotEmpty,
+    kSettingsUnreadable,
+    kPathProblem,
+    kNoEntry,
+    kTooLarge,
+    kNotRegular,
+    kUnreadable,
+    kSlotNumber,
+    kNoMediaList,
+    kMediaNotOffered,
+    kPrinted,
+    kNoImage,
+    kImageMissing,
+    kImageUnreadable,
+    kImageWrongSize,
+    kDriverFailed,
+    kCancelled,
+    kNothing,
+    kSheetTitle,
+    kSheetSent,
+    kSheetFailed,
+    kQueueWait,
+    kGroupingJob,
+    kFromMissing,
+    kOneKind,
+    kPointsWithFeed,
+    kMediaList,
+    kModesList,
+    kDensity,
+    kFeed,
+    kPoints,
+    kPointsMismatch,
+    kImageEmpty,
+    kNoDriverSettings,
+    kNeedsFileEntry,
+    kModeNotOffered,
+};
+
 int UsageError(Context& c, const std::string& what) {
-    c.err << "plotcare-cli: " << Escaped(what) << "\nusage: plotcare-cli " << kUsage << "\n";
+    c.err << "plotcare-cli: " << Escaped(what) << "\n"
+          << Message(kUsageLine, {std::string("plotcare-cli ") + kUsage}) << "\n";
     return kExitUsage;
 }
 
-std::string Text(int id) {
-    return App().GetText(id).replace(QLatin1Char('\n'), QLatin1Char(' ')).toStdString();
+// A page text on one line; in English for JSON.
+std::string Text(int id, bool neutral = false) {
+    return (neutral ? App().GetBaseText(id) : App().GetText(id))
+        .replace(QLatin1Char('\n'), QLatin1Char(' '))
+        .toStdString();
 }
 
 // A whole signed number in [low, high], nothing around it.
@@ -88,10 +138,11 @@ struct Setting {
 // What went wrong before anything was printed: 0, or the exit code reported.
 struct Refusal {
     int exitCode = kExitOk;
-    std::string word, message;
+    std::string word;
+    Sentence message;
 };
 
-Refusal Refuse(const std::string& word, const std::string& message) {
+Refusal Refuse(const std::string& word, const Sentence& message) {
     return {kExitRefused, word, message};
 }
 
@@ -100,11 +151,11 @@ Refusal ReadyRefusal(CPrinterLink::ReadyOutcome outcome) {
     case CPrinterLink::ReadyOutcome::Ready:
         return {};
     case CPrinterLink::ReadyOutcome::Cancelled:
-        return {kExitCancelled, "cancelled", "the wait for the printer was cancelled"};
+        return {kExitCancelled, "cancelled", Say(kWaitCancelled)};
     case CPrinterLink::ReadyOutcome::NotReady:
-        return {kExitNotReady, "not-ready", "the printer is not ready"};
+        return {kExitNotReady, "not-ready", Say(kNotReady)};
     default:
-        return {kExitNoAnswer, "no-answer", "the printer does not answer"};
+        return {kExitNoAnswer, "no-answer", Say(kNoAnswer)};
     }
 }
 
@@ -116,17 +167,14 @@ Refusal ReadSlot(Context& c, ActionSession& s, int index, Setting& setting) {
         if (Refusal r = ReadyRefusal(link.WaitForReady(s.Name(), &progress)); r.exitCode) return r;
     }
     CCustomPaperTable& table = *s.Shared().customPaperTable;
-    const std::string slotText = "slot " + std::to_string(index + 1);
+    const std::string slot = std::to_string(index + 1);
     int r = table.QueryName(link, s.Name(), index);
     if (r <= 0 || !table.LastQueryComplete())
-        return {kExitNoAnswer, "no-answer",
-                "the name of " + slotText + " cannot be read from the printer"};
-    if (!table.IsRegistered(index))
-        return Refuse("not-registered", slotText + " holds no custom paper");
+        return {kExitNoAnswer, "no-answer", Say(kNameUnreadable, {slot})};
+    if (!table.IsRegistered(index)) return Refuse("not-registered", Say(kSlotEmpty, {slot}));
     r = table.QuerySettings(link, s.Name(), index);
     if (r <= 0 || !table.LastQueryComplete())
-        return {kExitNoAnswer, "no-answer",
-                "the settings of " + slotText + " cannot be read from the printer"};
+        return {kExitNoAnswer, "no-answer", Say(kSettingsUnreadable, {slot})};
     setting.slot = table.SlotAt(index);
     setting.slot.MediaId = s.Shared().mediaTable->IdFromMediaCode(setting.slot.MediaCode);
     return {};
@@ -136,10 +184,11 @@ Refusal ReadCustomFileEntry(ActionSession& s, const std::string& path, const std
                             Setting& setting) {
     CCustomFile file(s.Printer().driver);
     if (file.Attach(path) != 0)
-        return Refuse("bad-settings", path + ": " + CCustomFile::Describe(file.LastProblem()));
+        return Refuse("bad-settings",
+                      Say(kPathProblem, {path, DescribeCustomFileProblem(file.LastProblem())}));
     const int entry = FindCustomFileEntry(file, which);
     if (entry < 1 || file.ReadEntry(entry, setting.file) != 0)
-        return Refuse("bad-settings", path + " has no readable entry \"" + which + "\"");
+        return Refuse("bad-settings", Say(kNoEntry, {path, which}));
     setting.isFile = true;
     return {};
 }
@@ -152,27 +201,27 @@ Refusal ReadJson(ActionSession& s, const std::string& path, Setting& setting) {
     case RegularFile::Result::Ok:
         break;
     case RegularFile::Result::TooLarge:
-        return Refuse("bad-settings",
-                      path + " is larger than " + std::to_string(kSlotJsonMaxBytes) + " bytes");
+        return Refuse("bad-settings", Say(kTooLarge, {path, std::to_string(kSlotJsonMaxBytes)}));
     case RegularFile::Result::NotRegular:
-        return Refuse("bad-settings", path + " is not a regular file");
+        return Refuse("bad-settings", Say(kNotRegular, {path}));
     default:
-        return Refuse("bad-settings", path + " cannot be read");
+        return Refuse("bad-settings", Say(kUnreadable, {path}));
     }
     JsonValue json;
-    std::string error;
-    if (!JsonValue::Parse(text, json, error)) return Refuse("bad-settings", path + ": " + error);
+    Sentence error;
+    if (!JsonValue::Parse(text, json, error))
+        return Refuse("bad-settings", Say(kPathProblem, {path, error}));
     if (json.IsObject() && json.Member("ID")) {
         if (!CustomFileRecordFromJson(text, setting.file, error))
-            return Refuse("bad-settings", path + ": " + error);
+            return Refuse("bad-settings", Say(kPathProblem, {path, error}));
         setting.isFile = true;
         return {};
     }
     std::string name;
     if (!ReadSlotJson(text, *s.Shared().mediaTable, setting.slot, name, error))
-        return Refuse("bad-settings", path + ": " + error);
+        return Refuse("bad-settings", Say(kPathProblem, {path, error}));
     if (const auto issue = SlotRanges::Check(setting.slot); !issue.field.empty())
-        return Refuse("out-of-range", path + ": " + issue.reason);
+        return Refuse("out-of-range", Say(kPathProblem, {path, DescribeSlotIssue(issue)}));
     return {};
 }
 
@@ -181,7 +230,7 @@ Refusal ReadSetting(Context& c, ActionSession& s, const std::string& from, Setti
     std::string file, entry;
     if (from.rfind("slot:", 0) == 0) {
         const int index = SlotIndexArgument(from.substr(5));
-        if (index < 0) return {kExitUsage, "usage", "slot:N takes a slot number, 1 to 10"};
+        if (index < 0) return {kExitUsage, "usage", Say(kSlotNumber)};
         r = ReadSlot(c, s, index, setting);
     } else if (CustomFileSource(from, file, entry)) {
         r = ReadCustomFileEntry(s, file, entry, setting);
@@ -193,9 +242,9 @@ Refusal ReadSetting(Context& c, ActionSession& s, const std::string& from, Setti
         setting.file.MediaId =
             s.Shared().mediaTable->IdFromFileIds(setting.file.ID, setting.file.SID);
         if (setting.file.MediaId == 0)
-            return Refuse("bad-settings", from + ": no media of the media table has ID " +
-                                              std::to_string(setting.file.ID) + " and SID " +
-                                              std::to_string(setting.file.SID));
+            return Refuse(
+                "bad-settings",
+                Say(kPathProblem, {from, NoMediaOfFileIds(setting.file.ID, setting.file.SID)}));
     }
     return r;
 }
@@ -210,8 +259,7 @@ Refusal MediaChoices(ActionSession& s, const std::vector<int>& ids,
     CDriverMediaList list(library, s.Name(), s.Printer().port);
     std::vector<std::uint16_t> listed(static_cast<std::size_t>(std::max(list.Count(), 0)));
     if (listed.empty() || list.CopyIds(listed.data(), static_cast<int>(listed.size())) != 1)
-        return {kExitNotSupported, "no-media-list",
-                "the driver gives no media list for " + s.Name()};
+        return {kExitNotSupported, "no-media-list", Say(kNoMediaList, {s.Name()})};
     table.SortByDisplayOrder(listed.data(), static_cast<int>(listed.size()));
     const bool kind2 =
         CDriverSettingsAccess(library, s.Name(), s.Printer().port, nullptr, &table).DriverKind() ==
@@ -227,9 +275,8 @@ Refusal MediaChoices(ActionSession& s, const std::vector<int>& ids,
     }
     for (int id : ids) {
         if (!offered.count(id))
-            return Refuse("media-not-offered", "media " + std::to_string(id) +
-                                                   " is not offered for custom paper samples on " +
-                                                   s.Name());
+            return Refuse("media-not-offered",
+                          Say(kMediaNotOffered, {std::to_string(id), s.Name()}));
     }
     return {};
 }
@@ -238,41 +285,39 @@ struct OutcomeRow {
     Result result;
     int exitCode;
     const char* word;
-    const char* fallback; // said when the settings give no text
+    int fallback; // said when the settings give no text
 };
 
 const OutcomeRow kRows[] = {
-    {Result::Printed, kExitOk, "printed", "the sample sheets went to the printer"},
-    {Result::NotReady, kExitNotReady, "not-ready", "the printer is not ready"},
-    {Result::NoImage, kExitRefused, "no-image", "no sample image is named"},
-    {Result::ImageMissing, kExitRefused, "image-missing", "the sample image does not exist"},
-    {Result::ImageUnreadable, kExitRefused, "image-unreadable", "the sample image cannot be read"},
-    {Result::ImageWrongSize, kExitRefused, "image-wrong-size",
-     "the sample image is not 4060 x 1190 pixels"},
-    {Result::DriverFailed, kExitFailed, "failed",
-     "the driver could not be set or a sheet could not be printed"},
-    {Result::Cancelled, kExitCancelled, "cancelled", "the sample series was cancelled"},
-    {Result::Nothing, kExitFailed, "nothing", "there was nothing to print"},
+    {Result::Printed, kExitOk, "printed", kPrinted},
+    {Result::NotReady, kExitNotReady, "not-ready", kNotReady},
+    {Result::NoImage, kExitRefused, "no-image", kNoImage},
+    {Result::ImageMissing, kExitRefused, "image-missing", kImageMissing},
+    {Result::ImageUnreadable, kExitRefused, "image-unreadable", kImageUnreadable},
+    {Result::ImageWrongSize, kExitRefused, "image-wrong-size", kImageWrongSize},
+    {Result::DriverFailed, kExitFailed, "failed", kDriverFailed},
+    {Result::Cancelled, kExitCancelled, "cancelled", kCancelled},
+    {Result::Nothing, kExitFailed, "nothing", kNothing},
 };
 
 void ShowProgress(std::ostream& err, const Procedure::Event& e) {
     using Kind = Procedure::Event::Kind;
-    const std::string sheet = "sheet " + std::to_string(e.number) + "/" + std::to_string(e.count);
+    const std::string number = std::to_string(e.number), count = std::to_string(e.count);
     switch (e.kind) {
     case Kind::Sheet:
-        err << sheet << ": " << Escaped(e.sheet->Title()) << "\n";
+        err << Message(kSheetTitle, {number, count, Escaped(e.sheet->Title())}) << "\n";
         break;
     case Kind::Printed:
-        err << sheet << ": sent to the printer\n";
+        err << Message(kSheetSent, {number, count}) << "\n";
         break;
     case Kind::Failed:
-        err << sheet << ": failed (" << e.value << ")\n";
+        err << Message(kSheetFailed, {number, count, std::to_string(e.value)}) << "\n";
         break;
     case Kind::QueueWait:
-        err << "waiting for " << Escaped(e.sheet->Title()) << " to reach the printer's queue\n";
+        err << Message(kQueueWait, {Escaped(e.sheet->Title())}) << "\n";
         break;
     case Kind::EscBar:
-        err << "grouping job " << e.value << " sent\n";
+        err << Message(kGroupingJob, {std::to_string(e.value)}) << "\n";
         break;
     }
     err.flush();
@@ -288,87 +333,85 @@ std::string TitlesJson(const SamplePlan& plan) {
 } // namespace
 
 int Sample(Context& c) {
-    if (!c.Has("--from")) return UsageError(c, "--from names the custom paper setting");
+    if (!c.Has("--from")) return UsageError(c, Message(kFromMissing));
     const char* kinds[] = {"--media", "--feed", "--density", "--modes"};
     int given = 0;
     for (const char* k : kinds)
         given += c.Has(k) ? 1 : 0;
-    if (given != 1) return UsageError(c, "give exactly one of --media, --feed, --density, --modes");
-    if (c.Has("--points") && !c.Has("--feed")) return UsageError(c, "--points goes with --feed");
+    if (given != 1) return UsageError(c, Message(kOneKind));
+    if (c.Has("--points") && !c.Has("--feed")) return UsageError(c, Message(kPointsWithFeed));
 
     // The choices, checked before the printer is asked anything.
     std::vector<int> values;
     int a = 0, b = 0;
     if (c.Has("--media") && !ParseList(c.Value("--media"), 1, 65535, values))
-        return UsageError(c, "--media takes media ids, 1 to 65535, separated by commas");
+        return UsageError(c, Message(kMediaList));
     if (c.Has("--modes") && !ParseList(c.Value("--modes"), 1, 4, values))
-        return UsageError(c, "--modes takes print modes, 1 to 4, separated by commas");
+        return UsageError(c, Message(kModesList));
     if (c.Has("--density") && !ParseNumber(c.Value("--density"), kDensityLow, kDensityHigh, a))
-        return UsageError(c, "--density takes a whole number, -50 to 50");
+        return UsageError(c, Message(kDensity));
     if (c.Has("--feed")) {
         const std::string range = c.Value("--feed");
         const std::size_t dots = range.find("..");
         if (dots == std::string::npos ||
             !ParseNumber(std::string_view(range).substr(0, dots), kFeedLow, kFeedHigh, a) ||
             !ParseNumber(std::string_view(range).substr(dots + 2), kFeedLow, kFeedHigh, b))
-            return UsageError(c, "--feed takes FROM..TO, two whole numbers from -70 to 70");
+            return UsageError(c, Message(kFeed));
         if (c.Has("--points")) {
             const std::vector<int> points = FeedSamplePoints(a, b);
             int wanted = 0;
             if (!ParseNumber(c.Value("--points"), 1, 5, wanted))
-                return UsageError(c, "--points takes the number of sheets, 1 to 5");
+                return UsageError(c, Message(kPoints));
             if (wanted != static_cast<int>(points.size()))
-                return UsageError(c, "the range " + range + " gives " +
-                                         std::to_string(points.size()) + " sheet(s) (" +
-                                         FeedPointsText(points) + "), not " +
-                                         std::to_string(wanted));
+                return UsageError(
+                    c, Message(kPointsMismatch, {range, std::to_string(points.size()),
+                                                 FeedPointsText(points), std::to_string(wanted)}));
         }
     }
-    if (c.Has("--image") && c.Value("--image").empty())
-        return UsageError(c, "--image names a bitmap file");
+    if (c.Has("--image") && c.Value("--image").empty()) return UsageError(c, Message(kImageEmpty));
 
     ActionSession s;
     if (int r = s.Open(c)) return r;
     const auto report = [&](const Refusal& r) {
-        return Report(c, s.Name(), kAction, {r.exitCode, r.word, r.message, {}});
+        return Report(c, s.Name(), kAction, {r.exitCode, r.word, r.message.In(c.options.json), {}});
     };
     CDriverSettingsLibrary* library = s.Shared().driverSettingsLibrary.get();
     if (!library || !library->IsLoaded())
-        return report({kExitNotSupported, "no-driver-settings",
-                       "the driver settings library of " + s.Name() + " cannot be loaded"});
+        return report(
+            {kExitNotSupported, "no-driver-settings", Say(kNoDriverSettings, {s.Name()})});
 
     Setting setting;
     if (Refusal r = ReadSetting(c, s, c.Value("--from"), setting); r.exitCode) {
-        if (r.word == "usage") return UsageError(c, r.message);
+        if (r.word == "usage") return UsageError(c, r.message.Text());
         return report(r);
     }
     const bool needsFile = c.Has("--density") || c.Has("--modes");
     if (needsFile && !setting.isFile)
-        return UsageError(c, std::string(c.Has("--density") ? "--density" : "--modes") +
-                                 " samples a custom file entry: --from FILE.ZMD:ENTRY or its JSON");
+        return UsageError(c,
+                          Message(kNeedsFileEntry, {c.Has("--density") ? "--density" : "--modes"}));
 
     const CMediaTable& table = *s.Shared().mediaTable;
-    const TextLookup text = [](int id) { return Text(id); };
     CDriverMediaList mediaList(library, s.Name(), s.Printer().port);
     const MediaNameLookup mediaName = [&](int id) { return mediaList.GetNameById(id); };
-    SamplePlan plan;
+    std::vector<SampleMediaChoice> ticked;
     if (c.Has("--media")) {
-        std::vector<SampleMediaChoice> ticked;
         if (Refusal r = MediaChoices(s, values, ticked); r.exitCode) return report(r);
-        plan = MediaTypePlan(setting.Record(), ticked, text, mediaName);
-    } else if (c.Has("--feed")) {
-        plan = PaperFeedPlan(setting.Record(), a, b, text, mediaName);
-    } else if (c.Has("--density")) {
-        plan = ColorDensityPlan(&setting.file, a, text, mediaName);
-    } else {
+    } else if (c.Has("--modes")) {
         for (int m : values) {
             if (table.ModeMw(setting.file.MediaId, m) == -1)
                 return report(
-                    Refuse("mode-not-offered", "the media of the entry does not offer print mode " +
-                                                   std::to_string(m)));
+                    Refuse("mode-not-offered", Say(kModeNotOffered, {std::to_string(m)})));
         }
-        plan = PrintQualityPlan(&setting.file, values, text, mediaName);
     }
+    // The sheets carry the chosen language's titles; JSON lists the English ones.
+    const auto makePlan = [&](bool neutral) {
+        const TextLookup text = [neutral](int id) { return Text(id, neutral); };
+        if (c.Has("--media")) return MediaTypePlan(setting.Record(), ticked, text, mediaName);
+        if (c.Has("--feed")) return PaperFeedPlan(setting.Record(), a, b, text, mediaName);
+        if (c.Has("--density")) return ColorDensityPlan(&setting.file, a, text, mediaName);
+        return PrintQualityPlan(&setting.file, values, text, mediaName);
+    };
+    const SamplePlan plan = makePlan(false);
 
     CPrinterLink link(&s.Bidi());
     CliReadyProgress readyProgress(c.err, c.options.terminal);
@@ -397,17 +440,19 @@ int Sample(Context& c) {
     interrupt.Release();
     if (result == Result::NotReady && readyProgress.Cancelled()) result = Result::Cancelled;
 
+    const bool json = c.options.json;
     Outcome outcome{kExitFailed, "failed", "", {}};
     for (const OutcomeRow& row : kRows) {
         if (row.result != result) continue;
         const int id = Procedure::MessageText(result);
-        const std::string message = id ? Text(id) : std::string();
-        outcome = {row.exitCode, row.word, message.empty() ? row.fallback : message, {}};
+        const std::string message = id ? Text(id, json) : std::string();
+        outcome = {
+            row.exitCode, row.word, message.empty() ? Say(row.fallback).In(json) : message, {}};
     }
     outcome.fields = {{"sheets", std::to_string(plan.sheets.size())},
                       {"printed", std::to_string(procedure.SheetsPrinted())},
                       {"image", JsonString(procedure.ImagePath())},
-                      {"titles", TitlesJson(plan)}};
+                      {"titles", TitlesJson(json ? makePlan(true) : plan)}};
     return Report(c, s.Name(), kAction, outcome);
 }
 

@@ -5,6 +5,37 @@
 
 namespace cli {
 
+namespace {
+
+// The refusals' texts, in the order of their ids.
+enum Refusal : int {
+    kAtByte = 115000,
+    kTextAfterValue,
+    kUnknownWord,
+    kEndsBeforeValue,
+    kTooDeep,
+    kNameExpected,
+    kNameTwice,
+    kColonExpected,
+    kEndsInObject,
+    kCommaOrBrace,
+    kEndsInArray,
+    kCommaOrBracket,
+    kValueExpected,
+    kDigitsAfterPoint,
+    kDigitsAfterExponent,
+    kHexAfterU,
+    kNotUtf8,
+    kEndsInString,
+    kControlInString,
+    kLoneLow,
+    kLoneHigh,
+    kUnknownEscape,
+    kTooLong,
+};
+
+} // namespace
+
 // Recursive descent over the text; every step checks the end first.
 class JsonParser {
 public:
@@ -14,14 +45,14 @@ public:
         SkipSpace();
         if (!Value(out, 0)) return false;
         SkipSpace();
-        if (m_i != m_s.size()) return Fail("text after the value");
+        if (m_i != m_s.size()) return Fail(kTextAfterValue);
         return true;
     }
-    std::string Error() const { return m_error + " at byte " + std::to_string(m_i); }
+    Sentence Error() const { return Say(kAtByte, {Say(m_error), std::to_string(m_i)}); }
 
 private:
-    bool Fail(const char* what) {
-        if (m_error.empty()) m_error = what;
+    bool Fail(int what) {
+        if (m_error == 0) m_error = what;
         return false;
     }
     bool AtEnd() const { return m_i >= m_s.size(); }
@@ -31,13 +62,13 @@ private:
             ++m_i;
     }
     bool Literal(std::string_view word) {
-        if (m_s.substr(m_i, word.size()) != word) return Fail("unknown word");
+        if (m_s.substr(m_i, word.size()) != word) return Fail(kUnknownWord);
         m_i += word.size();
         return true;
     }
 
     bool Value(JsonValue& v, int depth) {
-        if (AtEnd()) return Fail("the text ends where a value should be");
+        if (AtEnd()) return Fail(kEndsBeforeValue);
         switch (Peek()) {
         case '{':
             return Object(v, depth + 1);
@@ -63,7 +94,7 @@ private:
     }
 
     bool Object(JsonValue& v, int depth) {
-        if (depth > JsonValue::kMaxDepth) return Fail("nesting too deep");
+        if (depth > JsonValue::kMaxDepth) return Fail(kTooDeep);
         v.m_type = JsonValue::Type::Object;
         std::set<std::string> names;
         ++m_i;
@@ -74,30 +105,30 @@ private:
         }
         for (;;) {
             SkipSpace();
-            if (AtEnd() || Peek() != '"') return Fail("a member name should be here");
+            if (AtEnd() || Peek() != '"') return Fail(kNameExpected);
             std::string name;
             if (!String(name)) return false;
-            if (!names.insert(name).second) return Fail("a member name appears twice");
+            if (!names.insert(name).second) return Fail(kNameTwice);
             SkipSpace();
-            if (AtEnd() || Peek() != ':') return Fail("\":\" should follow a member name");
+            if (AtEnd() || Peek() != ':') return Fail(kColonExpected);
             ++m_i;
             SkipSpace();
             JsonValue member;
             if (!Value(member, depth)) return false;
             v.m_members.emplace_back(std::move(name), std::move(member));
             SkipSpace();
-            if (AtEnd()) return Fail("the text ends inside an object");
+            if (AtEnd()) return Fail(kEndsInObject);
             if (Peek() == '}') {
                 ++m_i;
                 return true;
             }
-            if (Peek() != ',') return Fail("\",\" or \"}\" should be here");
+            if (Peek() != ',') return Fail(kCommaOrBrace);
             ++m_i;
         }
     }
 
     bool Array(JsonValue& v, int depth) {
-        if (depth > JsonValue::kMaxDepth) return Fail("nesting too deep");
+        if (depth > JsonValue::kMaxDepth) return Fail(kTooDeep);
         v.m_type = JsonValue::Type::Array;
         ++m_i;
         SkipSpace();
@@ -111,12 +142,12 @@ private:
             if (!Value(item, depth)) return false;
             v.m_items.push_back(std::move(item));
             SkipSpace();
-            if (AtEnd()) return Fail("the text ends inside an array");
+            if (AtEnd()) return Fail(kEndsInArray);
             if (Peek() == ']') {
                 ++m_i;
                 return true;
             }
-            if (Peek() != ',') return Fail("\",\" or \"]\" should be here");
+            if (Peek() != ',') return Fail(kCommaOrBracket);
             ++m_i;
         }
     }
@@ -133,23 +164,23 @@ private:
         if (!AtEnd() && Peek() == '0') {
             ++m_i;
         } else if (!digits()) {
-            return Fail("a value should be here");
+            return Fail(kValueExpected);
         }
         if (!AtEnd() && Peek() == '.') {
             ++m_i;
-            if (!digits()) return Fail("digits should follow \".\"");
+            if (!digits()) return Fail(kDigitsAfterPoint);
         }
         if (!AtEnd() && (Peek() == 'e' || Peek() == 'E')) {
             ++m_i;
             if (!AtEnd() && (Peek() == '+' || Peek() == '-')) ++m_i;
-            if (!digits()) return Fail("digits should follow the exponent");
+            if (!digits()) return Fail(kDigitsAfterExponent);
         }
         out.assign(m_s.substr(start, m_i - start));
         return true;
     }
 
     bool Hex4(unsigned& value) {
-        if (m_s.size() - m_i < 4) return Fail("four hex digits should follow \\u");
+        if (m_s.size() - m_i < 4) return Fail(kHexAfterU);
         value = 0;
         for (int k = 0; k < 4; ++k) {
             const char c = m_s[m_i++];
@@ -161,7 +192,7 @@ private:
             else if (c >= 'A' && c <= 'F')
                 value |= static_cast<unsigned>(c - 'A' + 10);
             else
-                return Fail("four hex digits should follow \\u");
+                return Fail(kHexAfterU);
         }
         return true;
     }
@@ -192,16 +223,16 @@ private:
                         : lead >= 0xE0 && lead <= 0xEF ? 3
                         : lead >= 0xF0 && lead <= 0xF4 ? 4
                                                        : 0;
-        if (n == 0 || m_s.size() - m_i < n) return Fail("the text is not UTF-8");
+        if (n == 0 || m_s.size() - m_i < n) return Fail(kNotUtf8);
         char32_t cp = n == 1 ? lead : lead & (0x7F >> n);
         for (std::size_t k = 1; k < n; ++k) {
             const auto b = static_cast<unsigned char>(m_s[m_i + k]);
-            if ((b & 0xC0) != 0x80) return Fail("the text is not UTF-8");
+            if ((b & 0xC0) != 0x80) return Fail(kNotUtf8);
             cp = (cp << 6) | (b & 0x3F);
         }
         if ((n == 3 && cp < 0x800) || (n == 4 && cp < 0x10000) || cp > 0x10FFFF ||
             (cp >= 0xD800 && cp <= 0xDFFF))
-            return Fail("the text is not UTF-8");
+            return Fail(kNotUtf8);
         out.append(m_s.substr(m_i, n));
         m_i += n;
         return true;
@@ -210,20 +241,19 @@ private:
     bool String(std::string& out) {
         ++m_i; // the opening quote
         for (;;) {
-            if (AtEnd()) return Fail("the text ends inside a string");
+            if (AtEnd()) return Fail(kEndsInString);
             const char c = Peek();
             if (c == '"') {
                 ++m_i;
                 return true;
             }
-            if (static_cast<unsigned char>(c) < 0x20)
-                return Fail("a control character inside a string");
+            if (static_cast<unsigned char>(c) < 0x20) return Fail(kControlInString);
             if (c != '\\') {
                 if (!Character(out)) return false;
                 continue;
             }
             ++m_i;
-            if (AtEnd()) return Fail("the text ends inside a string");
+            if (AtEnd()) return Fail(kEndsInString);
             const char e = m_s[m_i++];
             switch (e) {
             case '"':
@@ -254,33 +284,40 @@ private:
                 unsigned hi;
                 if (!Hex4(hi)) return false;
                 char32_t cp = hi;
-                if (hi >= 0xDC00 && hi <= 0xDFFF) return Fail("a lone low surrogate");
+                if (hi >= 0xDC00 && hi <= 0xDFFF) return Fail(kLoneLow);
                 if (hi >= 0xD800 && hi <= 0xDBFF) {
                     unsigned lo;
-                    if (m_s.substr(m_i, 2) != "\\u") return Fail("a lone high surrogate");
+                    if (m_s.substr(m_i, 2) != "\\u") return Fail(kLoneHigh);
                     m_i += 2;
                     if (!Hex4(lo)) return false;
-                    if (lo < 0xDC00 || lo > 0xDFFF) return Fail("a lone high surrogate");
+                    if (lo < 0xDC00 || lo > 0xDFFF) return Fail(kLoneHigh);
                     cp = 0x10000 + ((hi - 0xD800) << 10) + (lo - 0xDC00);
                 }
                 Utf8(out, cp);
                 break;
             }
             default:
-                return Fail("an unknown escape");
+                return Fail(kUnknownEscape);
             }
         }
     }
 
     std::string_view m_s;
     std::size_t m_i = 0;
-    std::string m_error;
+    int m_error = 0; // the first refusal's text
 };
 
 bool JsonValue::Parse(std::string_view text, JsonValue& out, std::string& error) {
+    Sentence why;
+    const bool ok = Parse(text, out, why);
+    error = ok ? std::string() : why.Text();
+    return ok;
+}
+
+bool JsonValue::Parse(std::string_view text, JsonValue& out, Sentence& error) {
     out = JsonValue();
     if (text.size() > kMaxInput) {
-        error = "the text is too long";
+        error = Say(kTooLong);
         return false;
     }
     JsonParser parser(text);

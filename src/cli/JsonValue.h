@@ -1,5 +1,7 @@
 #pragma once
 
+#include "cli/CliSentence.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -21,6 +23,8 @@ public:
     static constexpr std::size_t kMaxInput = 1u << 20;
 
     // Parses `text`; false with a message (and `out` left null) on any fault.
+    static bool Parse(std::string_view text, JsonValue& out, Sentence& error);
+    // The same with the message in the chosen language.
     static bool Parse(std::string_view text, JsonValue& out, std::string& error);
 
     Type type() const { return m_type; }

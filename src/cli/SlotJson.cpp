@@ -10,6 +10,23 @@ namespace cli {
 
 namespace {
 
+// The refusals' texts.
+enum Refusal : int {
+    kTooLarge = 115040,
+    kNotObject,
+    kMissing,
+    kNotWholeNumber,
+    kNoCustomMedia,
+    kDifferentMedia,
+    kNoMedia,
+    kNameNotString,
+    kOutsideRange,
+    kThicknessChoices,
+    kNameEmpty,
+    kNameLong,
+    kNameNotPlain,
+};
+
 // The settings members and the fields they fill.
 struct Member {
     const char* name;
@@ -25,15 +42,37 @@ constexpr Member kSettings[] = {
 // A member that must be a whole number within 32 bits: 1 read, 0 absent,
 // -1 present but not such a number (error set).
 int WholeNumber(const JsonValue& object, const std::string& name, std::int32_t& out,
-                std::string& error) {
+                Sentence& error) {
     const JsonValue* v = object.Member(name);
     if (!v) return 0;
     if (v->AsInt32(out)) return 1;
-    error = "\"" + name + "\" must be a whole number";
+    error = Say(kNotWholeNumber, {name});
     return -1;
 }
 
 } // namespace
+
+Sentence DescribeSlotIssue(const SlotRanges::Issue& issue) {
+    using Kind = SlotRanges::Issue::Kind;
+    switch (issue.kind) {
+    case Kind::OutOfRange: {
+        const Sentence outside =
+            Say(kOutsideRange, {issue.field, std::to_string(issue.value), std::to_string(issue.low),
+                                std::to_string(issue.high)});
+        return issue.thickness ? Say(kThicknessChoices, {outside, std::to_string(issue.thickness)})
+                               : outside;
+    }
+    case Kind::EmptyName:
+        return Say(kNameEmpty);
+    case Kind::LongName:
+        return Say(kNameLong, {std::to_string(issue.high)});
+    case Kind::BadName:
+        return Say(kNameNotPlain);
+    case Kind::None:
+        break;
+    }
+    return issue.reason;
+}
 
 std::vector<std::pair<std::string, std::string>> SlotJsonFields(const CustomPaperSlot& slot,
                                                                 int mediaId) {
@@ -57,14 +96,22 @@ std::vector<std::pair<std::string, std::string>> SlotJsonFields(const CustomPape
 
 bool ReadSlotJson(std::string_view text, const CMediaTable& media, CustomPaperSlot& slot,
                   std::string& name, std::string& error) {
+    Sentence why;
+    const bool ok = ReadSlotJson(text, media, slot, name, why);
+    error = ok ? std::string() : why.Text();
+    return ok;
+}
+
+bool ReadSlotJson(std::string_view text, const CMediaTable& media, CustomPaperSlot& slot,
+                  std::string& name, Sentence& error) {
     if (text.size() > kSlotJsonMaxBytes) {
-        error = "the text is larger than " + std::to_string(kSlotJsonMaxBytes) + " bytes";
+        error = Say(kTooLarge, {std::to_string(kSlotJsonMaxBytes)});
         return false;
     }
     JsonValue members;
     if (!JsonValue::Parse(text, members, error)) return false;
     if (!members.IsObject()) {
-        error = "the settings must be one JSON object";
+        error = Say(kNotObject);
         return false;
     }
     CustomPaperSlot s;
@@ -72,7 +119,7 @@ bool ReadSlotJson(std::string_view text, const CMediaTable& media, CustomPaperSl
         const int r = WholeNumber(members, m.name, s.*m.field, error);
         if (r < 0) return false;
         if (r == 0) {
-            error = std::string("\"") + m.name + "\" is missing";
+            error = Say(kMissing, {m.name});
             return false;
         }
     }
@@ -84,24 +131,23 @@ bool ReadSlotJson(std::string_view text, const CMediaTable& media, CustomPaperSl
     // media table does not know).
     if (hasId > 0 && id != 0) {
         if (media.FindRow(id, -1) == nullptr || media.FileId(id) == -1) {
-            error = "\"mediaId\" " + std::to_string(id) + " is no media for custom paper";
+            error = Say(kNoCustomMedia, {std::to_string(id)});
             return false;
         }
         if (hasCode > 0 && media.IdFromMediaCode(code) != id) {
-            error = "\"mediaId\" " + std::to_string(id) + " and \"mediaCode\" " +
-                    std::to_string(code) + " name different media: give only one of them";
+            error = Say(kDifferentMedia, {std::to_string(id), std::to_string(code)});
             return false;
         }
         if (hasCode == 0) code = media.MediaCodeOf(id, -1);
     } else if (hasCode == 0) {
-        error = "\"mediaCode\" or \"mediaId\" is missing";
+        error = Say(kNoMedia);
         return false;
     }
     s.MediaCode = code;
     s.MediaId = media.IdFromMediaCode(code);
     if (const JsonValue* n = members.Member("name")) {
         if (n->type() != JsonValue::Type::String) {
-            error = "\"name\" must be a string";
+            error = Say(kNameNotString);
             return false;
         }
         name = n->Text();

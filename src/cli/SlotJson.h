@@ -1,6 +1,8 @@
 #pragma once
 
+#include "cli/CliSentence.h"
 #include "custompaper/CustomPaperSlot.h"
+#include "custompaper/SlotRanges.h"
 
 #include <cstddef>
 #include <string>
@@ -30,6 +32,12 @@ std::vector<std::pair<std::string, std::string>> SlotJsonFields(const CustomPape
 // receives "name" when present. The text is read by the bounded JsonValue
 // reader; false with `error` for anything else (ranges are not checked here).
 bool ReadSlotJson(std::string_view text, const CMediaTable& media, CustomPaperSlot& slot,
+                  std::string& name, Sentence& error);
+// The same with the refusal in the chosen language.
+bool ReadSlotJson(std::string_view text, const CMediaTable& media, CustomPaperSlot& slot,
                   std::string& name, std::string& error);
+
+// What SlotRanges found wrong, for people.
+Sentence DescribeSlotIssue(const SlotRanges::Issue& issue);
 
 } // namespace cli

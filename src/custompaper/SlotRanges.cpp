@@ -8,8 +8,11 @@ namespace SlotRanges {
 namespace {
 
 Issue OutOfRange(const char* field, int value, int low, int high) {
-    return {field, std::string(field) + " " + std::to_string(value) + " is outside " +
-                       std::to_string(low) + ".." + std::to_string(high)};
+    Issue issue{field, std::string(field) + " " + std::to_string(value) + " is outside " +
+                           std::to_string(low) + ".." + std::to_string(high)};
+    issue.kind = Issue::Kind::OutOfRange;
+    issue.value = value, issue.low = low, issue.high = high;
+    return issue;
 }
 
 // Whether `s` is well-formed UTF-8 without control characters.
@@ -60,6 +63,7 @@ Issue Check(const CustomPaperSlot& s) {
     if (s.Platen < 1 || s.Platen > platens) {
         Issue issue = OutOfRange("platen", s.Platen, 1, platens);
         issue.reason += " (the choices a thickness of " + std::to_string(s.Paperthick) + " leaves)";
+        issue.thickness = s.Paperthick;
         return issue;
     }
     if (s.Forward < -70 || s.Forward > 70) return OutOfRange("forward", s.Forward, -70, 70);
@@ -73,12 +77,22 @@ Issue Check(const CustomPaperSlot& s) {
 }
 
 Issue CheckName(const std::string& name) {
-    if (name.find_first_not_of(' ') == std::string::npos) return {"name", "the name is empty"};
-    if (name.size() > static_cast<std::size_t>(CustomPaperSlot::kNameLength))
-        return {"name", "the name is longer than " + std::to_string(CustomPaperSlot::kNameLength) +
-                            " bytes"};
-    if (!PlainUtf8(name)) return {"name", "the name holds control characters or is not UTF-8"};
-    return {};
+    Issue issue{"name", {}};
+    if (name.find_first_not_of(' ') == std::string::npos) {
+        issue.reason = "the name is empty";
+        issue.kind = Issue::Kind::EmptyName;
+    } else if (name.size() > static_cast<std::size_t>(CustomPaperSlot::kNameLength)) {
+        issue.reason =
+            "the name is longer than " + std::to_string(CustomPaperSlot::kNameLength) + " bytes";
+        issue.kind = Issue::Kind::LongName;
+        issue.high = CustomPaperSlot::kNameLength;
+    } else if (!PlainUtf8(name)) {
+        issue.reason = "the name holds control characters or is not UTF-8";
+        issue.kind = Issue::Kind::BadName;
+    } else {
+        issue.field.clear();
+    }
+    return issue;
 }
 
 } // namespace SlotRanges

@@ -10,8 +10,14 @@
 namespace SlotRanges {
 
 struct Issue {
+    enum class Kind { None, OutOfRange, EmptyName, LongName, BadName };
     std::string field;  // "" when the settings are within range
     std::string reason; // what is wrong, for the operator
+    // The same in parts, for callers that say it in another language: the
+    // value and its range (and the thickness whose choices limit a platen
+    // gap, else 0), or the name's longest length.
+    Kind kind = Kind::None;
+    int value = 0, low = 0, high = 0, thickness = 0;
 };
 
 // The platen gap choices the thickness leaves (1 for 7 or more, 3 for 3..6,

@@ -28,9 +28,10 @@ const ControlRow kControls[] = {
     {Page::kBrowseButton, {455, 24, 547, 47}, 70101},
     {Page::kVersionGroup, {53, 77, 430, 227}, 70003},
     {Page::kPrinterVersionLabel, {117, 100, 390, 114}, 70004},
-    {Page::kPrinterVersion, {180, 124, 390, 137}, -1},
+    // The version fields are as tall as their font.
+    {Page::kPrinterVersion, {180, 124, 390, 138}, -1},
     {Page::kFileVersionLabel, {117, 161, 390, 175}, 70005},
-    {Page::kFileVersion, {180, 185, 390, 198}, -1},
+    {Page::kFileVersion, {180, 185, 390, 199}, -1},
     {Page::kUpdateButton, {455, 153, 547, 174}, 70102},
     {Page::kHelpButton, {11, 245, 124, 267}, 70100},
 };
@@ -215,6 +216,26 @@ void CFirmwareUpdatePage::ShowMessageOf(const CFirmwareUpdate::Message& message)
                 MainWindow());
 }
 
+namespace {
+
+QRect StatusRect() {
+    return QRect(
+        QPoint(CFirmwareUpdatePage::kStatusLeft, CFirmwareUpdatePage::kStatusTop),
+        QPoint(CFirmwareUpdatePage::kStatusRight - 1, CFirmwareUpdatePage::kStatusBottom - 1));
+}
+
+constexpr int kStatusFlags = Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine;
+
+} // namespace
+
+QList<CPaintedTexts::Text> CFirmwareUpdatePage::PaintedTexts() const {
+    QList<Text> texts;
+    for (int status : {kStatusFileNewer, kStatusPrinterNewer, kStatusSameVersion})
+        texts.append({ShellApp::Text(status), StatusRect(), ShellApp::Font(status), kStatusFlags,
+                      QStringLiteral("status %1").arg(status)});
+    return texts;
+}
+
 void CFirmwareUpdatePage::paintEvent(QPaintEvent* event) {
     CPage::paintEvent(event);
     if (m_status < 0) return;
@@ -222,7 +243,5 @@ void CFirmwareUpdatePage::paintEvent(QPaintEvent* event) {
     painter.setFont(ShellApp::Font(m_status));
     painter.setPen(m_status == kStatusPrinterNewer ? QColor(Qt::red)
                                                    : palette().color(QPalette::WindowText));
-    const QRect rect(QPoint(kStatusLeft, kStatusTop), QPoint(kStatusRight - 1, kStatusBottom - 1));
-    painter.drawText(rect, Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine,
-                     ShellApp::Text(m_status));
+    painter.drawText(StatusRect(), kStatusFlags, ShellApp::Text(m_status));
 }

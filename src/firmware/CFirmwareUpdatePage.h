@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/CPage.h"
+#include "app/CPaintedTexts.h"
 #include "firmware/CFirmwareUpdate.h"
 
 class QLabel;
@@ -10,7 +11,7 @@ class QPushButton;
 // and send it. The decisions and the printer conversation are
 // CFirmwareUpdate's; the page shows the versions, the status text, the busy
 // dialogs and the outcome's message.
-class CFirmwareUpdatePage : public CPage {
+class CFirmwareUpdatePage : public CPage, public CPaintedTexts {
     Q_OBJECT
 public:
     static constexpr int kPageIndex = 7;
@@ -64,6 +65,9 @@ public:
 
     bool OnPageShow() override;
     bool TabLeavesPage() const override { return true; }
+
+    // Every status text the page may paint, each where it is painted.
+    QList<Text> PaintedTexts() const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

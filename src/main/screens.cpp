@@ -1,7 +1,9 @@
 // plotcare-screens: renders the main window on each of its pages, the
 // splash, the about box and the text display window to PNG files, without
 // a display (QT_QPA_PLATFORM=offscreen), for review and for the tests that
-// check every window's size.
+// check every window's size. With --check-fit it also checks that every
+// text of each rendered window fits its control (CTextFit), in the language
+// chosen with --lang.
 #include "app/Artwork.h"
 #include "app/CInkChipImages.h"
 #include "app/CMainWindow.h"
@@ -10,29 +12,29 @@
 #include "app/CSharedObjects.h"
 #include "app/CSplashDialog.h"
 #include "app/CTextDisplayDialog.h"
+#include "app/CTextFit.h"
 #include "app/ShellApp.h"
 #include "custompaper/CCustomFilePage.h"
 #include "custompaper/CCustomPaperCallPage.h"
 #include "custompaper/CCustomPaperRegPage.h"
 #include "custompaper/CCustomPaperTable.h"
 #include "custompaper/CCutSuctionTab.h"
+#include "custompaper/CDigitEdit.h"
 #include "custompaper/CFeedDryTab.h"
 #include "custompaper/CFileCutTab.h"
 #include "custompaper/CFileQualityTab.h"
+#include "custompaper/CGreyCheckList.h"
+#include "custompaper/CMediaTable.h"
+#include "custompaper/COwnerDrawCombo.h"
 #include "custompaper/CRegisterSlotDialog.h"
 #include "custompaper/CSaveCustomFileDialog.h"
 #include "custompaper/CustomFileRecord.h"
-#include "custompaper/CDigitEdit.h"
-#include "custompaper/CGreyCheckList.h"
-#include "custompaper/CustomFileRecord.h"
-#include "custompaper/CMediaTable.h"
-#include "custompaper/COwnerDrawCombo.h"
 #include "firmware/CFirmwareUpdatePage.h"
 #include "maintenance/CAutoAdjustment.h"
 #include "maintenance/CAutoAdjustmentPage.h"
-#include "maintenance/CManualAlignmentPage.h"
 #include "maintenance/CBusyDialog.h"
 #include "maintenance/CBusyDialogIndicator.h"
+#include "maintenance/CManualAlignmentPage.h"
 #include "maintenance/SelectedMediaDriver.h"
 #include "platform/Clock.h"
 #include "platform/DeviceMode.h"
@@ -56,17 +58,21 @@
 #include <QCommandLineParser>
 #include <QDialog>
 #include <QDir>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QPainter>
-#include <QProcess>
 #include <QFile>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPainter>
+#include <QProcess>
+#include <QPushButton>
+#include <QSet>
 #include <QSlider>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTextStream>
-
+#include <QTimer>
 #include <cstdio>
 
 namespace {
@@ -88,6 +94,27 @@ QByteArray FirmwareImage(const char* version) {
     return image;
 }
 
+// The text fit check of every rendered window (--check-fit): each finding
+// is printed once on stderr, with the picture it was first seen in.
+struct FitCheck {
+    bool enabled = false;
+    QSet<QString> seen;
+    int findings = 0;
+};
+FitCheck g_fit;
+
+void CheckFit(const QWidget* window, const QString& picture) {
+    if (!g_fit.enabled || !window) return;
+    for (const CTextFit::Finding& f : CTextFit::Check(window, picture)) {
+        CTextFit::Finding key = f;
+        key.window.clear();
+        if (g_fit.seen.contains(key.Describe())) continue;
+        g_fit.seen.insert(key.Describe());
+        ++g_fit.findings;
+        std::fprintf(stderr, "plotcare-screens: text does not fit: %s\n", qPrintable(f.Describe()));
+    }
+}
+
 bool Save(const QPixmap& picture, const QDir& dir, const QString& name) {
     const QString path = dir.filePath(name);
     if (picture.isNull() || !picture.save(path, "PNG")) {
@@ -96,6 +123,15 @@ bool Save(const QPixmap& picture, const QDir& dir, const QString& name) {
     }
     std::printf("%s %dx%d\n", qPrintable(path), picture.width(), picture.height());
     return true;
+}
+
+// Saves a window's picture and checks the window's texts (and those of
+// the window drawn over it, if any).
+bool SaveWindow(const QWidget& window, const QPixmap& picture, const QDir& dir, const QString& name,
+                const QWidget* over = nullptr) {
+    CheckFit(&window, name);
+    if (over && over->isVisible()) CheckFit(over, name + QStringLiteral(" (over)"));
+    return Save(picture, dir, name);
 }
 
 // The driver of the review: a part of the driver's media list, so that the
@@ -152,13 +188,13 @@ bool SaveAlignmentStates(CMainWindow& window, const QDir& out, const QString& st
     page->Cell(2, 5)->setText(QStringLiteral("7"));
     page->Cell(2, 5)->setFocus();
     QApplication::processEvents();
-    bool ok = Save(window.grab(), out, stem + QStringLiteral("-filled.png"));
+    bool ok = SaveWindow(window, window.grab(), out, stem + QStringLiteral("-filled.png"));
     CInkChipImages* chips = CSharedObjects::Current()->inkChips.get();
     const int inks = chips->InkCount();
     chips->SetInkCount(4);
     page->update();
     QApplication::processEvents();
-    ok &= Save(window.grab(), out, stem + QStringLiteral("-4inks.png"));
+    ok &= SaveWindow(window, window.grab(), out, stem + QStringLiteral("-4inks.png"));
     chips->SetInkCount(inks);
     return ok;
 }
@@ -199,15 +235,33 @@ bool SaveCallPageStates(CMainWindow& window, const QDir& out) {
     if (!page || window.CurrentIndex() != CCustomPaperCallPage::kPageIndex) return true;
     page->PreviewItem(2);
     QApplication::processEvents();
-    bool ok = Save(window.grab(), out, QStringLiteral("page4-registered.png"));
+    bool ok = SaveWindow(window, window.grab(), out, QStringLiteral("page4-registered.png"));
     page->Selector()->showPopup();
     QApplication::processEvents();
-    ok &= Save(WithWindowOver(window, page->Selector()->view()->window(), false), out,
-               QStringLiteral("page4-slots.png"));
+    ok &= SaveWindow(window, WithWindowOver(window, page->Selector()->view()->window(), false), out,
+                     QStringLiteral("page4-slots.png"), page->Selector()->view()->window());
     page->Selector()->hidePopup();
     page->PreviewItem(3);
     QApplication::processEvents();
-    ok &= Save(window.grab(), out, QStringLiteral("page4-empty.png"));
+    ok &= SaveWindow(window, window.grab(), out, QStringLiteral("page4-empty.png"));
+    // The rows of a registered slot with each value text they can show.
+    if (g_fit.enabled) {
+        CustomPaperSlot& slot = CSharedObjects::Current()->customPaperTable->SlotAt(1);
+        const CustomPaperSlot kept = slot;
+        for (int k = 0; k <= 4; ++k) {
+            slot.Platen = 1 + k;
+            slot.Paperdraw = -k;
+            slot.Roller = k;
+            slot.PaperCut = k;
+            slot.ThreeWay = k;
+            slot.Forward = -70;
+            page->PreviewItem(2);
+            QApplication::processEvents();
+            CheckFit(&window, QStringLiteral("page4 values %1").arg(k));
+        }
+        slot = kept;
+        page->PreviewItem(3);
+    }
     return ok;
 }
 
@@ -234,7 +288,7 @@ bool SaveDetailDialogs(CMainWindow& window, CSharedObjects& shared, const QDir& 
     const auto shot = [&](QDialog& dialog, const QString& name) {
         dialog.show();
         QApplication::processEvents();
-        const bool saved = Save(dialog.grab(), out, name);
+        const bool saved = SaveWindow(dialog, dialog.grab(), out, name);
         dialog.hide();
         return saved;
     };
@@ -296,7 +350,7 @@ bool SaveSettingTabs(CCustomPaperTable& table, bool withFilePage, const QDir& ou
         for (int t = 0; t < 2; ++t) {
             tabs.setCurrentIndex(t);
             QApplication::processEvents();
-            ok &= Save(tabs.grab(), out, stem + QStringLiteral("-%1.png").arg(t + 1));
+            ok &= SaveWindow(tabs, tabs.grab(), out, stem + QStringLiteral("-%1.png").arg(t + 1));
         }
         return ok;
     };
@@ -312,7 +366,7 @@ bool SaveSettingTabs(CCustomPaperTable& table, bool withFilePage, const QDir& ou
         CRegisterSlotDialog dialog(table, nullptr);
         dialog.show();
         QApplication::processEvents();
-        ok &= Save(dialog.grab(), out, QStringLiteral("dialog-register.png"));
+        ok &= SaveWindow(dialog, dialog.grab(), out, QStringLiteral("dialog-register.png"));
     }
     table.SetCurrentIndex(0);
     if (!withFilePage) return ok;
@@ -338,7 +392,7 @@ bool SaveSettingTabs(CCustomPaperTable& table, bool withFilePage, const QDir& ou
             &record, nullptr);
         dialog.show();
         QApplication::processEvents();
-        ok &= Save(dialog.grab(), out, QStringLiteral("dialog-savefile.png"));
+        ok &= SaveWindow(dialog, dialog.grab(), out, QStringLiteral("dialog-savefile.png"));
     }
     return ok;
 }
@@ -355,7 +409,8 @@ bool SavePaperEditStates(CMainWindow& window, const QDir& out) {
         for (int tab = 0; tab < page->Tabs()->count(); ++tab) {
             page->Tabs()->setCurrentIndex(tab);
             QApplication::processEvents();
-            ok &= Save(window.grab(), out, QStringLiteral("page3-tab%1.png").arg(tab + 1));
+            ok &= SaveWindow(window, window.grab(), out,
+                             QStringLiteral("page3-tab%1.png").arg(tab + 1));
         }
         page->Tabs()->setCurrentIndex(0);
         // Kind 2 greys the media it excludes.
@@ -363,8 +418,9 @@ bool SavePaperEditStates(CMainWindow& window, const QDir& out) {
         page->OnDriverSettingsChanged();
         page->MediaList()->showPopup();
         QApplication::processEvents();
-        ok &= Save(WithWindowOver(window, page->MediaList()->view()->window(), false), out,
-                   QStringLiteral("page3-media-greyed.png"));
+        ok &= SaveWindow(window, WithWindowOver(window, page->MediaList()->view()->window(), false),
+                         out, QStringLiteral("page3-media-greyed.png"),
+                         page->MediaList()->view()->window());
         page->MediaList()->hidePopup();
         SetSelectedMediaDriverSource([] { return std::make_unique<ReviewDriver>(); });
         page->OnDriverSettingsChanged();
@@ -375,7 +431,8 @@ bool SavePaperEditStates(CMainWindow& window, const QDir& out) {
         for (int tab = 0; tab < page->Tabs()->count(); ++tab) {
             page->Tabs()->setCurrentIndex(tab);
             QApplication::processEvents();
-            ok &= Save(window.grab(), out, QStringLiteral("page5-tab%1.png").arg(tab + 1));
+            ok &= SaveWindow(window, window.grab(), out,
+                             QStringLiteral("page5-tab%1.png").arg(tab + 1));
         }
         page->Tabs()->setCurrentIndex(0);
     }
@@ -390,6 +447,7 @@ QPixmap WithBusyDialog(CMainWindow& window) {
     QApplication::processEvents();
     QPixmap picture = window.grab();
     const QPixmap dialog = busy.Window()->grab();
+    CheckFit(busy.Window(), QStringLiteral("page2-busy.png (over)"));
     QPainter p(&picture);
     p.drawPixmap((picture.width() - dialog.width()) / 2, (picture.height() - dialog.height()) / 2, dialog);
     p.setPen(QColor(0x80, 0x80, 0x80));
@@ -445,10 +503,62 @@ bool SaveSampleSheet(const QDir& out, bool qz, const CustomPaperSlot& slot) {
                 QStringLiteral("sample-sheet.png"));
 }
 
+// The value of --lang LANG (or --lang=LANG), read before the application
+// object exists: the language is chosen when the texts are first read.
+QByteArray LanguageArgument(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        if (arg == "--lang" && i + 1 < argc) return QByteArray(argv[i + 1]);
+        if (arg.startsWith("--lang=")) return arg.mid(7);
+    }
+    return {};
+}
+
+// The main window's menus, each opened as the operator opens it.
+bool CheckMenus(CMainWindow& window) {
+    for (QAction* action : window.MenuBar()->actions()) {
+        QMenu* menu = action->menu();
+        if (!menu) continue;
+        menu->popup(window.mapToGlobal(window.MenuBar()->actionGeometry(action).bottomLeft()));
+        QApplication::processEvents();
+        CheckFit(menu, QStringLiteral("menu ") + action->text());
+        menu->hide();
+    }
+    return true;
+}
+
+// A message box as long as the longest German message, shown by the real
+// presenter: it wraps its text and sizes itself, and must show it whole.
+void CheckMessageBox(QWidget* owner) {
+    MessagePresenter* recorder = &MessagePresenter::Current();
+    MessagePresenter::SetCurrent(nullptr);
+    QTimer::singleShot(0, owner, [] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) {
+            std::fprintf(stderr, "plotcare-screens: the message box did not open\n");
+            ++g_fit.findings;
+            return;
+        }
+        CheckFit(box, QStringLiteral("message box"));
+        std::printf("message box %dx%d\n", box->width(), box->height());
+        box->done(QMessageBox::Ok);
+    });
+    ShowMessage(
+        QStringLiteral("Die Druckkopfjustage konnte nicht abgeschlossen werden, weil der Drucker "
+                       "w\u00e4hrend des Musterdrucks einen Fehler gemeldet hat. Beheben Sie den "
+                       "Fehler am Bedienfeld des Druckers, legen Sie Papier der gew\u00e4hlten "
+                       "Rollenbreite ein und starten Sie die Automatische Justage erneut. "
+                       "Papiervorschubkorrekturwerte bleiben unver\u00e4ndert."),
+        MessageIcon::Warning, MessageButtons::OkCancel, owner);
+    MessagePresenter::SetCurrent(recorder);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (const QByteArray lang = LanguageArgument(argc, argv); !lang.isEmpty())
+        qputenv("PLOTCARE_LANG", lang);
     QApplication qapp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("plotcare-screens"));
 
@@ -468,7 +578,16 @@ int main(int argc, char** argv) {
     parser.addOption(outOption);
     parser.addOption(qzOption);
     parser.addOption(settingsOption);
+    const QCommandLineOption langOption(
+        QStringLiteral("lang"),
+        QStringLiteral("Language of the texts (a folder of Settings, e.g. de)."),
+        QStringLiteral("language"));
+    const QCommandLineOption fitOption(
+        QStringLiteral("check-fit"),
+        QStringLiteral("Check that every text fits its control; report each one that does not."));
     parser.addOption(iconOption);
+    parser.addOption(langOption);
+    parser.addOption(fitOption);
     parser.process(qapp);
 
     // The installed desktop entry's icon is the one the program draws.
@@ -481,6 +600,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     const bool qz = parser.isSet(qzOption);
+    g_fit.enabled = parser.isSet(fitOption);
 
     CPlotcareApp app(qz ? QStringLiteral("QZ-7100") : QStringLiteral("Corvan Max 7100"),
                      parser.value(settingsOption));
@@ -517,7 +637,7 @@ int main(int argc, char** argv) {
             window.ShowPage(k);
             if (window.CurrentIndex() != k) continue; // no such page in this build
             QApplication::processEvents();
-            ok &= Save(window.grab(), out, QStringLiteral("page%1.png").arg(k));
+            ok &= SaveWindow(window, window.grab(), out, QStringLiteral("page%1.png").arg(k));
             if (k == 8 || k == 9) ok &= SaveAlignmentStates(window, out, QStringLiteral("page%1").arg(k));
         }
         ok &= SaveCallPageStates(window, out);
@@ -535,7 +655,8 @@ int main(int argc, char** argv) {
             page->MediaList()->showPopup();
             QApplication::processEvents();
             QWidget* popup = page->MediaList()->view()->window();
-            ok &= Save(WithWindowOver(window, popup, false), out, QStringLiteral("page1-media.png"));
+            ok &= SaveWindow(window, WithWindowOver(window, popup, false), out,
+                             QStringLiteral("page1-media.png"), popup);
             page->MediaList()->hidePopup();
             // As an operator starts it: a thickness, the patterns ticked.
             page->ThicknessEdit()->insert(QStringLiteral("3"));
@@ -546,8 +667,8 @@ int main(int argc, char** argv) {
                 const auto& bi = CAutoAdjustment::Constants(CAutoAdjustment::Direction::Bidirectional);
                 busy.Begin(bi.captionText, bi.allPatternsMs, true);
                 busy.Poll();
-                ok &= Save(WithWindowOver(window, busy.Dialog().Window(), true), out,
-                           QStringLiteral("page1-busy.png"));
+                ok &= SaveWindow(window, WithWindowOver(window, busy.Dialog().Window(), true), out,
+                                 QStringLiteral("page1-busy.png"), busy.Dialog().Window());
                 busy.End();
             }
         }
@@ -562,7 +683,7 @@ int main(int argc, char** argv) {
                 page->ShowPrinterVersion("I00203");
                 page->OpenFile(file.fileName());
                 QApplication::processEvents();
-                ok &= Save(window.grab(), out, QStringLiteral("page7-older.png"));
+                ok &= SaveWindow(window, window.grab(), out, QStringLiteral("page7-older.png"));
             } else {
                 ok = false;
             }
@@ -597,15 +718,25 @@ int main(int argc, char** argv) {
             }
             page->ShowReport(report);
             QApplication::processEvents();
-            ok &= Save(WithWindowOver(window, page->JobWindow(), true), out, QStringLiteral("page6-jobs.png"));
+            ok &= SaveWindow(window, WithWindowOver(window, page->JobWindow(), true), out,
+                             QStringLiteral("page6-jobs.png"), page->JobWindow());
             page->JobWindow()->hide();
         }
         window.ShowPage(0);
+        QApplication::processEvents();
+        if (g_fit.enabled) {
+            CheckMenus(window);
+            CheckMessageBox(&window);
+        }
     }
     SetSelectedMediaDriverSource(nullptr);
     ok &= SaveSampleSheet(out, qz, shared.customPaperTable->SlotAt(1));
-    ok &= Save(CSplashDialog(CSplashDialog::Form::Splash).Render(), out, QStringLiteral("splash.png"));
-    ok &= Save(CSplashDialog(CSplashDialog::Form::About).Render(), out, QStringLiteral("about.png"));
+    for (const auto form : {CSplashDialog::Form::Splash, CSplashDialog::Form::About}) {
+        const CSplashDialog splash(form);
+        const QString name = form == CSplashDialog::Form::Splash ? QStringLiteral("splash.png")
+                                                                 : QStringLiteral("about.png");
+        ok &= SaveWindow(splash, splash.Render(), out, name);
+    }
     {
         CTextDisplayDialog text;
         text.resize(520, 360);
@@ -616,9 +747,14 @@ int main(int argc, char** argv) {
         text.SetReport(report);
         text.show();
         QApplication::processEvents();
-        ok &= Save(text.grab(), out, QStringLiteral("textdisplay.png"));
+        ok &= SaveWindow(text, text.grab(), out, QStringLiteral("textdisplay.png"));
     }
     CSharedObjects::SetCurrent(nullptr);
     CPlotcareApp::SetCurrent(nullptr);
+    if (g_fit.enabled && g_fit.findings > 0) {
+        std::fprintf(stderr, "plotcare-screens: %d texts do not fit their controls\n",
+                     g_fit.findings);
+        return 2;
+    }
     return ok ? 0 : 1;
 }

@@ -34,12 +34,14 @@ using Page = CAutoAdjustmentPage;
 const ControlRow kControls[] = {
     {Page::kHeading, {16, 22, 584, 40}, 10008},
     {Page::kMediaLabel, {20, 49, 112, 67}, 10017},
-    {Page::kMediaList, {114, 47, 334, 69}, 10017},
-    {Page::kThicknessLabel, {350, 49, 452, 67}, 10018},
-    {Page::kThicknessEdit, {454, 47, 494, 69}, 10018},
-    {Page::kThicknessUnit, {498, 49, 584, 67}, 10019},
+    // The media list holds the driver's longest media names whole; the
+    // thickness controls stand right of it.
+    {Page::kMediaList, {114, 47, 364, 69}, 10017},
+    {Page::kThicknessLabel, {374, 49, 476, 67}, 10018},
+    {Page::kThicknessEdit, {478, 47, 518, 69}, 10018},
+    {Page::kThicknessUnit, {522, 49, 584, 67}, 10019},
     {Page::kPlatenLabel, {20, 77, 112, 95}, 10020},
-    {Page::kPlatenList, {114, 75, 334, 97}, 10020},
+    {Page::kPlatenList, {114, 75, 364, 97}, 10020},
     {Page::kBiGroup, {16, 104, 203, 266}, 10004},
     {Page::kBiDescription, {26, 128, 195, 184}, 10005},
     {Page::kBiChecks[0], {28, 190, 68, 208}, 10009},

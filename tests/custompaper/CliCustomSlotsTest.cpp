@@ -5,6 +5,7 @@
 #include "FakeBidi.h"
 #include "LinkTestSupport.h"
 #include "RecordingSpooler.h"
+#include "ScopedEnv.h"
 #include "SlotReplies.h"
 #include "TestFiles.h"
 #include "cli/CliCommands.h"
@@ -14,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <cstdlib>
 #include <map>
 #include <sstream>
@@ -158,6 +160,46 @@ TEST_F(SlotCli, RegisterRefusesAFileItCannotTake) {
     EXPECT_EQ(Run({"register", "QZ", "4", "--name", "A", "--from", dir.path().string()}), 5);
     const std::string big = dir.write("big.json", std::string(70 * 1024, ' '));
     EXPECT_EQ(Run({"register", "QZ", "4", "--name", "A", "--from", big}), 5);
+    EXPECT_TRUE(spooler.Documents().empty());
+}
+
+// German chosen: a refusal of register says the reader's reason in German
+// on standard error, and --json writes the same bytes as in English.
+TEST_F(SlotCli, RegisterRefusalsInGermanWithJsonUnchanged) {
+    // Settings() writes one file each time: each case keeps its own.
+    const auto kept = [&](const std::string& path, const char* name) {
+        std::filesystem::rename(path, dir.file(name));
+        return dir.file(name);
+    };
+    const std::string missingMember = kept(Settings({{"forward", ""}}), "missing-member.json");
+    const std::string platenTooHigh = kept(Settings({{"platen", "4"}}), "platen.json");
+    const std::string notJson = dir.write("not.json", "{\"paperthick\":3,,}");
+    ScopedEnv env;
+    struct Case {
+        std::string from, german;
+    };
+    const Case cases[] = {
+        {missingMember, "„forward“ fehlt\n"},
+        {notJson, "hier sollte ein Elementname stehen bei Byte 16\n"},
+        {dir.file("missing.json"), "missing.json kann nicht gelesen werden\n"},
+        {platenTooHigh,
+         "platen 4 liegt außerhalb von 1..3 (die Auswahl, die eine Papierstärke von 3 lässt)\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.from);
+        const std::vector<std::string> words{"--library", fake.Path(), "--settings",
+                                             std::getenv("PLOTCARE_OUTPUT_DIR"), "register", "QZ",
+                                             "4", "--name", "A", "--from", c.from};
+        env.Set("PLOTCARE_LANG", "de");
+        std::ostringstream plain, plainErr;
+        EXPECT_EQ(cli::Run(words, plain, plainErr), 5);
+        EXPECT_NE(plainErr.str().find(c.german), std::string::npos) << plainErr.str();
+        EXPECT_EQ(Run({"register", "QZ", "4", "--name", "A", "--from", c.from}), 5);
+        const std::string german = out.str();
+        env.Set("PLOTCARE_LANG", "en");
+        EXPECT_EQ(Run({"register", "QZ", "4", "--name", "A", "--from", c.from}), 5);
+        EXPECT_EQ(german, out.str());
+    }
     EXPECT_TRUE(spooler.Documents().empty());
 }
 

@@ -1,6 +1,7 @@
 // plotcare-cli zmd in-process: the JSON round trip show -> save, the page's
 // checks before a save, and the exit codes; and the JSON reader it uses.
 #include "RecordingSpooler.h"
+#include "ScopedEnv.h"
 #include "TestFiles.h"
 #include "cli/CliCommands.h"
 #include "cli/CliCustomFile.h"
@@ -33,6 +34,8 @@ public:
         fs::create_directories(dir.path() / "Settings");
         fs::copy_file(SourcePath("settings/Media.ini"), dir.path() / "Settings" / "Media.ini");
         fs::copy_file(SourcePath("settings/Printer.ini"), dir.path() / "Settings" / "Printer.ini");
+        // plotcare-cli's messages are texts of the Settings folder.
+        fs::copy_file(SourcePath("settings/Localize.ini"), dir.path() / "Settings" / "Localize.ini");
         spooler.AddPrinter("Corvan", "socket://a:9100", "ORVEX Corvan Max 7100");
         spooler.AddPrinter("QZ", "socket://b:9100", "ORVEX QZ-7100");
         setting = dir.write("setting.json", kSetting);
@@ -168,6 +171,63 @@ TEST_F(ZmdCliTest, RefusalsAndTheirExitCodes) {
     EXPECT_EQ(Run({"--json", "zmd", "show", file, "9"}), 5);
     EXPECT_NE(out.str().find("\"outcome\":\"no-entry\",\"exitCode\":5"), std::string::npos)
         << out.str();
+}
+
+// German chosen: the messages of zmd and of the other commands' checks come
+// in German, while --json writes the same bytes as in English.
+TEST_F(ZmdCliTest, SpeaksTheChosenLanguageAndKeepsJsonEnglish) {
+    fs::create_directories(dir.path() / "Settings" / "de");
+    fs::copy_file(SourcePath("settings/de/Localize.ini"),
+                  dir.path() / "Settings" / "de" / "Localize.ini");
+    ASSERT_EQ(Run({"zmd", "save", file, "--from", setting, "--name", "A"}), 0) << err.str();
+    const std::string notJson = dir.write("bad.json", "{\"ID\":1,}");
+    ScopedEnv env;
+    env.Set("PLOTCARE_LANG", "de");
+
+    struct Case {
+        std::vector<std::string> args;
+        bool toOut; // the text on standard output, else on standard error
+        std::string german;
+    };
+    const Case cases[] = {
+        {{"zmd", "save", file, "--from", setting, "--name", "A", "--overwrite"},
+         true,
+         "Eintrag 1 „A“ in „" + file + "“ überschrieben\n"},
+        {{"zmd", "show", file, "1"}, true, "Eintrag     1\nCustomName  A\n"},
+        {{"zmd", "show", file, "9"}, false, "hat keinen lesbaren Eintrag „9“"},
+        // A nested refusal: the reader's reason inside the command's sentence.
+        {{"zmd", "save", file, "--from", notJson, "--name", "x"},
+         false,
+         ": hier sollte ein Elementname stehen bei Byte 8\n"},
+        {{"zmd", "frob", file}, false, "Aufruf: plotcare-cli zmd list FILE"},
+        {{"slot", "QZ", "11"}, false, "N ist eine Speicherplatznummer, 1 bis 10\nAufruf: "},
+        {{"align", "QZ", "print", "--direction", "x", "1"}, false, "--direction muss bi oder uni"},
+        {{"align", "QZ", "print", "--direction", "bi", "1.9=5"}, false, "„1.9=5“: Spalten sind 1 bis 8"},
+        {{"sample", "QZ"}, false, "--from nennt die Einstellung"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args[0] + " " + c.args[1]);
+        Run(c.args);
+        const std::string said = c.toOut ? out.str() : err.str();
+        EXPECT_NE(said.find(c.german), std::string::npos) << said;
+    }
+
+    const std::vector<std::vector<std::string>> json = {
+        {"--json", "zmd", "save", file, "--from", setting, "--name", "A", "--overwrite"},
+        {"--json", "zmd", "show", file, "9"},
+        {"--json", "zmd", "save", file, "--from", notJson, "--name", "x"},
+        {"--json", "zmd", "save", file, "--from", setting, "--name", "ABCDEFGHIJKLMNOPQ"},
+    };
+    for (const auto& args : json) {
+        SCOPED_TRACE(args[2] + " " + args.back());
+        env.Set("PLOTCARE_LANG", "de");
+        const int deExit = Run(args);
+        const std::string de = out.str();
+        env.Set("PLOTCARE_LANG", "en");
+        EXPECT_EQ(Run(args), deExit);
+        EXPECT_EQ(de, out.str());
+        EXPECT_NE(de.find("\"message\":\""), std::string::npos) << de;
+    }
 }
 
 TEST(JsonValue, ReadsJsonAndRefusesTheRest) {

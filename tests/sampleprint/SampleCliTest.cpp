@@ -7,6 +7,7 @@
 #include "GuiApp.h"
 #include "LinkTestSupport.h"
 #include "RecordingSpooler.h"
+#include "ScopedEnv.h"
 #include "TestFiles.h"
 #include "cli/CliCommands.h"
 #include "cli/CliCustomFile.h"
@@ -16,6 +17,7 @@
 #include "platform/Clock.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <regex>
@@ -68,7 +70,7 @@ protected:
         out.str({});
         err.str({});
         std::vector<std::string> args{"--library", bidi.Path(), "--settings",
-                                      OutputDir(), "sample",    "QZ"};
+                                      settingsDir, "sample",    "QZ"};
         args.insert(args.end(), words.begin(), words.end());
         if (json) args.push_back("--json");
         return cli::Run(args, out, err);
@@ -98,6 +100,7 @@ protected:
     }
 
     TempDir dir;
+    std::string settingsDir = OutputDir(); // the folder holding "Settings"
     FakeBidi bidi;
     FakeKrset krset;
     FakeClock clock{0};
@@ -183,6 +186,35 @@ TEST_F(SampleCli, AFeedSeriesPrintsSheetBySheetWithItsGroupingJobs) {
         std::string::npos)
         << err.str();
     EXPECT_NE(err.str().find("sheet 5/5: sent to the printer\n"), std::string::npos);
+}
+
+// German chosen: the sheets carry German titles and the progress is German,
+// while --json lists the English titles and says the same bytes as in English.
+TEST_F(SampleCli, GermanSheetsAndProgressWithJsonInEnglish) {
+    namespace fs = std::filesystem;
+    settingsDir = dir.file("program");
+    fs::create_directories(settingsDir);
+    fs::copy(OutputDir() + "/Settings", settingsDir + "/Settings", fs::copy_options::recursive);
+    // The title of the feed sheets in German, as a translation gives it.
+    std::ofstream(settingsDir + "/Settings/de/Localize.ini", std::ios::app)
+        << "00030009=Papiervorschubkorrektur\n";
+    ScopedEnv env;
+    env.Set("PLOTCARE_LANG", "de");
+    const std::vector<std::string> words = {"--from", slotJson, "--feed", "0..5", "--points", "5",
+                                            "--image", image};
+    ASSERT_EQ(Run(words), 0) << err.str();
+    EXPECT_NE(err.str().find("Blatt 1/5: Papiervorschubkorrektur=0,\nBlatt 1/5: an den Drucker "
+                             "gesendet\n"),
+              std::string::npos)
+        << err.str();
+    EXPECT_EQ(Jobs()[1], "Papiervorschubkorrektur=0,");
+
+    ASSERT_EQ(Run(words, true), 0) << err.str();
+    const std::string german = out.str();
+    env.Set("PLOTCARE_LANG", "en");
+    ASSERT_EQ(Run(words, true), 0) << err.str();
+    EXPECT_EQ(german, out.str());
+    EXPECT_NE(german.find("\"titles\":[\"Paper Feed Adjustment=0,\","), std::string::npos) << german;
 }
 
 TEST_F(SampleCli, MediaAndModesFollowTheDialogsOrderAndADriverFailureSays6) {

@@ -1,5 +1,7 @@
 #include "TestFiles.h"
 
+#include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -199,6 +201,51 @@ TEST_P(Screens, EveryWindowRendersAtItsSize) {
     EXPECT_FALSE(text.isNull());
     EXPECT_GE(text.width(), 300);
     EXPECT_GE(text.height(), 200);
+}
+
+// --check-fit fails on a text put into a control too small for it, and
+// names it; the same tool passes the program's own texts (screens_fit_*).
+TEST(ScreensFitCheck, FailsOnATextTooLongForItsControl) {
+    const QString program = QString::fromLocal8Bit(std::getenv("PLOTCARE_OUTPUT_DIR"));
+    TempDir folder;
+    const QDir copy(QString::fromStdString(folder.path().string()));
+    // The program's folder, with a Settings folder whose help button text
+    // (id 100, on every page) and printer label (id 2) are far too long.
+    for (const QString& name : QDir(program).entryList(QDir::AllEntries | QDir::NoDotAndDotDot)) {
+        if (name != "Settings") QFile::link(program + "/" + name, copy.filePath(name));
+    }
+    ASSERT_TRUE(copy.mkpath("Settings"));
+    for (const QString& name :
+         QDir(program + "/Settings").entryList(QDir::AllEntries | QDir::NoDotAndDotDot)) {
+        if (name != "Localize.ini")
+            QFile::link(program + "/Settings/" + name, copy.filePath("Settings/" + name));
+    }
+    QFile english(program + "/Settings/Localize.ini");
+    ASSERT_TRUE(english.open(QIODevice::ReadOnly));
+    QByteArray texts = english.readAll();
+    texts.replace("\n00000100=Help", "\n00000100=Help on this page and on all others")
+        .replace("\n00000002=Printer:", "\n00000002=The printer that you want to maintain:");
+    QFile changed(copy.filePath("Settings/Localize.ini"));
+    ASSERT_TRUE(changed.open(QIODevice::WriteOnly));
+    changed.write(texts);
+    changed.close();
+
+    TempDir out;
+    QProcess tool;
+    tool.start(program + "/plotcare-screens",
+               {"--check-fit", "--program-folder", copy.path(), "--out",
+                QString::fromStdString(out.path().string())});
+    ASSERT_TRUE(tool.waitForFinished(60000));
+    EXPECT_NE(tool.exitCode(), 0);
+    const QString errors = QString::fromLocal8Bit(tool.readAllStandardError());
+    EXPECT_TRUE(errors.contains(
+        "page0.png: QPushButton id 1003 \"Help on this page and on all others\" needs"))
+        << errors.toStdString();
+    EXPECT_TRUE(errors.contains(
+        "page0.png: QLabel id 1028 \"The printer that you want to maintain:\" needs"))
+        << errors.toStdString();
+    // Each text once, however many windows show it.
+    EXPECT_EQ(errors.count("Help on this page"), 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Builds, Screens, ::testing::Values(false, true),
