@@ -12,6 +12,9 @@ PACKAGES=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   # GUI
   qt6-base-dev qt6-base-dev-tools libgl-dev
+  # Qt's own words (message box buttons, file dialogs) in German and other
+  # languages; the font the windows' fixed layouts are measured with
+  qt6-translations-l10n fonts-dejavu-core
   # spooler: libcups for the program, a private cupsd for tests and the demo
   libcups2-dev cups cups-daemon cups-client cups-filters
   # network channel of the virtual printer and the bidirectional library

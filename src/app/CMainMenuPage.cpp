@@ -2,6 +2,8 @@
 
 #include "app/Artwork.h"
 #include "app/CMainWindow.h"
+#include "app/CPlotcareApp.h"
+#include "app/CPlotcareStartup.h"
 #include "app/ControlHelpers.h"
 #include "app/CSettingsKey.h"
 #include "comm/CBidiLibrary.h"
@@ -215,7 +217,10 @@ bool CMainMenuPage::OnPageShow() {
 // Mode 2 lets a translator see every start-up and selection message.
 void CMainMenuPage::ReviewMessages() {
     QWidget* owner = MainWindow();
-    ShowMessage(QString::fromLatin1(kNecessaryFileText), MessageIcon::Error, MessageButtons::Ok, owner);
+    const CPlotcareApp* app = CPlotcareApp::Current();
+    ShowMessage(app ? app->GetTextOr(CPlotcareStartup::kNecessaryFileTextId, kNecessaryFileText)
+                    : QString::fromLatin1(kNecessaryFileText),
+                MessageIcon::Error, MessageButtons::Ok, owner);
     for (int id : {904, 905, 906})
         ShowMessage(ShellApp::Text(id), MessageIcon::Error, MessageButtons::Ok, owner);
     ShowMessage(ShellApp::Text(901), MessageIcon::Warning, MessageButtons::Ok, owner);

@@ -1,5 +1,6 @@
 #include "app/CPlotcareApp.h"
 
+#include "app/CLanguageChoice.h"
 #include "app/CSharedObjects.h"
 #include "base/CKeyFileReader.h"
 #include "base/TextScan.h"
@@ -190,16 +191,54 @@ QString CPlotcareApp::LookUpText(int textId, bool base) const {
     std::string key = TextScan::IdKey(textId);
     const std::string refer = ReadSetting("L_Refer.ini", key);
     if (!refer.empty()) key = refer;
-    std::string text = ReadSetting("Localize.ini", key);
+    std::string text = base ? ReadSetting("Localize.ini", key) : ReadLocalized("Localize.ini", key);
     if (text.empty()) text = ReadSetting("L_Const.ini", key);
-    (void)base;
     return WithLineBreaks(text);
+}
+
+std::string CPlotcareApp::ReadLocalized(const std::string& fileName, const std::string& key) const {
+    const QString language = GetLanguage();
+    if (!language.isEmpty()) {
+        std::string value = ReadSetting(language.toStdString() + "/" + fileName, key);
+        if (!value.empty()) return value;
+    }
+    return ReadSetting(fileName, key);
+}
+
+QString CPlotcareApp::GetLanguage() const {
+    const std::lock_guard<std::mutex> lock(m_languageLock);
+    if (!m_languageKnown) {
+        const CLanguageChoice::Sources sources =
+            CLanguageChoice::FromEnvironment(ReadSetting("Setting_Launch.ini", "Language"));
+        m_language = CLanguageChoice::Choose(sources, [this](const QString& name) { return IsLanguageInstalled(name); });
+        m_languageKnown = true;
+    }
+    return m_language;
+}
+
+void CPlotcareApp::SetLanguage(const QString& language) {
+    const std::lock_guard<std::mutex> lock(m_textLock);
+    const std::lock_guard<std::mutex> languageLock(m_languageLock);
+    m_language = CLanguageChoice::IsFolderName(language) ? language : QString();
+    m_languageKnown = true;
+    m_textCache.clear();
+}
+
+bool CPlotcareApp::IsLanguageInstalled(const QString& language) const {
+    if (!CLanguageChoice::IsFolderName(language)) return false;
+    const std::string path = SettingsFilePath(language.toStdString() + "/Localize.ini");
+    return !path.empty() && QFileInfo(QString::fromStdString(path)).isFile();
 }
 
 QString CPlotcareApp::GetText(int textId) const {
     const std::lock_guard<std::mutex> lock(m_textLock);
     if (const auto it = m_textCache.find(textId); it != m_textCache.end()) return it->second;
     return m_textCache.emplace(textId, LookUpText(textId, false)).first->second;
+}
+
+QString CPlotcareApp::GetTextOr(int textId, const char* fallback) const {
+    const QString text = GetText(textId);
+    return text.isEmpty() ? QString::fromUtf8(fallback) : text;
 }
 
 QString CPlotcareApp::GetBaseText(int textId) const {
@@ -220,7 +259,7 @@ int CPlotcareApp::FontDpi() const {
 }
 
 bool CPlotcareApp::FontFromIni(QFont& font, int fontId) const {
-    std::string value = ReadSetting("L_Font.ini", TextScan::IdKey(fontId));
+    std::string value = ReadLocalized("L_Font.ini", TextScan::IdKey(fontId));
     std::erase(value, ' ');
     if (value.empty()) return false;
     std::int32_t fields[4] = {0, 0, 0, 0};
@@ -264,7 +303,7 @@ const QFont& CPlotcareApp::GetFont(int fontId) {
 QString CPlotcareApp::GetManualPath(int page, int topic) const {
     char key[48];
     std::snprintf(key, sizeof key, "MANUAL_%02d%02d", page, topic);
-    const std::string file = ReadSetting("Manual.ini", key);
+    const std::string file = ReadLocalized("Manual.ini", key);
     if (file.empty()) return {};
     // Entries written with "\" separators still name the same file.
     QString relative = QString::fromStdString(file);

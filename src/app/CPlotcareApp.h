@@ -98,7 +98,19 @@ public:
     // n = PRINTER_NUM.
     bool IsListedPrinter(const QString& driverName) const;
 
+    // --- language -------------------------------------------------------
+    // The folder of the chosen language inside the settings folder ("de"),
+    // empty for English; chosen when first asked (CLanguageChoice) and kept.
+    QString GetLanguage() const;
+    // Chooses the language instead: a folder name, or empty for English.
+    // Texts already read are read again.
+    void SetLanguage(const QString& language);
+    // True when the settings folder holds a language of that folder name.
+    bool IsLanguageInstalled(const QString& language) const;
+
     // --- localized texts, fonts, manuals ----------------------------------
+    // Texts, fonts and manual links are read from the chosen language's
+    // files first; what they lack comes from the English ones.
     // The text of an id: "L_Refer.ini" may redirect its key, then
     // "Localize.ini", else "L_Const.ini"; "\n" written as two characters
     // becomes a line break. Empty when nothing is found. Each id is read
@@ -107,6 +119,9 @@ public:
     // The text of an id in English, the language the Settings folder itself
     // holds, whatever language is chosen: for output that programs read.
     QString GetBaseText(int textId) const;
+    // The text of an id, or `fallback` when the key files have none (a
+    // message about the key files themselves must show without them).
+    QString GetTextOr(int textId, const char* fallback) const;
 
     // The font of an id from "L_Font.ini", made from the base font; the base
     // font itself when the id has no valid entry (so -1 gives the base font).
@@ -134,6 +149,9 @@ public:
 
 private:
     QString LookUpText(int textId, bool base) const;
+    // The value of a key in the chosen language's copy of a settings file,
+    // else in the settings folder's own.
+    std::string ReadLocalized(const std::string& fileName, const std::string& key) const;
 
     QString m_modelName;
     int m_mode = kModeNormal;
@@ -151,6 +169,9 @@ private:
     // The key files do not change while the program runs. plotcare-cli asks
     // several printers at once on threads of their own, hence the lock.
     mutable std::mutex m_textLock;
+    mutable std::mutex m_languageLock;  // taken after m_textLock, never before
+    mutable QString m_language;
+    mutable bool m_languageKnown = false;
     mutable std::unordered_map<int, QString> m_textCache;
     mutable std::unordered_map<int, QString> m_baseTextCache;
 };

@@ -28,7 +28,7 @@ CPlotcareStartup::Outcome CPlotcareStartup::Run() {
 
     // 3. The key files must be there.
     if (!review && !m_app.CheckRequiredFiles()) {
-        ShowMessage(QString::fromLatin1(kNecessaryFileText), MessageIcon::Error);
+        ShowMessage(m_app.GetTextOr(kNecessaryFileTextId, kNecessaryFileText), MessageIcon::Error);
         return Outcome::MissingFiles;
     }
 
@@ -63,7 +63,7 @@ CPlotcareStartup::Outcome CPlotcareStartup::Run() {
         shared.mediaTable =
             std::make_unique<CMediaTable>(m_app.SettingsFilePath("Media.ini"));
         if (!shared.mediaTable->IsComplete()) {
-            ShowMessage(QString::fromLatin1(kNecessaryFileText), MessageIcon::Error);
+            ShowMessage(m_app.GetTextOr(kNecessaryFileTextId, kNecessaryFileText), MessageIcon::Error);
             outcome = Outcome::MediaTableIncomplete;
         }
     }

@@ -12,6 +12,8 @@ class CPlotcareApp;
 class CPlotcareStartup {
 public:
     static constexpr const char* kInstanceName = "Servulo2";
+    // Shown in the chosen language when its texts are there (text id 907).
+    static constexpr int kNecessaryFileTextId = 907;
     static constexpr const char* kNecessaryFileText =
         "The necessary file cannot be found. Install the program again.";
 

@@ -1,6 +1,7 @@
 // plotcare: the printer maintenance utility. Built once per printer model;
 // the model's name and whether it has the custom file page come from the
 // build (PLOTCARE_MODEL_NAME, PLOTCARE_CUSTOM_FILE_PAGE).
+#include "app/CLanguageChoice.h"
 #include "app/CPlotcareApp.h"
 #include "app/CPlotcareStartup.h"
 
@@ -15,7 +16,8 @@ void Describe(QCommandLineParser& parser) {
         QStringLiteral("Maintenance utility for the ORVEX %1 printer: head alignment, nozzle "
                        "check and cleaning, custom paper, sample prints, status and firmware.\n"
                        "Texts, fonts and supported drivers are read from the Settings folder "
-                       "beside the program.")
+                       "beside the program; its language follows the locale, or PLOTCARE_LANG "
+                       "(for example de or en).")
             .arg(QStringLiteral(PLOTCARE_MODEL_NAME)));
     parser.addHelpOption();
     parser.addVersionOption();
@@ -51,6 +53,9 @@ int main(int argc, char** argv) {
 
     CPlotcareApp app(QStringLiteral(PLOTCARE_MODEL_NAME));
     CPlotcareApp::SetCurrent(&app);
+    // Qt's own words (the message boxes' buttons, the file dialogs) in the
+    // language of plotcare's texts.
+    CLanguageChoice::InstallQtTranslations(qapp, app.GetLanguage());
     CPlotcareStartup startup(app, PLOTCARE_CUSTOM_FILE_PAGE != 0);
     const CPlotcareStartup::Outcome outcome = startup.Run();
     CPlotcareApp::SetCurrent(nullptr);

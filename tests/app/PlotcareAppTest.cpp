@@ -1,5 +1,6 @@
 #include "app/CPlotcareApp.h"
 #include "EnsureQtApp.h"
+#include "ScopedEnv.h"
 #include "SpecialFiles.h"
 #include "TestFiles.h"
 
@@ -207,6 +208,66 @@ TEST_F(PlotcareApp, ManualsOpenFromTheProgramFolder) {
     QDesktopServices::unsetUrlHandler("file");
     ASSERT_EQ(catcher.urls.size(), 1);
     EXPECT_EQ(catcher.urls[0], QUrl::fromLocalFile(folder + "/Manual/custom paper.html"));
+}
+
+// A German folder holds what differs from English; everything it lacks,
+// texts, fonts and manual pages, comes from the English files.
+TEST_F(PlotcareApp, LanguageFolderComesFirstAndEnglishFillsItsGaps) {
+    Settings("Localize.ini", "00000000=plotcare\n00000901=Not ready\n00000902=Out of memory\n");
+    Settings("L_Const.ini", "00000904=No printer\n");
+    Settings("L_Font.ini", "00000901=12,1,0,0\n00000902=10,0,0,0\n");
+    Settings("Manual.ini", "MANUAL_0000=Settings/manual/a.html\nMANUAL_0100=Settings/manual/b.html\n");
+    Settings("de/Localize.ini", "00000901=Nicht bereit\\nZweite Zeile\n00000902=\n");
+    Settings("de/L_Font.ini", "00000901=9,1,0,0\n");
+    Settings("de/Manual.ini", "MANUAL_0000=Settings/de/manual/a.html\n");
+    app.SetFontDpi(96);
+    const QString folder = QString::fromStdString(dir.path().string());
+
+    ScopedEnv env;
+    env.Set("PLOTCARE_LANG", "de_DE.UTF-8");
+    EXPECT_EQ(app.GetLanguage(), "de");
+    EXPECT_EQ(app.GetText(901), "Nicht bereit\nZweite Zeile");
+    EXPECT_EQ(app.GetText(902), "Out of memory");  // empty in German: English
+    EXPECT_EQ(app.GetText(0), "plotcare");
+    EXPECT_EQ(app.GetText(904), "No printer");
+    EXPECT_EQ(app.GetBaseText(901), "Not ready");
+    EXPECT_EQ(app.GetFont(901).pixelSize(), 12);
+    EXPECT_EQ(app.GetFont(902).pixelSize(), 13);
+    EXPECT_EQ(app.GetManualPath(0, 0), folder + "/Settings/de/manual/a.html");
+    EXPECT_EQ(app.GetManualPath(1, 0), folder + "/Settings/manual/b.html");
+
+    app.SetLanguage("");
+    EXPECT_EQ(app.GetText(901), "Not ready");
+    EXPECT_EQ(app.GetManualPath(0, 0), folder + "/Settings/manual/a.html");
+}
+
+// The language is chosen once, from the environment, else the launch file,
+// else the locale; a folder without texts is no language.
+TEST_F(PlotcareApp, LanguageComesFromEnvironmentLaunchFileOrLocale) {
+    Settings("de/Localize.ini", "00000901=Nicht bereit\n");
+    Settings("fr/L_Font.ini", "00000901=9,1,0,0\n");
+    struct Case {
+        const char* plotcareLang;
+        const char* launch;
+        const char* lang;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {nullptr, nullptr, "de_DE.UTF-8", "de"},
+        {nullptr, "Language=en\n", "de_DE.UTF-8", ""},
+        {nullptr, "Ope=U\nLanguage=de\n", "C.UTF-8", "de"},
+        {"en", "Language=de\n", "de_DE.UTF-8", ""},
+        {nullptr, nullptr, "fr_FR.UTF-8", ""},
+    };
+    for (const Case& c : cases) {
+        ScopedEnv env;
+        for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES"}) env.Unset(name);
+        if (c.plotcareLang) env.Set("PLOTCARE_LANG", c.plotcareLang); else env.Unset("PLOTCARE_LANG");
+        env.Set("LANG", c.lang);
+        Settings("Setting_Launch.ini", c.launch ? c.launch : "");
+        CPlotcareApp fresh{"Corvan Max 7100", QString::fromStdString(dir.path().string())};
+        EXPECT_EQ(fresh.GetLanguage(), c.expected) << (c.launch ? c.launch : "") << c.lang;
+    }
 }
 
 TEST_F(PlotcareApp, SelectedPrinterAndDriverSettings) {

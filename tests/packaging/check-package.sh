@@ -43,8 +43,15 @@ for link in "$work"/root/usr/bin/*; do
   fi
 done
 appdir=$(dirname "$(readlink -f "$work/root/usr/bin/plotcare")")
-for file in Settings/Localize.ini Settings/Media.ini Sample.bmp plotcare-qz plotcare-cli; do
+for file in Settings/Localize.ini Settings/Media.ini Settings/de/Localize.ini Sample.bmp plotcare-qz plotcare-cli; do
   [ -e "$appdir/$file" ] || fail "$file missing beside plotcare in ${appdir#"$work/root"}"
+done
+# Every language's manual links name pages the package holds.
+for manual in "$appdir"/Settings/Manual.ini "$appdir"/Settings/*/Manual.ini; do
+  [ -f "$manual" ] || continue
+  while read -r page; do
+    [ -f "$appdir/$page" ] || fail "${manual#"$appdir/"} names $page, which is not in the package"
+  done < <(sed -n 's/^MANUAL_[0-9]*=\(.*[^\r]\)\r\{0,1\}$/\1/p' "$manual" | tr '\\' '/')
 done
 
 # Each PPD names a driver folder of the package that holds the libraries and
