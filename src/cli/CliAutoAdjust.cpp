@@ -61,15 +61,22 @@ Outcome Describe(Adj::Outcome outcome, bool readyWaitCancelled) {
     const auto text = [](Adj::Outcome o) { return Sentence::PageText(Adj::MessageFor(o).text, 0); };
     if (readyWaitCancelled) return Outcome::Of(kExitCancelled, "cancelled", Sentence::Of(110900));
     switch (outcome) {
-    case Adj::Outcome::NotAllowed: return Outcome::Of(kExitRefused, "not-allowed", Sentence::Of(110901));
-    case Adj::Outcome::NotReady: return Outcome::Of(kExitNotReady, "not-ready", text(outcome));
-    case Adj::Outcome::EmptyThickness: return Outcome::Of(kExitRefused, "empty-thickness", text(outcome));
-    case Adj::Outcome::NotAlignable: return Outcome::Of(kExitRefused, "sn-level", text(outcome));
+    case Adj::Outcome::NotAllowed:
+        return Outcome::Of(kExitRefused, "not-allowed", Sentence::Of(110901));
+    case Adj::Outcome::NotReady:
+        return Outcome::Of(kExitNotReady, "not-ready", text(outcome));
+    case Adj::Outcome::EmptyThickness:
+        return Outcome::Of(kExitRefused, "empty-thickness", text(outcome));
+    case Adj::Outcome::NotAlignable:
+        return Outcome::Of(kExitRefused, "sn-level", text(outcome));
     case Adj::Outcome::PlatenNotObtained:
         return Outcome::Of(kExitNoAnswer, "platen-not-obtained", Sentence::Of(110902));
-    case Adj::Outcome::Finished: return Outcome::Of(kExitOk, "finished", text(outcome));
-    case Adj::Outcome::Cancelled: return Outcome::Of(kExitCancelled, "cancelled", text(outcome));
-    case Adj::Outcome::TimedOut: return Outcome::Of(kExitCancelled, "timed-out", text(outcome));
+    case Adj::Outcome::Finished:
+        return Outcome::Of(kExitOk, "finished", text(outcome));
+    case Adj::Outcome::Cancelled:
+        return Outcome::Of(kExitCancelled, "cancelled", text(outcome));
+    case Adj::Outcome::TimedOut:
+        return Outcome::Of(kExitCancelled, "timed-out", text(outcome));
     case Adj::Outcome::Failed: break;
     }
     return Outcome::Of(kExitFailed, "failed", text(Adj::Outcome::Failed));
@@ -77,7 +84,8 @@ Outcome Describe(Adj::Outcome outcome, bool readyWaitCancelled) {
 
 int Usage(Context& c, const std::string& what) {
     c.err << "plotcare-cli: " << what << "\n"
-          << Message(110000) << ": plotcare-cli auto-align PRINTER --direction bi|uni [--patterns 1,2,3,4] "
+          << Message(110000)
+          << ": plotcare-cli auto-align PRINTER --direction bi|uni [--patterns 1,2,3,4] "
           << "[--media ID] [--thickness N] [--platen VALUE|auto]\n";
     return kExitUsage;
 }
@@ -87,7 +95,8 @@ int Usage(Context& c, const std::string& what) {
 int AutoAlign(Context& c) {
     // The command line first: nothing is opened for a wrong one.
     const std::string direction = c.Value("--direction");
-    if (direction != "bi" && direction != "uni") return Usage(c, Message(110903, {"--direction", "bi", "uni"}));
+    if (direction != "bi" && direction != "uni")
+        return Usage(c, Message(110903, {"--direction", "bi", "uni"}));
     const Adj::Direction dir =
         direction == "bi" ? Adj::Direction::Bidirectional : Adj::Direction::Unidirectional;
     Adj::Patterns patterns{true, true, true, true};
@@ -116,7 +125,8 @@ int AutoAlign(Context& c) {
     if (c.Has("--media")) {
         const int index = adj.MediaIndexOfId(static_cast<std::uint32_t>(mediaId));
         if (index < 0)
-            return Usage(c, Message(110906, {Escaped(printer), std::to_string(mediaId), OfferedMediaIds(adj.Choice())}));
+            return Usage(c, Message(110906, {Escaped(printer), std::to_string(mediaId),
+                                             OfferedMediaIds(adj.Choice())}));
         if (!adj.SelectMedia(index, *driver))
             return Report(c, printer, "auto-align",
                           Outcome::Of(kExitRefused, "media-unavailable",

@@ -52,8 +52,8 @@ void CliBusyProgress::Show(bool force) {
     if (!force && (seconds == m_shownSeconds || (!m_terminal && seconds % kPlainLineEverySeconds != 0))) return;
     m_shownSeconds = seconds;
     m_err << (m_terminal ? "\r" : "") << "plotcare-cli: "
-          << Message(m_cancellable ? 110402 : 110401,
-                     {m_caption, std::to_string(seconds), std::to_string((m_timeoutMs + 999) / 1000)})
+          << Message(m_cancellable ? 110402 : 110401, {m_caption, std::to_string(seconds),
+                                                       std::to_string((m_timeoutMs + 999) / 1000)})
           << (m_terminal ? "" : "\n");
     m_err.flush();
 }

@@ -9,7 +9,6 @@
 #include "custompaper/CMediaTable.h"
 
 #include <QString>
-
 #include <ostream>
 
 namespace cli {
@@ -27,7 +26,9 @@ Sentence Sentence::Of(int id, std::initializer_list<std::string_view> args) {
 
 Sentence Sentence::PageText(int textId, int fallback) {
     // A page's message may run over several lines; a command's is one.
-    const auto oneLine = [](QString text) { return text.replace(QLatin1Char('\n'), QLatin1Char(' ')).toStdString(); };
+    const auto oneLine = [](QString text) {
+        return text.replace(QLatin1Char('\n'), QLatin1Char(' ')).toStdString();
+    };
     Sentence said;
     if (textId >= 0) said = {oneLine(App().GetText(textId)), oneLine(App().GetBaseText(textId))};
     if (said.shown.empty() && fallback) said.shown = Message(fallback);
@@ -46,7 +47,8 @@ int FindPrinter(Context& c, SpoolerPrinter& found) {
     for (auto& p : all) {
         if (p.name != c.args[0]) continue;
         if (!c.options.anyDriver && !App().IsListedPrinter(QString::fromStdString(p.driver))) {
-            c.err << "plotcare-cli: " << Message(110301, {Escaped(p.name), Escaped(p.driver), "--all"}) << "\n";
+            c.err << "plotcare-cli: "
+                  << Message(110301, {Escaped(p.name), Escaped(p.driver), "--all"}) << "\n";
             return kExitNotSupported;
         }
         found = p;
@@ -76,7 +78,8 @@ int LoadLibraryFor(Context& c, CBidiLibrary& lib, const std::string& printer) {
     // the first load still serves (the commands report the missing channel).
     lib.Unload();
     if (lib.Load(printer, 1) == 1) return kExitOk;
-    c.err << "plotcare-cli: " << Message(110303, {CBidiLibrary::kLibraryName, Escaped(printer)}) << "\n";
+    c.err << "plotcare-cli: " << Message(110303, {CBidiLibrary::kLibraryName, Escaped(printer)})
+          << "\n";
     return kExitNotSupported;
 }
 

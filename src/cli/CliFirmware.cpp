@@ -64,8 +64,10 @@ const char* StatusWord(int status) {
 
 // Message `id` whose arguments are themselves sentences: each output takes
 // its own language throughout.
-Sentence Compose(int id, const Sentence& first, const std::string& second, const Sentence& third = {}) {
-    return {Message(id, {first.shown, second, third.shown}), NeutralMessage(id, {first.neutral, second, third.neutral})};
+Sentence Compose(int id, const Sentence& first, const std::string& second,
+                 const Sentence& third = {}) {
+    return {Message(id, {first.shown, second, third.shown}),
+            NeutralMessage(id, {first.neutral, second, third.neutral})};
 }
 
 struct UpdateRow {
@@ -112,9 +114,9 @@ int FwCheck(Context& c) {
     Sentence comparison = Sentence::PageText(decision.status, 0);
     if (comparison.shown.empty()) comparison.shown = StatusWord(decision.status);
     if (comparison.neutral.empty()) comparison.neutral = StatusWord(decision.status);
-    outcome.Say(printerVersion.empty()
-                    ? Compose(110705, outcome.Said(), "")
-                    : Compose(decision.updateEnabled ? 110706 : 110707, outcome.Said(), printerVersion, comparison));
+    outcome.Say(printerVersion.empty() ? Compose(110705, outcome.Said(), "")
+                                       : Compose(decision.updateEnabled ? 110706 : 110707,
+                                                 outcome.Said(), printerVersion, comparison));
     outcome.fields.emplace_back("printerVersion", JsonString(printerVersion));
     outcome.fields.emplace_back("comparison", JsonString(StatusWord(decision.status)));
     outcome.fields.emplace_back("updateOffered", decision.updateEnabled ? "true" : "false");
@@ -149,15 +151,14 @@ int FwUpdate(Context& c) {
     waits.afterTimeout = &afterTimeout;
     waits.sending = [&](std::size_t bytes) {
         c.err << "plotcare-cli: "
-              << Message(110730, {Escaped(logic.FileVersion()), Escaped(s.printer.name), std::to_string(bytes)})
+              << Message(110730, {Escaped(logic.FileVersion()), Escaped(s.printer.name),
+                                  std::to_string(bytes)})
               << "\n";
     };
-    waits.sent = [&](std::size_t) {
-        c.err << "plotcare-cli: " << Message(110731) << "\n";
-    };
+    waits.sent = [&](std::size_t) { c.err << "plotcare-cli: " << Message(110731) << "\n"; };
     waits.restartTimedOut = [&] {
-        c.err << "plotcare-cli: " << Escaped(Sentence::PageText(CFirmwareUpdate::kTextNoRestart, 110732).shown)
-              << "\n";
+        c.err << "plotcare-cli: "
+              << Escaped(Sentence::PageText(CFirmwareUpdate::kTextNoRestart, 110732).shown) << "\n";
     };
     const Result result = logic.Update(link, s.printer.name, true, waits);
 
@@ -165,8 +166,9 @@ int FwUpdate(Context& c) {
     for (const UpdateRow& row : kUpdateRows) {
         if (row.result != result) continue;
         const int text = CFirmwareUpdate::MessageFor(result).text;
-        outcome = Outcome::Of(row.exitCode, row.word,
-                              text ? Sentence::PageText(text, row.fallback) : Sentence::Of(row.fallback));
+        outcome =
+            Outcome::Of(row.exitCode, row.word,
+                        text ? Sentence::PageText(text, row.fallback) : Sentence::Of(row.fallback));
     }
     if (ready.Cancelled()) outcome = Outcome::Of(kExitCancelled, "cancelled", Sentence::Of(110734));
     if (result == Result::NotOffered && before.empty())

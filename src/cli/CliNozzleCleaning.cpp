@@ -45,8 +45,9 @@ int Run(Context& c, Action action, const char* name) {
     if (!progress.Cancelled()) {
         for (const OutcomeRow& row : kRows) {
             if (row.result != result) continue;
-            outcome = Outcome::Of(row.exitCode, row.word,
-                                  Sentence::PageText(CNozzleCleaning::MessageFor(action, result).text, row.fallback));
+            outcome = Outcome::Of(
+                row.exitCode, row.word,
+                Sentence::PageText(CNozzleCleaning::MessageFor(action, result).text, row.fallback));
         }
     }
     if (logic.LastJobLength() > 0)

@@ -46,8 +46,8 @@ void CliReadyProgress::Show(std::int64_t elapsedMs) {
     if (seconds == m_shownSeconds) return;
     m_shownSeconds = seconds;
     m_err << (m_terminal ? "\r" : "") << "plotcare-cli: "
-          << Message(110420,
-                     {Escaped(m_printer), std::to_string(seconds), std::to_string((m_timeoutMs + 999) / 1000)})
+          << Message(110420, {Escaped(m_printer), std::to_string(seconds),
+                              std::to_string((m_timeoutMs + 999) / 1000)})
           << (m_terminal ? "" : "\n");
     m_err.flush();
 }

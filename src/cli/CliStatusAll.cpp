@@ -26,7 +26,8 @@ constexpr std::size_t kInkLevelColumn = 16;
 
 // An ink's colour name; an ink of a colour the printers do not use is named
 // by its place (for people in the chosen language, in JSON in English).
-std::string InkName(const CStatusReply::InkEntry& ink, std::size_t index, int inkSlots, bool neutral) {
+std::string InkName(const CStatusReply::InkEntry& ink, std::size_t index, int inkSlots,
+                    bool neutral) {
     const std::string name = CStatusReply::InkColourName(ink.colour, inkSlots);
     if (!name.empty()) return name;
     const std::string place = std::to_string(index + 1);
@@ -36,7 +37,8 @@ std::string InkName(const CStatusReply::InkEntry& ink, std::size_t index, int in
 // The width of a text on a terminal: its characters, not its bytes.
 std::size_t Columns(const std::string& text) {
     std::size_t n = 0;
-    for (unsigned char ch : text) n += (ch & 0xC0) != 0x80;
+    for (unsigned char ch : text)
+        n += (ch & 0xC0) != 0x80;
     return n;
 }
 
@@ -74,15 +76,19 @@ void WriteStatusText(std::ostream& out, const std::string& printer, std::int32_t
     if (tank < 0)
         out << Message(110511) << "\n";
     else
-        out << Message(status.HasField0DBelow13() ? 110513 : 110512, {std::to_string(tank)}) << "\n";
+        out << Message(status.HasField0DBelow13() ? 110513 : 110512, {std::to_string(tank)})
+            << "\n";
     const std::string slotCount = std::to_string(inkSlots);
     out << Label(110504) << (status.IsInkLow() ? Message(110514, {slotCount}) : slotCount) << "\n";
     for (std::size_t i = 0; i < inks.size(); ++i) {
         std::string name = InkName(inks[i], i, inkSlots, false);
-        name.resize(name.size() + (Columns(name) < kInkLevelColumn ? kInkLevelColumn - Columns(name) : 0), ' ');
+        name.resize(name.size() +
+                        (Columns(name) < kInkLevelColumn ? kInkLevelColumn - Columns(name) : 0),
+                    ' ');
         const std::string level = std::to_string(inks[i].level);
         out << "  " << name
-            << Message(inks[i].level <= CStatusReply::kInkLowLevel ? 110518 : 110517, {level}) << "\n";
+            << Message(inks[i].level <= CStatusReply::kInkLowLevel ? 110518 : 110517, {level})
+            << "\n";
     }
 }
 

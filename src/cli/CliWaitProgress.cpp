@@ -58,7 +58,8 @@ void CliWaitProgress::Show(std::int64_t elapsedMs) {
     m_shownSeconds = seconds;
     const std::string limit = std::to_string((m_timeoutMs + 999) / 1000);
     m_err << (m_terminal ? "\r" : "") << "plotcare-cli: "
-          << Message(m_timeoutMs > 0 ? 110441 : 110440, {WhatWaitedFor(m_what), std::to_string(seconds), limit})
+          << Message(m_timeoutMs > 0 ? 110441 : 110440,
+                     {WhatWaitedFor(m_what), std::to_string(seconds), limit})
           << (m_terminal ? "" : "\n");
     m_err.flush();
 }

@@ -3,10 +3,9 @@
 // with the same arguments, on lines the key file reader reads whole.
 #include "TestFiles.h"
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <map>
 #include <set>
 #include <sstream>
@@ -80,13 +79,17 @@ std::map<int, std::string> IdsInSources() {
                 continue;
             }
             std::size_t end = i;
-            while (end < code.size() && std::isalnum(static_cast<unsigned char>(code[end]))) ++end;
-            const bool partOfName = i > 0 && (std::isalnum(static_cast<unsigned char>(code[i - 1])) ||
-                                              code[i - 1] == '_' || code[i - 1] == '.');
+            while (end < code.size() && std::isalnum(static_cast<unsigned char>(code[end])))
+                ++end;
+            const bool partOfName =
+                i > 0 && (std::isalnum(static_cast<unsigned char>(code[i - 1])) ||
+                          code[i - 1] == '_' || code[i - 1] == '.');
             const std::string token = code.substr(i, end - i);
-            if (!partOfName && token.size() == 6 && token.find_first_not_of("0123456789") == std::string::npos) {
+            if (!partOfName && token.size() == 6 &&
+                token.find_first_not_of("0123456789") == std::string::npos) {
                 const int id = std::stoi(token);
-                if (id >= kFirstId && id <= kLastId) ids.emplace(id, entry.path().filename().string());
+                if (id >= kFirstId && id <= kLastId)
+                    ids.emplace(id, entry.path().filename().string());
             }
             i = end;
         }
@@ -134,11 +137,14 @@ TEST(CliMessages, EveryLanguageTranslatesEachTextWithItsArguments) {
                 ADD_FAILURE() << language << " lacks text " << id << " (" << text.value << ")";
                 continue;
             }
-            EXPECT_EQ(Arguments(it->second.value), Arguments(text.value)) << language << " text " << id;
-            EXPECT_LE(it->second.lineBytes, kMaxLine) << language << " text " << id << " is cut when read";
+            EXPECT_EQ(Arguments(it->second.value), Arguments(text.value))
+                << language << " text " << id;
+            EXPECT_LE(it->second.lineBytes, kMaxLine)
+                << language << " text " << id << " is cut when read";
         }
         for (const auto& [id, text] : translated)
-            EXPECT_TRUE(english.count(id)) << language << " has text " << id << ", which English lacks";
+            EXPECT_TRUE(english.count(id))
+                << language << " has text " << id << ", which English lacks";
     }
     EXPECT_GE(languages, 1);
 }
