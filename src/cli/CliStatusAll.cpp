@@ -25,13 +25,16 @@ constexpr std::size_t kValueColumn = 18;
 constexpr std::size_t kInkLevelColumn = 16;
 
 // An ink's colour name; an ink of a colour the printers do not use is named
-// by its place (for people in the chosen language, in JSON in English).
-std::string InkName(const CStatusReply::InkEntry& ink, std::size_t index, int inkSlots,
-                    bool neutral) {
+// by its place. For people in the chosen language, in JSON in English.
+std::string InkName(const CStatusReply::InkEntry& ink, std::size_t index, int inkSlots, bool neutral) {
     const std::string name = CStatusReply::InkColourName(ink.colour, inkSlots);
-    if (!name.empty()) return name;
     const std::string place = std::to_string(index + 1);
-    return neutral ? NeutralMessage(110516, {place}) : Message(110516, {place});
+    if (name.empty()) return neutral ? NeutralMessage(110516, {place}) : Message(110516, {place});
+    if (neutral) return name;
+    // Colour codes 1 to 8; code 1 is Photo Black where Matte Black is 8.
+    static const int kColourText[] = {110540, 110542, 110543, 110544, 110545, 110546, 110547, 110548};
+    if (ink.colour == 1 && inkSlots == 8) return Message(110541);
+    return Message(kColourText[ink.colour - 1]);
 }
 
 // The width of a text on a terminal: its characters, not its bytes.

@@ -83,7 +83,7 @@ TEST_F(CliGermanTest, PeopleReadGermanAndProgramsTheSameJson) {
          "Drucker:          QZ\nKanal:            lokal\nZustand:          4 (bereit)\n"
          "Wartungstank:     10 % frei (fast voll: keine Kopfreinigung)\n"
          "Tinten:           4 (eine Tinte ist knapp: keine Kopfreinigung)\n"
-         "  Black           60 %\n  Cyan            5 % (knapp)\n",
+         "  Schwarz         60 %\n  Cyan            5 % (knapp)\n",
          ""},
         {"status of all printers", {"status"}, status, "Kanal:            lokal\n", ""},
         {"status of all printers without their library",
