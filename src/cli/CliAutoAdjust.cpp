@@ -4,6 +4,7 @@
 #include "cli/CliBusyProgress.h"
 #include "cli/CliContext.h"
 #include "cli/CliMediaOptions.h"
+#include "cli/CliMessage.h"
 #include "cli/CliReadyProgress.h"
 #include "cli/CliText.h"
 #include "comm/CPrinterLink.h"
@@ -57,34 +58,35 @@ std::string JsonPatterns(const Adj::Patterns& patterns) {
 // Exit code and word of an outcome; the sentence is the page's message.
 Outcome Describe(Adj::Outcome outcome, bool readyWaitCancelled) {
     // The page's message on one line.
-    const auto text = [](Adj::Outcome o) {
-        return App().GetText(Adj::MessageFor(o).text).replace(QLatin1Char('\n'), QLatin1Char(' ')).toStdString();
-    };
-    if (readyWaitCancelled)
-        return {kExitCancelled, "cancelled", "the wait for the printer was cancelled", {}};
+    const auto text = [](Adj::Outcome o) { return Sentence::PageText(Adj::MessageFor(o).text, 0); };
+    if (readyWaitCancelled) return Outcome::Of(kExitCancelled, "cancelled", Sentence::Of(110900));
     switch (outcome) {
     case Adj::Outcome::NotAllowed:
-        return {kExitRefused, "not-allowed",
-                "no pattern is chosen, or the media cannot be used with the driver's settings", {}};
-    case Adj::Outcome::NotReady: return {kExitNotReady, "not-ready", text(outcome), {}};
+        return Outcome::Of(kExitRefused, "not-allowed", Sentence::Of(110901));
+    case Adj::Outcome::NotReady:
+        return Outcome::Of(kExitNotReady, "not-ready", text(outcome));
     case Adj::Outcome::EmptyThickness:
-        return {kExitRefused, "empty-thickness", text(outcome), {}};
-    case Adj::Outcome::NotAlignable: return {kExitRefused, "sn-level", text(outcome), {}};
+        return Outcome::Of(kExitRefused, "empty-thickness", text(outcome));
+    case Adj::Outcome::NotAlignable:
+        return Outcome::Of(kExitRefused, "sn-level", text(outcome));
     case Adj::Outcome::PlatenNotObtained:
-        return {kExitNoAnswer, "platen-not-obtained",
-                "the printer did not give the platen gap for the media", {}};
-    case Adj::Outcome::Finished: return {kExitOk, "finished", text(outcome), {}};
-    case Adj::Outcome::Cancelled: return {kExitCancelled, "cancelled", text(outcome), {}};
-    case Adj::Outcome::TimedOut: return {kExitCancelled, "timed-out", text(outcome), {}};
+        return Outcome::Of(kExitNoAnswer, "platen-not-obtained", Sentence::Of(110902));
+    case Adj::Outcome::Finished:
+        return Outcome::Of(kExitOk, "finished", text(outcome));
+    case Adj::Outcome::Cancelled:
+        return Outcome::Of(kExitCancelled, "cancelled", text(outcome));
+    case Adj::Outcome::TimedOut:
+        return Outcome::Of(kExitCancelled, "timed-out", text(outcome));
     case Adj::Outcome::Failed: break;
     }
-    return {kExitFailed, "failed", text(Adj::Outcome::Failed), {}};
+    return Outcome::Of(kExitFailed, "failed", text(Adj::Outcome::Failed));
 }
 
 int Usage(Context& c, const std::string& what) {
     c.err << "plotcare-cli: " << what << "\n"
-          << "usage: plotcare-cli auto-align PRINTER --direction bi|uni [--patterns 1,2,3,4] "
-             "[--media ID] [--thickness N] [--platen VALUE|auto]\n";
+          << Message(110000)
+          << ": plotcare-cli auto-align PRINTER --direction bi|uni [--patterns 1,2,3,4] "
+          << "[--media ID] [--thickness N] [--platen VALUE|auto]\n";
     return kExitUsage;
 }
 
@@ -93,12 +95,13 @@ int Usage(Context& c, const std::string& what) {
 int AutoAlign(Context& c) {
     // The command line first: nothing is opened for a wrong one.
     const std::string direction = c.Value("--direction");
-    if (direction != "bi" && direction != "uni") return Usage(c, "--direction must be bi or uni");
+    if (direction != "bi" && direction != "uni")
+        return Usage(c, Message(110903, {"--direction", "bi", "uni"}));
     const Adj::Direction dir =
         direction == "bi" ? Adj::Direction::Bidirectional : Adj::Direction::Unidirectional;
     Adj::Patterns patterns{true, true, true, true};
     if (c.Has("--patterns") && !ParsePatterns(c.Value("--patterns"), patterns))
-        return Usage(c, "--patterns takes pattern numbers 1 to 4, separated by commas");
+        return Usage(c, Message(110904, {"--patterns"}));
     MediaOptions given;
     if (const std::string wrong = ReadMediaOptions(c, given); !wrong.empty()) return Usage(c, wrong);
     const int mediaId = given.mediaId;
@@ -117,32 +120,27 @@ int AutoAlign(Context& c) {
         const std::string typed = c.Value("--thickness");
         const std::string cleaned = adj.TypeThickness(typed);
         if (cleaned != typed)
-            c.err << "plotcare-cli: the thickness \"" << Escaped(typed) << "\" is taken as \""
-                  << cleaned << "\" (1 to 16)\n";
+            c.err << "plotcare-cli: " << Message(110905, {Escaped(typed), cleaned}) << "\n";
     }
     if (c.Has("--media")) {
         const int index = adj.MediaIndexOfId(static_cast<std::uint32_t>(mediaId));
         if (index < 0)
-            return Usage(c, "the driver of \"" + printer + "\" offers no media " + std::to_string(mediaId) +
-                                " here (offered:" + OfferedMediaIds(adj.Choice()) + ")");
+            return Usage(c, Message(110906, {Escaped(printer), std::to_string(mediaId),
+                                             OfferedMediaIds(adj.Choice())}));
         if (!adj.SelectMedia(index, *driver))
             return Report(c, printer, "auto-align",
-                          {kExitRefused, "media-unavailable",
-                           "the media " + std::to_string(mediaId) +
-                               " cannot be used for the automatic adjustment with the driver's settings",
-                           {}});
+                          Outcome::Of(kExitRefused, "media-unavailable",
+                                      Sentence::Of(110907, {std::to_string(mediaId)})));
         const std::string given = c.Value("--thickness");
         if (c.Has("--thickness") && adj.Choice().ThicknessText() != given &&
             !adj.Choice().ThicknessText().empty())
-            c.err << "plotcare-cli: the media's own thickness " << adj.Choice().ThicknessText()
-                  << " is used\n";
+            c.err << "plotcare-cli: " << Message(110908, {adj.Choice().ThicknessText()}) << "\n";
     }
     if (platen >= 0 && !adj.Choice().PlatenItems().empty()) {
         const int index = adj.Choice().PlatenIndexOfValue(platen);
         if (index < 0)
-            return Usage(c, "the platen gap " + c.Value("--platen") + " is not offered for thickness " +
-                                adj.Choice().ThicknessText() + " (offered:" + OfferedPlatenValues(adj.Choice()) +
-                                ")");
+            return Usage(c, Message(110909, {c.Value("--platen"), adj.Choice().ThicknessText(),
+                                             OfferedPlatenValues(adj.Choice())}));
         adj.SelectPlaten(index);
     }
     for (int p = 1; p <= Adj::kPatternCount; ++p)

@@ -1,6 +1,7 @@
 #include "cli/CliBusyProgress.h"
 
 #include "app/CPlotcareApp.h"
+#include "cli/CliMessage.h"
 #include "platform/Clock.h"
 
 #include <ostream>
@@ -15,7 +16,7 @@ bool CliBusyProgress::Begin(int captionText, int timeoutMs, bool cancellable) {
     Stop();
     const CPlotcareApp* app = CPlotcareApp::Current();
     m_caption = app ? app->GetText(captionText).toStdString() : std::string();
-    if (m_caption.empty()) m_caption = "the printer";
+    if (m_caption.empty()) m_caption = Message(110400);
     m_timeoutMs = timeoutMs;
     m_cancellable = cancellable;
     m_state = kRunning;
@@ -50,8 +51,9 @@ void CliBusyProgress::Show(bool force) {
     const std::int64_t seconds = m_clock ? (m_clock->TickMs() - m_startMs) / 1000 : 0;
     if (!force && (seconds == m_shownSeconds || (!m_terminal && seconds % kPlainLineEverySeconds != 0))) return;
     m_shownSeconds = seconds;
-    m_err << (m_terminal ? "\r" : "") << "plotcare-cli: " << m_caption << ": " << seconds << " s of "
-          << (m_timeoutMs + 999) / 1000 << " s" << (m_cancellable ? " (Ctrl-C stops waiting)" : "")
+    m_err << (m_terminal ? "\r" : "") << "plotcare-cli: "
+          << Message(m_cancellable ? 110402 : 110401, {m_caption, std::to_string(seconds),
+                                                       std::to_string((m_timeoutMs + 999) / 1000)})
           << (m_terminal ? "" : "\n");
     m_err.flush();
 }

@@ -5,6 +5,7 @@
 #include "cli/CliCustomFile.h"
 #include "cli/CliContext.h"
 #include "cli/CliCustomSlots.h"
+#include "cli/CliMessage.h"
 #include "cli/CliFirmware.h"
 #include "cli/CliManualAlign.h"
 #include "cli/CliNozzleCleaning.h"
@@ -44,90 +45,100 @@ int Status(Context& c);
 int Version(Context& c);
 int WaitReady(Context& c);
 
+// The help's prose is a text of the Settings folder; the syntax words stay
+// as they are in every language.
 const Command kCommands[] = {
-    {"printers", "printers [--all]", "installed printers plotcare supports, with driver and port", 0, 0, {},
-     Printers},
-    {"device-id", "device-id PRINTER", "the printer's IEEE 1284 device id and whether it matches its driver", 1, 1,
-     {}, DeviceId},
-    {"status", "status PRINTER|--all",
-     "the printer's state, the free capacity of its maintenance tank and its ink levels by colour;\n"
-     "                             --all: every supported printer, asked at once, in the spooler's order\n"
-     "                             (exit 0 when every one answered, 4 when one did not, 2 when none is\n"
-     "                             installed)",
-     0, 1, {}, Status},
-    {"version", "version PRINTER", "the printer's firmware version", 1, 1, {}, Version},
-    {"wait-ready", "wait-ready PRINTER", "waits up to 10 s for the printer to report ready (Ctrl-C stops)", 1, 1,
-     {}, WaitReady},
-    {"nozzle-check", "nozzle-check PRINTER", "prints the nozzle check pattern once the printer is ready", 1, 1, {},
-     NozzleCheck},
-    {"head-clean", "head-clean PRINTER", "cleans the print head unless an ink or the maintenance tank is low", 1,
-     1, {}, HeadClean},
+    {"printers", "printers [--all]", {{110100}}, 0, 0, {}, Printers},
+    {"device-id", "device-id PRINTER", {{110101}}, 1, 1, {}, DeviceId},
+    {"status", "status PRINTER|--all", {{110102}, {110103, {"--all"}}, {110104}}, 0, 1, {}, Status},
+    {"version", "version PRINTER", {{110105}}, 1, 1, {}, Version},
+    {"wait-ready", "wait-ready PRINTER", {{110106}}, 1, 1, {}, WaitReady},
+    {"nozzle-check", "nozzle-check PRINTER", {{110107}}, 1, 1, {}, NozzleCheck},
+    {"head-clean", "head-clean PRINTER", {{110108}}, 1, 1, {}, HeadClean},
     {"auto-align", "auto-align PRINTER ...",
-     "sensor head alignment, waits until done: --direction bi|uni [--patterns 1,2,3,4] [--media ID]\n"
-     "                             [--thickness N] [--platen 1-4|auto]",
+     {{110109, {"--direction bi|uni [--patterns 1,2,3,4] [--media ID]"}},
+      {0, {"[--thickness N] [--platen 1-4|auto]"}}},
      1, 1, {"--direction", "--patterns", "--media", "--thickness", "--platen"}, AutoAlign},
-    {"auto-nozzle", "auto-nozzle PRINTER", "sensor nozzle check, waits until done (Ctrl-C stops waiting)", 1, 1, {},
-     AutoNozzle},
+    {"auto-nozzle", "auto-nozzle PRINTER", {{110110}}, 1, 1, {}, AutoNozzle},
     {"align", "align PRINTER ...",
-     "manual head alignment: --direction bi|uni [--media ID] [--thickness N] [--platen 1-4|auto]\n"
-     "                             print|save ITEM... (ITEM: R, R=V,V,... or R.C=V; rows 1-4, values 1-9);\n"
-     "                             restore: back to the values the printer keeps",
+     {{110111, {"--direction bi|uni [--media ID] [--thickness N] [--platen 1-4|auto]"}},
+      {110112, {"print|save ITEM...", "ITEM", "R, R=V,V,...", "R.C=V"}},
+      {110113, {"restore"}}},
      2, -1, {"--direction", "--media", "--thickness", "--platen"}, Align},
-    {"slots", "slots PRINTER [--json]", "the ten custom paper slots: number, name, registered", 1, 1, {}, Slots},
-    {"slot", "slot PRINTER N [--json]", "all settings of custom paper slot N (1-10)", 2, 2, {}, Slot},
-    {"call", "call PRINTER N|standard", "makes slot N (or the standard setting) the active paper setting", 2, 2, {},
-     Call},
+    {"slots", "slots PRINTER [--json]", {{110114}}, 1, 1, {}, Slots},
+    {"slot", "slot PRINTER N [--json]", {{110115, {"N"}}}, 2, 2, {}, Slot},
+    {"call", "call PRINTER N|standard", {{110116, {"N"}}}, 2, 2, {}, Call},
     {"register", "register PRINTER N ...",
-     "writes slot N: --from FILE.json (the layout \"slot --json\" prints) or FILE.ZMD:ENTRY\n"
-     "                             (a custom file entry, by number or name) [--name NAME]",
-     2, 2,
+     {{110117, {"N", "--from FILE.json", "slot --json", "FILE.ZMD:ENTRY"}}, {110118, {"[--name NAME]"}}}, 2, 2,
      {"--from", "--name"}, Register},
-    {"fw-check", "fw-check FILE [PRINTER]",
-     "checks a firmware image (exit 5 when it fails); with a printer, compares their versions", 1, 2, {},
-     FwCheck},
-    {"fw-update", "fw-update PRINTER FILE",
-     "updates the printer's firmware from the image and waits for its restart (Ctrl-C stops waiting)", 2, 2, {},
-     FwUpdate},
+    {"fw-check", "fw-check FILE [PRINTER]", {{110119}}, 1, 2, {}, FwCheck},
+    {"fw-update", "fw-update PRINTER FILE", {{110120}}, 2, 2, {}, FwUpdate},
     {"zmd", "zmd list|show|save FILE ...",
-     "custom files: list FILE; show FILE ENTRY; save FILE --from FILE.json --name NAME [--overwrite];\n"
-     "                             the model: [--printer PRINTER | --model MODEL] (default Corvan Max 7100)",
+     {{110121, {"list FILE", "show FILE ENTRY", "save FILE --from FILE.json --name NAME [--overwrite]"}},
+      {110122, {"[--printer PRINTER | --model MODEL]", "Corvan Max 7100"}}},
      2, 3, {"--from", "--name", "--printer", "--model"}, Zmd, {"--overwrite"}},
     {"sample", "sample PRINTER ...",
-     "sample sheets of a setting: --from slot:N|FILE.ZMD:ENTRY|FILE.json, then one of\n"
-     "                             --media ID,ID,... | --feed FROM..TO [--points N] | --density D |\n"
-     "                             --modes M,M,...; [--image FILE.BMP] (default: the standard image)",
+     {{110123, {"--from slot:N|FILE.ZMD:ENTRY|FILE.json"}},
+      {0, {"--media ID,ID,... | --feed FROM..TO [--points N] | --density D |"}},
+      {110124, {"--modes M,M,...; [--image FILE.BMP]"}}},
      1, 1, {"--from", "--media", "--feed", "--points", "--density", "--modes", "--image"}, Sample},
-    {"job-info", "job-info PRINTER", "the printer's last ten jobs (--json: their decoded fields)", 1, 1, {},
-     JobInfo},
-    {"print-status", "print-status PRINTER", "the printer prints its status sheet", 1, 1, {}, PrintStatus},
-    {"print-jobs", "print-jobs PRINTER", "the printer prints its job information", 1, 1, {}, PrintJobs},
-    {"print-custom", "print-custom PRINTER", "the printer prints its custom paper configuration", 1, 1, {},
-     PrintCustom},
+    {"job-info", "job-info PRINTER", {{110125, {"--json"}}}, 1, 1, {}, JobInfo},
+    {"print-status", "print-status PRINTER", {{110126}}, 1, 1, {}, PrintStatus},
+    {"print-jobs", "print-jobs PRINTER", {{110127}}, 1, 1, {}, PrintJobs},
+    {"print-custom", "print-custom PRINTER", {{110128}}, 1, 1, {}, PrintCustom},
 };
 
+// The help column starts here; a help of several lines goes on under it.
+constexpr std::size_t kHelpColumn = 29;
+
+std::string HelpText(const std::vector<HelpPart>& parts) {
+    std::string text;
+    for (const HelpPart& part : parts) {
+        const auto word = [&](std::size_t i) { return i < part.syntax.size() ? part.syntax[i] : std::string(); };
+        if (!text.empty()) text += "\n";
+        text += part.text ? Message(part.text, {word(0), word(1), word(2), word(3), word(4)}) : word(0);
+    }
+    std::string indented;
+    for (char ch : text)
+        indented += ch == '\n' ? "\n" + std::string(kHelpColumn, ' ') : std::string(1, ch);
+    return indented;
+}
+
+// "usage: plotcare-cli ..." with "usage" in the chosen language.
+std::string UsageLine(const std::string& syntax) {
+    return Message(110000) + ": plotcare-cli " + syntax + "\n";
+}
+
 void Usage(std::ostream& s) {
-    s << "usage: plotcare-cli [options] COMMAND [ARGS]\n\ncommands:\n";
+    s << UsageLine("[options] COMMAND [ARGS]") << "\n" << Message(110001) << "\n";
     // A long row runs on rather than losing its end.
     for (const Command& c : kCommands) {
         std::string usage = c.usage;
-        if (usage.size() < 26) usage.resize(26, ' ');
-        s << "  " << usage << " " << c.help << "\n";
+        if (usage.size() < kHelpColumn - 3) usage.resize(kHelpColumn - 3, ' ');
+        s << "  " << usage << " " << HelpText(c.help) << "\n";
     }
-    s << "\noptions:\n"
-         "  --json          machine-readable output\n"
-         "  --all           do not require a supported driver; status --all: every supported printer\n"
-         "  --library PATH  load the bidirectional library from PATH\n"
-         "  --settings DIR  the folder that holds \"Settings\" (default: the program's)\n"
-         "  -h, --help      this text\n"
-         "\nexit codes:\n"
-         "  0  success\n"
-         "  1  usage\n"
-         "  2  printer not supported\n"
-         "  3  printer not ready\n"
-         "  4  no answer (no channel, no status, no reply)\n"
-         "  5  refused by a check before anything was sent\n"
-         "  6  the printer reported an error, or the job could not be sent\n"
-         "  7  cancelled or timed out\n";
+    s << "\n" << Message(110002) << "\n";
+    struct Row {
+        const char* option;
+        int text;
+        const char* syntax;
+    };
+    const Row options[] = {{"--json", 110003, ""},
+                           {"--all", 110004, "status --all"},
+                           {"--library PATH", 110005, "PATH"},
+                           {"--settings DIR", 110006, "Settings"},
+                           {"-h, --help", 110007, ""}};
+    for (const Row& row : options) {
+        std::string option = row.option;
+        option.resize(14, ' ');
+        s << "  " << option << "  " << Message(row.text, {row.syntax}) << "\n";
+    }
+    s << "\n" << Message(110008) << "\n";
+    const std::pair<int, int> codes[] = {{kExitOk, 110010},         {kExitUsage, 110011},
+                                         {kExitNotSupported, 110012}, {kExitNotReady, 110013},
+                                         {kExitNoAnswer, 110014},    {kExitRefused, 110015},
+                                         {kExitFailed, 110016},      {kExitCancelled, 110017}};
+    for (const auto& [code, text] : codes) s << "  " << code << "  " << Message(text) << "\n";
 }
 
 std::vector<SpoolerPrinter> SupportedPrinters(const Options& o, bool& asked) {
@@ -142,7 +153,7 @@ int Printers(Context& c) {
     bool asked = false;
     const auto printers = SupportedPrinters(c.options, asked);
     if (!asked) {
-        c.err << "plotcare-cli: the print spooler cannot be asked for its printers\n";
+        c.err << "plotcare-cli: " << Message(110020) << "\n";
         return kExitNoAnswer;
     }
     if (c.options.json) {
@@ -155,7 +166,7 @@ int Printers(Context& c) {
     } else {
         for (const auto& p : printers)
             c.out << Escaped(p.name) << "\t" << Escaped(p.driver) << "\t" << Escaped(p.port) << "\n";
-        if (printers.empty()) c.err << "plotcare-cli: no supported printer is installed\n";
+        if (printers.empty()) c.err << "plotcare-cli: " << Message(110021) << "\n";
     }
     return kExitOk;
 }
@@ -166,7 +177,7 @@ int DeviceId(Context& c) {
     CPrinterLink link(&s.lib);
     const std::string id = link.DeviceId(s.printer.name);
     if (id.empty()) {
-        c.err << "plotcare-cli: \"" << Escaped(s.printer.name) << "\" gave no device id\n";
+        c.err << "plotcare-cli: " << Message(110022, {Escaped(s.printer.name)}) << "\n";
         return kExitNoAnswer;
     }
     const bool matches = link.DeviceIdMatches(s.printer.name, s.printer.driver) == 1;
@@ -177,7 +188,7 @@ int DeviceId(Context& c) {
     } else {
         // The id is the printer's text: nothing in it may act on the terminal.
         c.out << Escaped(id) << "\n";
-        c.out << (matches ? "matches" : "does not match") << " the driver \"" << Escaped(s.printer.driver) << "\"\n";
+        c.out << Message(matches ? 110023 : 110024, {Escaped(s.printer.driver)}) << "\n";
     }
     return kExitOk;
 }
@@ -186,7 +197,7 @@ int Status(Context& c) {
     // Without a printer, --all means every supported one.
     if (c.args.empty()) {
         if (c.options.anyDriver) return StatusAll(c);
-        c.err << "usage: plotcare-cli status PRINTER|--all [--json]\n";
+        c.err << UsageLine("status PRINTER|--all [--json]");
         return kExitUsage;
     }
     Session s;
@@ -194,14 +205,14 @@ int Status(Context& c) {
     CPrinterLink link(&s.lib);
     const int handle = link.OpenChannel(s.printer.name);
     if (handle < 1) {
-        c.err << "plotcare-cli: no channel to \"" << Escaped(s.printer.name) << "\" opens\n";
+        c.err << "plotcare-cli: " << Message(110025, {Escaped(s.printer.name)}) << "\n";
         return kExitNoAnswer;
     }
     CStatusReply status;
     const int n = link.QueryStatus(handle, status);
     link.CloseChannel(handle);
     if (n < 1 || !status.HasRecord()) {
-        c.err << "plotcare-cli: \"" << Escaped(s.printer.name) << "\" gave no status record\n";
+        c.err << "plotcare-cli: " << Message(110026, {Escaped(s.printer.name)}) << "\n";
         return kExitNoAnswer;
     }
     if (c.options.json)
@@ -221,7 +232,7 @@ int Version(Context& c) {
     const int r = link.SendReceive(s.printer.name, query, length, reply, sizeof reply, CPrinterLink::kReplyTimeoutMs);
     std::string version;
     if (r < 1 || !ReplyValue(reply, sizeof reply, kReplyPrefixVI, version)) {
-        c.err << "plotcare-cli: \"" << Escaped(s.printer.name) << "\" did not answer the version query\n";
+        c.err << "plotcare-cli: " << Message(110027, {Escaped(s.printer.name)}) << "\n";
         return kExitNoAnswer;
     }
     if (c.options.json)
@@ -239,47 +250,61 @@ int WaitReady(Context& c) {
     const std::string name = Escaped(s.printer.name);
     switch (link.WaitForReady(s.printer.name, &progress)) {
     case CPrinterLink::ReadyOutcome::Ready:
-        c.out << "ready\n";
+        c.out << Message(110028) << "\n";
         return kExitOk;
     case CPrinterLink::ReadyOutcome::NotReady:
-        c.err << "plotcare-cli: \"" << name << "\" is not ready\n";
+        c.err << "plotcare-cli: " << Message(110029, {name}) << "\n";
         return kExitNotReady;
     case CPrinterLink::ReadyOutcome::Cancelled:
-        c.err << "plotcare-cli: the wait for \"" << name << "\" was cancelled\n";
+        c.err << "plotcare-cli: " << Message(110030, {name}) << "\n";
         return kExitCancelled;
     case CPrinterLink::ReadyOutcome::NoChannel:
-        c.err << "plotcare-cli: no channel to \"" << name << "\" opens\n";
+        c.err << "plotcare-cli: " << Message(110025, {name}) << "\n";
         return kExitNoAnswer;
     default:
-        c.err << "plotcare-cli: \"" << name << "\" does not answer\n";
+        c.err << "plotcare-cli: " << Message(110031, {name}) << "\n";
         return kExitNoAnswer;
     }
 }
 
 } // namespace
 
-int Run(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err) {
+namespace {
+
+// The command line taken apart; `problem` says what is wrong with it first.
+struct CommandLine {
+    enum class Problem { None, Help, UnknownCommand, NeedsValue, UnknownOption, NoCommand, Arguments };
     Options options;
-    options.terminal = &err == &std::cerr && isatty(STDERR_FILENO) == 1;
+    const Command* command = nullptr;
+    std::vector<std::string> words;
+    std::map<std::string, std::string> values;
+    Problem problem = Problem::None;
+    std::string culprit; // the word the problem is with
+};
+
+CommandLine Parse(const std::vector<std::string>& argv) {
+    using Problem = CommandLine::Problem;
+    CommandLine line;
     // The command is the first word that is neither an option nor the value
     // of one; its own options are known once it is.
-    const Command* command = nullptr;
-    for (std::size_t i = 0; i < argv.size() && !command; ++i) {
+    for (std::size_t i = 0; i < argv.size() && !line.command; ++i) {
         const std::string& a = argv[i];
         if (a == "--library" || a == "--settings") {
+            // Known before the command's error, so that it is said in the
+            // language of the Settings folder asked for.
+            if (a == "--settings" && i + 1 < argv.size()) line.options.settingsDir = argv[i + 1];
             ++i;
         } else if (a.empty() || a[0] != '-') {
             for (const Command& candidate : kCommands)
-                if (a == candidate.name) command = &candidate;
-            if (!command) {
-                err << "plotcare-cli: unknown command \"" << a << "\"\n";
-                Usage(err);
-                return kExitUsage;
+                if (a == candidate.name) line.command = &candidate;
+            if (!line.command) {
+                line.problem = Problem::UnknownCommand;
+                line.culprit = a;
+                return line;
             }
         }
     }
-    std::vector<std::string> words;
-    std::map<std::string, std::string> values;
+    const Command* command = line.command;
     for (std::size_t i = 0; i < argv.size(); ++i) {
         const std::string& a = argv[i];
         const bool commandOption =
@@ -287,54 +312,101 @@ int Run(const std::vector<std::string>& argv, std::ostream& out, std::ostream& e
         const bool commandFlag =
             command && std::find(command->flags.begin(), command->flags.end(), a) != command->flags.end();
         if (a == "-h" || a == "--help") {
-            Usage(out);
-            return kExitOk;
+            line.problem = Problem::Help;
+            return line;
         } else if (a == "--json") {
-            options.json = true;
+            line.options.json = true;
         } else if (a == "--all") {
-            options.anyDriver = true;
+            line.options.anyDriver = true;
         } else if (commandFlag) {
-            values[a];
+            line.values[a];
         } else if (a == "--library" || a == "--settings" || commandOption) {
             if (i + 1 >= argv.size()) {
-                err << "plotcare-cli: " << a << " needs a value\n";
-                return kExitUsage;
+                line.problem = Problem::NeedsValue;
+                line.culprit = a;
+                return line;
             }
             if (commandOption)
-                values[a] = argv[++i];
+                line.values[a] = argv[++i];
             else
-                (a == "--library" ? options.library : options.settingsDir) = argv[++i];
+                (a == "--library" ? line.options.library : line.options.settingsDir) = argv[++i];
         } else if (a.size() > 1 && a[0] == '-') {
-            err << "plotcare-cli: unknown option " << a << "\n";
-            Usage(err);
-            return kExitUsage;
+            line.problem = Problem::UnknownOption;
+            line.culprit = a;
+            return line;
         } else {
-            words.push_back(a);
+            line.words.push_back(a);
         }
     }
     if (!command) {
+        line.problem = Problem::NoCommand;
+        return line;
+    }
+    const int count = static_cast<int>(line.words.size()) - 1;
+    if (count < command->minArguments || (command->maxArguments >= 0 && count > command->maxArguments))
+        line.problem = Problem::Arguments;
+    return line;
+}
+
+// The application object of one run: the current one while it lasts.
+class RunApp {
+public:
+    explicit RunApp(const std::string& settingsDir)
+        : m_app(QString(), QString::fromStdString(settingsDir)), m_previous(CPlotcareApp::Current()) {
+        CPlotcareApp::SetCurrent(&m_app);
+    }
+    ~RunApp() { CPlotcareApp::SetCurrent(m_previous); }
+    RunApp(const RunApp&) = delete;
+    RunApp& operator=(const RunApp&) = delete;
+
+private:
+    CPlotcareApp m_app;
+    CPlotcareApp* m_previous;
+};
+
+} // namespace
+
+int Run(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err) {
+    using Problem = CommandLine::Problem;
+    CommandLine line = Parse(argv);
+    line.options.terminal = &err == &std::cerr && isatty(STDERR_FILENO) == 1;
+    // Even a wrong command line is answered in the chosen language.
+    RunApp app(line.options.settingsDir);
+    switch (line.problem) {
+    case Problem::None:
+        break;
+    case Problem::Help:
+        Usage(out);
+        return kExitOk;
+    case Problem::UnknownCommand:
+        err << "plotcare-cli: " << Message(110032, {Escaped(line.culprit)}) << "\n";
         Usage(err);
         return kExitUsage;
-    }
-    const int count = static_cast<int>(words.size()) - 1;
-    if (count < command->minArguments || (command->maxArguments >= 0 && count > command->maxArguments)) {
-        err << "usage: plotcare-cli " << command->usage << "\n";
+    case Problem::NeedsValue:
+        err << "plotcare-cli: " << Message(110033, {line.culprit}) << "\n";
+        return kExitUsage;
+    case Problem::UnknownOption:
+        err << "plotcare-cli: " << Message(110034, {Escaped(line.culprit)}) << "\n";
+        Usage(err);
+        return kExitUsage;
+    case Problem::NoCommand:
+        Usage(err);
+        return kExitUsage;
+    case Problem::Arguments:
+        err << UsageLine(line.command->usage);
         return kExitUsage;
     }
-    CPlotcareApp app(QString(), QString::fromStdString(options.settingsDir));
-    CPlotcareApp* previous = CPlotcareApp::Current();
-    CPlotcareApp::SetCurrent(&app);
-    Context c{options, std::vector<std::string>(words.begin() + 1, words.end()), std::move(values), out, err};
+    Context c{line.options, std::vector<std::string>(line.words.begin() + 1, line.words.end()),
+              std::move(line.values), out, err};
     // A reply slow to come or a job the printer is slow to take shows, and
     // Ctrl-C ends the wait.
-    CliWaitProgress waits(err, options.terminal);
+    CliWaitProgress waits(err, line.options.terminal);
     CommWaitProgress::Scope waitScope(&waits);
-    int result = command->run(c);
+    int result = line.command->run(c);
     if (waits.Cancelled() && result != kExitOk) {
-        err << "plotcare-cli: the wait was ended by Ctrl-C\n";
+        err << "plotcare-cli: " << Message(110035) << "\n";
         result = kExitCancelled;
     }
-    CPlotcareApp::SetCurrent(previous);
     return result;
 }
 

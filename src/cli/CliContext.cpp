@@ -1,6 +1,7 @@
 #include "cli/CliContext.h"
 
 #include "app/CPlotcareApp.h"
+#include "cli/CliMessage.h"
 #include "cli/CliText.h"
 #include "comm/CDriverSettingsLibrary.h"
 #include "comm/CPrinterLink.h"
@@ -8,7 +9,6 @@
 #include "custompaper/CMediaTable.h"
 
 #include <QString>
-
 #include <ostream>
 
 namespace cli {
@@ -20,25 +20,41 @@ std::string Context::Value(const std::string& option, const std::string& fallbac
 
 CPlotcareApp& App() { return *CPlotcareApp::Current(); }
 
+Sentence Sentence::Of(int id, std::initializer_list<std::string_view> args) {
+    return {Message(id, args), NeutralMessage(id, args)};
+}
+
+Sentence Sentence::PageText(int textId, int fallback) {
+    // A page's message may run over several lines; a command's is one.
+    const auto oneLine = [](QString text) {
+        return text.replace(QLatin1Char('\n'), QLatin1Char(' ')).toStdString();
+    };
+    Sentence said;
+    if (textId >= 0) said = {oneLine(App().GetText(textId)), oneLine(App().GetBaseText(textId))};
+    if (said.shown.empty() && fallback) said.shown = Message(fallback);
+    if (said.neutral.empty() && fallback) said.neutral = NeutralMessage(fallback);
+    return said;
+}
+
 // The printer named on the command line among the supported ones; a
 // message and kExitNotSupported otherwise.
 int FindPrinter(Context& c, SpoolerPrinter& found) {
     std::vector<SpoolerPrinter> all;
     if (!Spooler::Current().EnumPrinters(all)) {
-        c.err << "plotcare-cli: the print spooler cannot be asked for its printers\n";
+        c.err << "plotcare-cli: " << Message(110300) << "\n";
         return kExitNotSupported;
     }
     for (auto& p : all) {
         if (p.name != c.args[0]) continue;
         if (!c.options.anyDriver && !App().IsListedPrinter(QString::fromStdString(p.driver))) {
-            c.err << "plotcare-cli: printer \"" << Escaped(p.name) << "\" has the driver \"" << Escaped(p.driver)
-                  << "\", which plotcare does not support (--all to try anyway)\n";
+            c.err << "plotcare-cli: "
+                  << Message(110301, {Escaped(p.name), Escaped(p.driver), "--all"}) << "\n";
             return kExitNotSupported;
         }
         found = p;
         return kExitOk;
     }
-    c.err << "plotcare-cli: no printer named \"" << Escaped(c.args[0]) << "\" is installed\n";
+    c.err << "plotcare-cli: " << Message(110302, {Escaped(c.args[0])}) << "\n";
     return kExitNotSupported;
 }
 
@@ -62,8 +78,8 @@ int LoadLibraryFor(Context& c, CBidiLibrary& lib, const std::string& printer) {
     // the first load still serves (the commands report the missing channel).
     lib.Unload();
     if (lib.Load(printer, 1) == 1) return kExitOk;
-    c.err << "plotcare-cli: the bidirectional library " << CBidiLibrary::kLibraryName
-          << " cannot be loaded for \"" << printer << "\"\n";
+    c.err << "plotcare-cli: " << Message(110303, {CBidiLibrary::kLibraryName, Escaped(printer)})
+          << "\n";
     return kExitNotSupported;
 }
 
@@ -102,7 +118,7 @@ int Report(Context& c, const std::string& printer, const std::string& action, co
     if (c.options.json) {
         c.out << "{\"printer\":" << JsonString(printer) << ",\"action\":" << JsonString(action)
               << ",\"outcome\":" << JsonString(outcome.word) << ",\"exitCode\":" << outcome.exitCode
-              << ",\"message\":" << JsonString(outcome.message);
+              << ",\"message\":" << JsonString(outcome.Said().neutral);
         for (const auto& [name, value] : outcome.fields) c.out << "," << JsonString(name) << ":" << value;
         c.out << "}\n";
     } else {

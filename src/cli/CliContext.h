@@ -5,10 +5,12 @@
 #include "comm/CBidiLibrary.h"
 #include "platform/Spooler.h"
 
+#include <initializer_list>
 #include <iosfwd>
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -33,10 +35,18 @@ struct Context {
 
 using Handler = int (*)(Context&);
 
+// A piece of a command's help: message `text` with the syntax words as its
+// arguments (%1 ...), or, with no text, the first of them alone. The pieces
+// are lines of their own.
+struct HelpPart {
+    int text;
+    std::vector<std::string> syntax = {};
+};
+
 struct Command {
     const char* name;
     const char* usage;
-    const char* help;
+    std::vector<HelpPart> help;
     int minArguments;
     int maxArguments;            // -1: any number
     std::vector<std::string> options; // options of this command, each taking a value
@@ -89,6 +99,28 @@ private:
     bool m_installed = false;
 };
 
+// A sentence for people in the chosen language, and the same in English
+// for what programs read (--json stays the same in every language).
+struct Sentence {
+    std::string shown;
+    std::string neutral;
+
+    // Message `id` of the Settings folder's texts, with its arguments.
+    static Sentence Of(int id, std::initializer_list<std::string_view> args = {});
+    // A text of the page's own (App().GetText), on one line; `fallback`'s
+    // message when the Settings folder has no text for it.
+    static Sentence PageText(int textId, int fallback);
+    // Words that are the same in every language (a version, a number).
+    static Sentence Same(const std::string& text) { return {text, text}; }
+
+    bool Empty() const { return shown.empty() && neutral.empty(); }
+    Sentence& operator+=(const Sentence& more) {
+        shown += more.shown;
+        neutral += more.neutral;
+        return *this;
+    }
+};
+
 // One action's outcome: its exit code, a word for scripts ("sent",
 // "not-ready", "ink-low", ...), a sentence for people, and further fields
 // for --json as name and JSON value (already encoded).
@@ -97,10 +129,22 @@ struct Outcome {
     std::string word;
     std::string message;
     std::vector<std::pair<std::string, std::string>> fields;
+    // The sentence in English for --json; empty: `message` serves both.
+    std::string neutralMessage = {};
+
+    static Outcome Of(int exitCode, std::string word, const Sentence& sentence) {
+        return {exitCode, std::move(word), sentence.shown, {}, sentence.neutral};
+    }
+    void Say(const Sentence& sentence) {
+        message = sentence.shown;
+        neutralMessage = sentence.neutral;
+    }
+    Sentence Said() const { return {message, neutralMessage.empty() ? message : neutralMessage}; }
 };
 
 // Writes the outcome: with --json one object on standard output
-// ({"printer":…,"action":…,"outcome":word,"exitCode":n,"message":…, fields…});
+// ({"printer":…,"action":…,"outcome":word,"exitCode":n,"message":…, fields…},
+// the message in English);
 // otherwise the sentence, on standard output for success and on standard
 // error for anything else. Returns the exit code.
 int Report(Context& c, const std::string& printer, const std::string& action, const Outcome& outcome);

@@ -3,6 +3,7 @@
 #include "app/CPlotcareApp.h"
 #include "cli/CliBusyProgress.h"
 #include "cli/CliContext.h"
+#include "cli/CliMessage.h"
 #include "cli/CliReadyProgress.h"
 #include "cli/CliText.h"
 #include "comm/CPrinterLink.h"
@@ -17,24 +18,17 @@ namespace {
 
 using Result = CFirmwareUpdate::Outcome;
 
-// The settings' text as one line; `fallback` when they give none.
-std::string TextOr(int id, const char* fallback) {
-    QString text = App().GetText(id);
-    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    return text.isEmpty() ? fallback : text.toStdString();
-}
-
 struct CheckRow {
     int result;
     const char* word;
-    const char* fallback;
+    int fallback; // message when the Settings folder has no text for the page's
 };
 
 const CheckRow kCheckRows[] = {
-    {kUpgValid, "valid", "a valid firmware image"},
-    {kUpgNoMemory, "too-large", "the firmware file is too large"},
-    {kUpgCorrupt, "corrupt", "the firmware file cannot be read or is damaged"},
-    {kUpgBadVersionMark, "bad-version-mark", "this file is not a firmware file for this printer"},
+    {kUpgValid, "valid", 110700},
+    {kUpgNoMemory, "too-large", 110701},
+    {kUpgCorrupt, "corrupt", 110702},
+    {kUpgBadVersionMark, "bad-version-mark", 110703},
 };
 
 const CheckRow& CheckRowFor(int result) {
@@ -46,13 +40,13 @@ const CheckRow& CheckRowFor(int result) {
 // The file's verdict as an outcome (exit 5 unless it passes).
 Outcome CheckOutcome(int result, const std::string& version) {
     const CheckRow& row = CheckRowFor(result);
-    if (result == kUpgValid)
-        return {kExitOk,
-                row.word,
-                std::string(row.fallback) + ", version " + version,
-                {{"fileVersion", JsonString(version)}}};
+    if (result == kUpgValid) {
+        Outcome valid = Outcome::Of(kExitOk, row.word, Sentence::Of(row.fallback, {version}));
+        valid.fields = {{"fileVersion", JsonString(version)}};
+        return valid;
+    }
     const CFirmwareUpdate::Message message = CFirmwareUpdate::MessageForCheck(result);
-    return {kExitRefused, row.word, TextOr(message.text, row.fallback), {}};
+    return Outcome::Of(kExitRefused, row.word, Sentence::PageText(message.text, row.fallback));
 }
 
 const char* StatusWord(int status) {
@@ -68,40 +62,36 @@ const char* StatusWord(int status) {
     }
 }
 
+// Message `id` whose arguments are themselves sentences: each output takes
+// its own language throughout.
+Sentence Compose(int id, const Sentence& first, const std::string& second,
+                 const Sentence& third = {}) {
+    return {Message(id, {first.shown, second, third.shown}),
+            NeutralMessage(id, {first.neutral, second, third.neutral})};
+}
+
 struct UpdateRow {
     Result result;
     int exitCode;
     const char* word;
-    const char* fallback;
+    int fallback; // message when the Settings folder has no text for the page's
 };
 
 const UpdateRow kUpdateRows[] = {
-    {Result::Updated, kExitOk, "updated", "the firmware has been updated"},
-    {Result::VersionDiffers, kExitFailed, "version-differs",
-     "the printer's version does not match the file"},
-    {Result::StillNotReady, kExitCancelled, "not-back",
-     "the printer is not ready after the update"},
-    {Result::NotReady, kExitNotReady, "not-ready", "the printer is not ready"},
-    {Result::CannotOpen, kExitRefused, "cannot-open", "the firmware file cannot be opened"},
-    {Result::NoMemory, kExitRefused, "too-large",
-     "there is not enough memory for the firmware file"},
-    {Result::BadImage, kExitRefused, "corrupt", "the firmware file cannot be read or is damaged"},
-    {Result::BadVersionMark, kExitRefused, "bad-version-mark",
-     "this file is not a firmware file for this printer"},
-    {Result::ImageChanged, kExitRefused, "file-changed",
-     "the firmware file changed since it was checked"},
-    {Result::NotSent, kExitFailed, "not-sent", "the firmware job could not be sent to the printer"},
-    {Result::Cancelled, kExitCancelled, "cancelled",
-     "the wait for the printer's restart was ended"},
-    {Result::NoFile, kExitRefused, "no-file", "no firmware file"},
-    {Result::NotOffered, kExitRefused, "not-offered",
-     "the printer's firmware is newer than the file"},
+    {Result::Updated, kExitOk, "updated", 110710},
+    {Result::VersionDiffers, kExitFailed, "version-differs", 110711},
+    {Result::StillNotReady, kExitCancelled, "not-back", 110712},
+    {Result::NotReady, kExitNotReady, "not-ready", 110713},
+    {Result::CannotOpen, kExitRefused, "cannot-open", 110714},
+    {Result::NoMemory, kExitRefused, "too-large", 110715},
+    {Result::BadImage, kExitRefused, "corrupt", 110716},
+    {Result::BadVersionMark, kExitRefused, "bad-version-mark", 110717},
+    {Result::ImageChanged, kExitRefused, "file-changed", 110718},
+    {Result::NotSent, kExitFailed, "not-sent", 110719},
+    {Result::Cancelled, kExitCancelled, "cancelled", 110720},
+    {Result::NoFile, kExitRefused, "no-file", 110721},
+    {Result::NotOffered, kExitRefused, "not-offered", 110722},
 };
-
-// Shows what was sent on the progress stream.
-std::string Bytes(std::size_t n) {
-    return std::to_string(n) + " bytes";
-}
 
 } // namespace
 
@@ -121,12 +111,12 @@ int FwCheck(Context& c) {
     CPrinterLink link(&s.lib);
     const std::string& printerVersion = logic.ReadPrinterVersion(link, s.printer.name);
     const VersionDecision decision = logic.Decision();
-    outcome.message +=
-        printerVersion.empty()
-            ? "; the printer's version cannot be read: no update offered"
-            : "; printer version " + printerVersion + ": " +
-                  TextOr(decision.status, StatusWord(decision.status)) +
-                  (decision.updateEnabled ? " (update offered)" : " (no update offered)");
+    Sentence comparison = Sentence::PageText(decision.status, 0);
+    if (comparison.shown.empty()) comparison.shown = StatusWord(decision.status);
+    if (comparison.neutral.empty()) comparison.neutral = StatusWord(decision.status);
+    outcome.Say(printerVersion.empty() ? Compose(110705, outcome.Said(), "")
+                                       : Compose(decision.updateEnabled ? 110706 : 110707,
+                                                 outcome.Said(), printerVersion, comparison));
     outcome.fields.emplace_back("printerVersion", JsonString(printerVersion));
     outcome.fields.emplace_back("comparison", JsonString(StatusWord(decision.status)));
     outcome.fields.emplace_back("updateOffered", decision.updateEnabled ? "true" : "false");
@@ -160,44 +150,39 @@ int FwUpdate(Context& c) {
     waits.cancellable = true; // Ctrl-C ends the restart wait; the image is sent by then
     waits.afterTimeout = &afterTimeout;
     waits.sending = [&](std::size_t bytes) {
-        c.err << "plotcare-cli: sending the firmware image " << Escaped(logic.FileVersion())
-              << " to \"" << Escaped(s.printer.name) << "\" (" << Bytes(bytes) << ")\n";
+        c.err << "plotcare-cli: "
+              << Message(110730, {Escaped(logic.FileVersion()), Escaped(s.printer.name),
+                                  std::to_string(bytes)})
+              << "\n";
     };
-    waits.sent = [&](std::size_t) {
-        c.err << "plotcare-cli: sent; waiting for the printer to restart\n";
-    };
+    waits.sent = [&](std::size_t) { c.err << "plotcare-cli: " << Message(110731) << "\n"; };
     waits.restartTimedOut = [&] {
         c.err << "plotcare-cli: "
-              << Escaped(
-                     TextOr(CFirmwareUpdate::kTextNoRestart, "the printer did not restart in time"))
-              << "\n";
+              << Escaped(Sentence::PageText(CFirmwareUpdate::kTextNoRestart, 110732).shown) << "\n";
     };
     const Result result = logic.Update(link, s.printer.name, true, waits);
 
-    Outcome outcome{kExitFailed, "failed", "the update failed", {}};
+    Outcome outcome = Outcome::Of(kExitFailed, "failed", Sentence::Of(110733));
     for (const UpdateRow& row : kUpdateRows) {
         if (row.result != result) continue;
         const int text = CFirmwareUpdate::MessageFor(result).text;
-        outcome = {row.exitCode, row.word, text ? TextOr(text, row.fallback) : row.fallback, {}};
+        outcome =
+            Outcome::Of(row.exitCode, row.word,
+                        text ? Sentence::PageText(text, row.fallback) : Sentence::Of(row.fallback));
     }
-    if (ready.Cancelled())
-        outcome = {kExitCancelled, "cancelled", "the wait for the printer was cancelled", {}};
+    if (ready.Cancelled()) outcome = Outcome::Of(kExitCancelled, "cancelled", Sentence::Of(110734));
     if (result == Result::NotOffered && before.empty())
-        outcome = {kExitNoAnswer,
-                   "no-version",
-                   TextOr(CFirmwareUpdate::kTextNoPrinterVersion,
-                          "the printer's firmware version cannot be read"),
-                   {}};
+        outcome = Outcome::Of(kExitNoAnswer, "no-version",
+                              Sentence::PageText(CFirmwareUpdate::kTextNoPrinterVersion, 110735));
     outcome.fields = fields;
     if (result == Result::Updated || result == Result::VersionDiffers) {
         outcome.fields.emplace_back("newVersion", JsonString(logic.PrinterVersion()));
         if (result == Result::Updated)
-            outcome.message += " (version " + logic.PrinterVersion() + ")";
+            outcome.Say(Compose(110736, outcome.Said(), logic.PrinterVersion()));
+        else if (logic.PrinterVersion().empty())
+            outcome.Say(Compose(110738, outcome.Said(), ""));
         else
-            outcome.message += " (the printer reports " +
-                               (logic.PrinterVersion().empty() ? std::string("no version")
-                                                               : logic.PrinterVersion()) +
-                               ")";
+            outcome.Say(Compose(110737, outcome.Said(), logic.PrinterVersion()));
     }
     if (logic.LastJobBytes())
         outcome.fields.emplace_back("jobBytes", std::to_string(logic.LastJobBytes()));

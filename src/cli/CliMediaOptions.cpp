@@ -1,6 +1,7 @@
 #include "cli/CliMediaOptions.h"
 
 #include "cli/CliContext.h"
+#include "cli/CliMessage.h"
 #include "maintenance/CAlignmentMediaChoice.h"
 
 #include <charconv>
@@ -18,14 +19,14 @@ std::string ReadMediaOptions(const Context& c, MediaOptions& options) {
     if (c.Has("--media")) {
         options.media = true;
         if (!ParseInt(c.Value("--media"), options.mediaId) || options.mediaId < 0)
-            return "--media takes a media id of the driver";
+            return Message(110460, {"--media"});
     }
     if (c.Has("--platen")) {
         const std::string v = c.Value("--platen");
         if (v == "auto")
             options.platen = 0;
         else if (!ParseInt(v, options.platen) || options.platen < 1 || options.platen > 4)
-            return "--platen takes auto or a platen gap value from 4 (widest) to 1 (narrow)";
+            return Message(110461, {"--platen", "auto"});
     }
     return {};
 }

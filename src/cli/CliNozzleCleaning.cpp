@@ -20,24 +20,17 @@ struct OutcomeRow {
     int exitCode;
     const char* word;
     // Said when the settings give no text for the page's message.
-    const char* fallback;
+    int fallback;
 };
 
 const OutcomeRow kRows[] = {
-    {Result::Sent, kExitOk, "sent", "the job was sent to the printer"},
-    {Result::NotReady, kExitNotReady, "not-ready", "the printer is not ready"},
-    {Result::NoStatus, kExitNoAnswer, "no-status", "the printer gave no status record"},
-    {Result::InkLow, kExitRefused, "ink-low", "an ink is low: no head cleaning"},
-    {Result::Field0DLow, kExitRefused, "maintenance-tank-low",
-     "the maintenance tank (status field 0D) is low: no head cleaning"},
-    {Result::NotSent, kExitFailed, "not-sent", "the job could not be sent to the printer"},
+    {Result::Sent, kExitOk, "sent", 110800},
+    {Result::NotReady, kExitNotReady, "not-ready", 110801},
+    {Result::NoStatus, kExitNoAnswer, "no-status", 110802},
+    {Result::InkLow, kExitRefused, "ink-low", 110803},
+    {Result::Field0DLow, kExitRefused, "maintenance-tank-low", 110804},
+    {Result::NotSent, kExitFailed, "not-sent", 110805},
 };
-
-// The page's message as one line.
-std::string OneLine(QString text) {
-    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    return text.toStdString();
-}
 
 int Run(Context& c, Action action, const char* name) {
     ActionSession session;
@@ -48,13 +41,13 @@ int Run(Context& c, Action action, const char* name) {
     const Result result = action == Action::NozzleCheck ? logic.NozzleCheck(&progress)
                                                         : logic.HeadCleaning(&progress);
 
-    Outcome outcome{kExitCancelled, "cancelled", "the wait for the printer was cancelled", {}};
+    Outcome outcome = Outcome::Of(kExitCancelled, "cancelled", Sentence::Of(110806));
     if (!progress.Cancelled()) {
         for (const OutcomeRow& row : kRows) {
             if (row.result != result) continue;
-            const std::string text =
-                OneLine(App().GetText(CNozzleCleaning::MessageFor(action, result).text));
-            outcome = {row.exitCode, row.word, text.empty() ? row.fallback : text, {}};
+            outcome = Outcome::Of(
+                row.exitCode, row.word,
+                Sentence::PageText(CNozzleCleaning::MessageFor(action, result).text, row.fallback));
         }
     }
     if (logic.LastJobLength() > 0)

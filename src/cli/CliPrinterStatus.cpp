@@ -19,17 +19,15 @@ namespace {
 using Result = CPrinterStatus::Outcome;
 using Sheet = CPrinterStatus::Sheet;
 
-// The page's message as one line; `fallback` when the settings give none.
-std::string MessageText(Result result, const char* fallback) {
-    const int id = CPrinterStatus::MessageFor(result).text;
-    std::string text =
-        id < 0 ? std::string()
-               : App().GetText(id).replace(QLatin1Char('\n'), QLatin1Char(' ')).toStdString();
-    return text.empty() ? fallback : text;
+// The page's message as one line; message `fallback` when the settings give
+// none.
+Sentence MessageText(Result result, int fallback) {
+    return Sentence::PageText(CPrinterStatus::MessageFor(result).text, fallback);
 }
 
 std::string JsonJob(const JobInfoRecord& job) {
-    const auto text = [](int id) { return JsonString(JobReport::AppText(id)); };
+    // The texts a program reads are the same in every language.
+    const auto text = [](int id) { return JsonString(App().GetBaseText(id).toStdString()); };
     return "{\"number\":" + std::to_string(job.number) + ",\"state\":" + std::to_string(job.state) +
            ",\"stateText\":" + text(JobReport::StateTextId(job.state)) +
            ",\"result\":" + std::to_string(job.result) +
@@ -65,19 +63,17 @@ int RunSheet(Context& c, Sheet sheet, const char* name) {
     CliReadyProgress progress(c.err, c.options.terminal);
     const Result result = status.PrintSheet(sheet, &progress);
 
-    Outcome outcome{kExitCancelled, "cancelled", "the wait for the printer was cancelled", {}};
+    Outcome outcome = Outcome::Of(kExitCancelled, "cancelled", Sentence::Of(110600));
     if (!progress.Cancelled()) {
         switch (result) {
         case Result::Sent:
-            outcome = {
-                kExitOk, "sent", MessageText(result, "the printer is printing the sheet"), {}};
+            outcome = Outcome::Of(kExitOk, "sent", MessageText(result, 110601));
             break;
         case Result::NotReady:
-            outcome = {
-                kExitNotReady, "not-ready", MessageText(result, "the printer is not ready"), {}};
+            outcome = Outcome::Of(kExitNotReady, "not-ready", MessageText(result, 110602));
             break;
         default:
-            outcome = {kExitFailed, "not-sent", "the job could not be sent to the printer", {}};
+            outcome = Outcome::Of(kExitFailed, "not-sent", Sentence::Of(110603));
             break;
         }
     }
@@ -98,39 +94,28 @@ int JobInfo(Context& c) {
     const Result result = status.DisplayJob(&ready, busy);
 
     Outcome outcome;
+    const std::string jobs = std::to_string(status.Jobs().size());
     if (ready.Cancelled()) {
-        outcome = {kExitCancelled, "cancelled", "the wait for the printer was cancelled", {}};
+        outcome = Outcome::Of(kExitCancelled, "cancelled", Sentence::Of(110600));
     } else {
         switch (result) {
         case Result::Read:
-            outcome = {kExitOk, "read", std::to_string(status.Jobs().size()) + " job(s)", {}};
+            outcome = Outcome::Of(kExitOk, "read", Sentence::Of(110604, {jobs}));
             break;
         case Result::TimedOut:
-            outcome = {kExitCancelled,
-                       "timed-out",
-                       "the time for reading ran out; " + std::to_string(status.Jobs().size()) +
-                           " job(s) came before",
-                       {}};
+            outcome = Outcome::Of(kExitCancelled, "timed-out", Sentence::Of(110605, {jobs}));
             break;
         case Result::Cancelled:
-            outcome = {
-                kExitCancelled, "cancelled", "reading the job information was cancelled", {}};
+            outcome = Outcome::Of(kExitCancelled, "cancelled", Sentence::Of(110606));
             break;
         case Result::NotReady:
-            outcome = {
-                kExitNotReady, "not-ready", MessageText(result, "the printer is not ready"), {}};
+            outcome = Outcome::Of(kExitNotReady, "not-ready", MessageText(result, 110602));
             break;
         case Result::NoChannel:
-            outcome = {kExitNoAnswer,
-                       "no-channel",
-                       MessageText(result, "the job information cannot be read"),
-                       {}};
+            outcome = Outcome::Of(kExitNoAnswer, "no-channel", MessageText(result, 110607));
             break;
         default:
-            outcome = {kExitNoAnswer,
-                       "query-failed",
-                       MessageText(result, "the job information cannot be read"),
-                       {}};
+            outcome = Outcome::Of(kExitNoAnswer, "query-failed", MessageText(result, 110607));
             break;
         }
     }

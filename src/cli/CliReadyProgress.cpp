@@ -1,5 +1,6 @@
 #include "cli/CliReadyProgress.h"
 
+#include "cli/CliMessage.h"
 #include "cli/CliText.h"
 #include "platform/Clock.h"
 
@@ -44,8 +45,9 @@ void CliReadyProgress::Show(std::int64_t elapsedMs) {
     const std::int64_t seconds = elapsedMs / 1000;
     if (seconds == m_shownSeconds) return;
     m_shownSeconds = seconds;
-    m_err << (m_terminal ? "\r" : "") << "plotcare-cli: waiting for \"" << Escaped(m_printer)
-          << "\" to report ready: " << seconds << " s of " << (m_timeoutMs + 999) / 1000 << " s (Ctrl-C stops)"
+    m_err << (m_terminal ? "\r" : "") << "plotcare-cli: "
+          << Message(110420, {Escaped(m_printer), std::to_string(seconds),
+                              std::to_string((m_timeoutMs + 999) / 1000)})
           << (m_terminal ? "" : "\n");
     m_err.flush();
 }

@@ -2,6 +2,7 @@
 
 #include "app/CPlotcareApp.h"
 #include "cli/CliLibraryShelf.h"
+#include "cli/CliMessage.h"
 #include "cli/CliText.h"
 #include "comm/CBidiLibrary.h"
 
@@ -18,11 +19,43 @@ namespace cli {
 
 namespace {
 
+// Where the values of the text block start, and the ink levels after the
+// colour names.
+constexpr std::size_t kValueColumn = 18;
+constexpr std::size_t kInkLevelColumn = 16;
+
 // An ink's colour name; an ink of a colour the printers do not use is named
-// by its place.
-std::string InkName(const CStatusReply::InkEntry& ink, std::size_t index, int inkSlots) {
+// by its place. For people in the chosen language, in JSON in English.
+std::string InkName(const CStatusReply::InkEntry& ink, std::size_t index, int inkSlots, bool neutral) {
     const std::string name = CStatusReply::InkColourName(ink.colour, inkSlots);
-    return name.empty() ? "ink " + std::to_string(index + 1) : name;
+    const std::string place = std::to_string(index + 1);
+    if (name.empty()) return neutral ? NeutralMessage(110516, {place}) : Message(110516, {place});
+    if (neutral) return name;
+    // Colour codes 1 to 8; code 1 is Photo Black where Matte Black is 8.
+    static const int kColourText[] = {110540, 110542, 110543, 110544, 110545, 110546, 110547, 110548};
+    if (ink.colour == 1 && inkSlots == 8) return Message(110541);
+    return Message(kColourText[ink.colour - 1]);
+}
+
+// The width of a text on a terminal: its characters, not its bytes.
+std::size_t Columns(const std::string& text) {
+    std::size_t n = 0;
+    for (unsigned char ch : text)
+        n += (ch & 0xC0) != 0x80;
+    return n;
+}
+
+// "label:" padded to the column where the values start.
+std::string Label(int text) {
+    std::string label = Message(text);
+    const std::size_t width = Columns(label);
+    return label + std::string(width < kValueColumn ? kValueColumn - width : 1, ' ');
+}
+
+std::string ChannelText(std::int32_t type) {
+    return Message(type == CPrinterLink::kChannelLocal     ? 110506
+                   : type == CPrinterLink::kChannelNetwork ? 110507
+                                                           : 110508);
 }
 
 } // namespace
@@ -38,23 +71,27 @@ void WriteStatusText(std::ostream& out, const std::string& printer, std::int32_t
     const int tank = status.MaintenanceTankFree();
     const int inkSlots = status.InkSlotCount();
     const std::vector<CStatusReply::InkEntry> inks = status.InkEntries();
-    out << "printer:          " << Escaped(printer) << "\n"
-        << "channel:          " << ChannelName(channelType) << "\n"
-        << "state:            " << status.StateCode()
-        << (status.IsReady() ? " (ready)" : " (not ready)") << "\n"
-        << "maintenance tank: ";
+    const std::string state = std::to_string(status.StateCode());
+    out << Label(110500) << Escaped(printer) << "\n"
+        << Label(110501) << ChannelText(channelType) << "\n"
+        << Label(110502) << Message(status.IsReady() ? 110509 : 110510, {state}) << "\n"
+        << Label(110503);
     if (tank < 0)
-        out << "not reported\n";
+        out << Message(110511) << "\n";
     else
-        out << tank << " % free"
-            << (status.HasField0DBelow13() ? " (nearly full: no head cleaning)" : "") << "\n";
-    out << "inks:             " << inkSlots
-        << (status.IsInkLow() ? " (an ink is low: no head cleaning)" : "") << "\n";
+        out << Message(status.HasField0DBelow13() ? 110513 : 110512, {std::to_string(tank)})
+            << "\n";
+    const std::string slotCount = std::to_string(inkSlots);
+    out << Label(110504) << (status.IsInkLow() ? Message(110514, {slotCount}) : slotCount) << "\n";
     for (std::size_t i = 0; i < inks.size(); ++i) {
-        char line[64];
-        std::snprintf(line, sizeof line, "  %-16s%d %%%s\n", InkName(inks[i], i, inkSlots).c_str(),
-                      inks[i].level, inks[i].level <= CStatusReply::kInkLowLevel ? " (low)" : "");
-        out << line;
+        std::string name = InkName(inks[i], i, inkSlots, false);
+        name.resize(name.size() +
+                        (Columns(name) < kInkLevelColumn ? kInkLevelColumn - Columns(name) : 0),
+                    ' ');
+        const std::string level = std::to_string(inks[i].level);
+        out << "  " << name
+            << Message(inks[i].level <= CStatusReply::kInkLowLevel ? 110518 : 110517, {level})
+            << "\n";
     }
 }
 
@@ -72,7 +109,7 @@ std::string StatusJsonMembers(const std::string& printer, std::int32_t channelTy
       << ",\"inkSlots\":" << inkSlots << ",\"inkLow\":" << (status.IsInkLow() ? "true" : "false")
       << ",\"inks\":[";
     for (std::size_t i = 0; i < inks.size(); ++i)
-        o << (i ? "," : "") << "{\"colour\":" << JsonString(InkName(inks[i], i, inkSlots))
+        o << (i ? "," : "") << "{\"colour\":" << JsonString(InkName(inks[i], i, inkSlots, true))
           << ",\"level\":" << inks[i].level
           << ",\"low\":" << (inks[i].level <= CStatusReply::kInkLowLevel ? "true" : "false") << "}";
     o << "]";
@@ -95,16 +132,17 @@ PrinterStatus AskPrinterStatus(const SpoolerPrinter& printer, CliLibraryShelf& s
         r.channelType = link.ChannelType();
         if (n < 1 || !r.status.HasRecord()) {
             r.exitCode = kExitNoAnswer;
-            r.problem = "gave no status record";
+            r.problem = Message(110520);
+            r.neutralProblem = NeutralMessage(110520);
         } else {
             r.exitCode = kExitOk;
         }
         return r;
     }
     r.exitCode = anyLibrary ? kExitNoAnswer : kExitNotSupported;
-    r.problem = anyLibrary ? "no channel opens"
-                           : std::string("the bidirectional library ") +
-                                 CBidiLibrary::kLibraryName + " cannot be loaded";
+    const int problem = anyLibrary ? 110521 : 110522;
+    r.problem = Message(problem, {CBidiLibrary::kLibraryName});
+    r.neutralProblem = NeutralMessage(problem, {CBidiLibrary::kLibraryName});
     return r;
 }
 
@@ -145,7 +183,7 @@ std::vector<PrinterStatus> AskAllPrinterStatus(const std::vector<SpoolerPrinter>
 int StatusAll(Context& c) {
     std::vector<SpoolerPrinter> all, printers;
     if (!Spooler::Current().EnumPrinters(all)) {
-        c.err << "plotcare-cli: the print spooler cannot be asked for its printers\n";
+        c.err << "plotcare-cli: " << Message(110530) << "\n";
         return kExitNoAnswer;
     }
     // Every supported printer, in the spooler's order.
@@ -180,7 +218,7 @@ int StatusAll(Context& c) {
                 c.out << "\"printer\":" << JsonString(a.printer.name) << ",\"channel\":\""
                       << ChannelName(a.channelType)
                       << "\",\"answered\":false,\"exitCode\":" << a.exitCode
-                      << ",\"message\":" << JsonString(a.problem);
+                      << ",\"message\":" << JsonString(a.neutralProblem);
             c.out << "}";
         }
         c.out << "],\"total\":" << answers.size() << ",\"answered\":" << answered
@@ -192,16 +230,16 @@ int StatusAll(Context& c) {
             if (a.exitCode == kExitOk) {
                 WriteStatusText(c.out, a.printer.name, a.channelType, a.status);
             } else {
-                c.out << "printer:          " << Escaped(a.printer.name) << "\n"
-                      << "channel:          " << ChannelName(a.channelType) << "\n"
-                      << "no answer:        " << a.problem << "\n";
+                c.out << Label(110500) << Escaped(a.printer.name) << "\n"
+                      << Label(110501) << ChannelText(a.channelType) << "\n"
+                      << Label(110505) << a.problem << "\n";
             }
         }
     }
     for (const PrinterStatus& a : answers)
         if (a.exitCode != kExitOk)
             c.err << "plotcare-cli: \"" << Escaped(a.printer.name) << "\": " << a.problem << "\n";
-    if (answers.empty()) c.err << "plotcare-cli: no supported printer is installed\n";
+    if (answers.empty()) c.err << "plotcare-cli: " << Message(110531) << "\n";
     return exitCode;
 }
 

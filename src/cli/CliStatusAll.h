@@ -20,6 +20,7 @@ struct PrinterStatus {
     SpoolerPrinter printer;
     int exitCode = kExitNoAnswer; // kExitOk: answered; kExitNotSupported: no library; kExitNoAnswer
     std::string problem; // why not, in the words of `status PRINTER` ("gave no status record")
+    std::string neutralProblem; // the same in English, for --json
     std::int32_t channelType = CPrinterLink::kChannelNone;
     CStatusReply status;
 };

@@ -1,8 +1,25 @@
 #include "cli/CliWaitProgress.h"
 
+#include "cli/CliMessage.h"
+
 #include <ostream>
+#include <string>
+#include <utility>
 
 namespace cli {
+
+namespace {
+
+// The link names what it waits for in English; said in the chosen language.
+std::string WhatWaitedFor(const std::string& what) {
+    static const std::pair<const char*, int> kKnown[] = {{"the printer's reply", 110442},
+                                                         {"the printer to take the job", 110443}};
+    for (const auto& [english, text] : kKnown)
+        if (what == english) return Message(text);
+    return what;
+}
+
+} // namespace
 
 CliWaitProgress::CliWaitProgress(std::ostream& err, bool terminal)
     : m_err(err), m_terminal(terminal) {}
@@ -39,10 +56,11 @@ void CliWaitProgress::Show(std::int64_t elapsedMs) {
     const std::int64_t seconds = elapsedMs / 1000;
     if (seconds == m_shownSeconds) return;
     m_shownSeconds = seconds;
-    m_err << (m_terminal ? "\r" : "") << "plotcare-cli: waiting for " << m_what << ": " << seconds
-          << " s";
-    if (m_timeoutMs > 0) m_err << " of " << (m_timeoutMs + 999) / 1000 << " s";
-    m_err << " (Ctrl-C stops)" << (m_terminal ? "" : "\n");
+    const std::string limit = std::to_string((m_timeoutMs + 999) / 1000);
+    m_err << (m_terminal ? "\r" : "") << "plotcare-cli: "
+          << Message(m_timeoutMs > 0 ? 110441 : 110440,
+                     {WhatWaitedFor(m_what), std::to_string(seconds), limit})
+          << (m_terminal ? "" : "\n");
     m_err.flush();
 }
 

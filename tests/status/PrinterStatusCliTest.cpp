@@ -5,12 +5,20 @@
 #include "JobRecordBytes.h"
 #include "LinkTestSupport.h"
 #include "RecordingSpooler.h"
+#include "ScopedEnv.h"
+#include "TestFiles.h"
 #include "cli/CliCommands.h"
 #include "comm/CPrinterLink.h"
 #include "platform/Clock.h"
+#include "status/CPrinterStatus.h"
+#include "status/JobReport.h"
 
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 #include <sstream>
 
@@ -58,9 +66,8 @@ protected:
     int Run(const std::string& command, bool json = false) {
         out.str({});
         err.str({});
-        std::vector<std::string> args{"--library",  fake.Path(),
-                                      "--settings", std::getenv("PLOTCARE_OUTPUT_DIR"),
-                                      command,      "QZ"};
+        std::vector<std::string> args{"--library", fake.Path(), "--settings",
+                                      settings,    command,     "QZ"};
         if (json) args.push_back("--json");
         return cli::Run(args, out, err);
     }
@@ -81,6 +88,7 @@ protected:
     FakeClock::Scope scope{clock};
     RecordingSpooler spooler;
     std::ostringstream out, err;
+    std::string settings = std::getenv("PLOTCARE_OUTPUT_DIR");
 };
 
 TEST_F(StatusCli, JobInfoPrintsTheReport) {
@@ -195,6 +203,61 @@ TEST_F(StatusCli, PrintActionsSendTheirSheetJob) {
     EXPECT_EQ(Run("print-jobs", true), 6);
     EXPECT_NE(out.str().find("\"outcome\":\"not-sent\""), std::string::npos);
     EXPECT_NE(out.str().find("\"jobBytes\":30"), std::string::npos);
+}
+
+// The report and the page's message follow the language for people; what
+// --json carries, the texts of the jobs and the message included, stays
+// the same in every language.
+TEST_F(StatusCli, JsonIsTheSameInGerman) {
+    TempDir dir;
+    std::filesystem::copy(settings + "/Settings", dir.path() / "Settings",
+                          std::filesystem::copy_options::recursive);
+    {
+        std::ofstream german(dir.path() / "Settings/de/Localize.ini", std::ios::app);
+        const auto key = [](int id) {
+            char text[16];
+            std::snprintf(text, sizeof text, "\n%08d=", id);
+            return std::string(text);
+        };
+        for (int id : {JobReport::StateTextId(3), JobReport::ResultTextId(1), JobReport::kJob})
+            german << key(id) << "Deutsch " << id;
+        german << key(CPrinterStatus::MessageFor(CPrinterStatus::Outcome::Sent).text)
+               << "Der Drucker druckt.\n";
+    }
+    settings = dir.path().string();
+    const auto jobs = [this] {
+        Prepare();
+        Ready();
+        Replies({Job(3, "Poster"), "JI;", "JI;", "JI;", "JI;", "JI;", "JI;", "JI;", "JI;", "JI;"});
+    };
+    struct Case {
+        const char* command;
+        std::function<void()> printer;
+        const char* german; // in the German run's text output
+    };
+    for (const Case& c :
+         {Case{"job-info", jobs, "Deutsch 60202 3"}, Case{"print-status",
+                                                          [this] {
+                                                              Prepare();
+                                                              Ready();
+                                                          },
+                                                          "Der Drucker druckt.\n"}}) {
+        SCOPED_TRACE(c.command);
+        std::string json[2];
+        for (const char* language : {"en", "de"}) {
+            ScopedEnv env;
+            env.Set("PLOTCARE_LANG", language);
+            c.printer();
+            EXPECT_EQ(Run(c.command, true), 0) << err.str();
+            json[language[0] == 'd'] = out.str();
+            c.printer();
+            EXPECT_EQ(Run(c.command), 0) << err.str();
+            EXPECT_EQ(out.str().find(c.german) != std::string::npos, language[0] == 'd')
+                << out.str();
+        }
+        EXPECT_EQ(json[1], json[0]);
+        EXPECT_EQ(json[0].find("Deutsch"), std::string::npos) << json[0];
+    }
 }
 
 } // namespace
