@@ -58,11 +58,11 @@ std::string JsonPatterns(const Adj::Patterns& patterns) {
 // Exit code and word of an outcome; the sentence is the page's message.
 Outcome Describe(Adj::Outcome outcome, bool readyWaitCancelled) {
     // The page's message on one line.
-    const auto text = [](Adj::Outcome o) { return Sentence::PageText(Adj::MessageFor(o).text, 0); };
-    if (readyWaitCancelled) return Outcome::Of(kExitCancelled, "cancelled", Sentence::Of(110900));
+    const auto text = [](Adj::Outcome o) { return DualText::PageText(Adj::MessageFor(o).text, 0); };
+    if (readyWaitCancelled) return Outcome::Of(kExitCancelled, "cancelled", DualText::Of(110900));
     switch (outcome) {
     case Adj::Outcome::NotAllowed:
-        return Outcome::Of(kExitRefused, "not-allowed", Sentence::Of(110901));
+        return Outcome::Of(kExitRefused, "not-allowed", DualText::Of(110901));
     case Adj::Outcome::NotReady:
         return Outcome::Of(kExitNotReady, "not-ready", text(outcome));
     case Adj::Outcome::EmptyThickness:
@@ -70,7 +70,7 @@ Outcome Describe(Adj::Outcome outcome, bool readyWaitCancelled) {
     case Adj::Outcome::NotAlignable:
         return Outcome::Of(kExitRefused, "sn-level", text(outcome));
     case Adj::Outcome::PlatenNotObtained:
-        return Outcome::Of(kExitNoAnswer, "platen-not-obtained", Sentence::Of(110902));
+        return Outcome::Of(kExitNoAnswer, "platen-not-obtained", DualText::Of(110902));
     case Adj::Outcome::Finished:
         return Outcome::Of(kExitOk, "finished", text(outcome));
     case Adj::Outcome::Cancelled:
@@ -130,7 +130,7 @@ int AutoAlign(Context& c) {
         if (!adj.SelectMedia(index, *driver))
             return Report(c, printer, "auto-align",
                           Outcome::Of(kExitRefused, "media-unavailable",
-                                      Sentence::Of(110907, {std::to_string(mediaId)})));
+                                      DualText::Of(110907, {std::to_string(mediaId)})));
         const std::string given = c.Value("--thickness");
         if (c.Has("--thickness") && adj.Choice().ThicknessText() != given &&
             !adj.Choice().ThicknessText().empty())

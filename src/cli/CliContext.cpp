@@ -20,16 +20,16 @@ std::string Context::Value(const std::string& option, const std::string& fallbac
 
 CPlotcareApp& App() { return *CPlotcareApp::Current(); }
 
-Sentence Sentence::Of(int id, std::initializer_list<std::string_view> args) {
+DualText DualText::Of(int id, std::initializer_list<std::string_view> args) {
     return {Message(id, args), NeutralMessage(id, args)};
 }
 
-Sentence Sentence::PageText(int textId, int fallback) {
+DualText DualText::PageText(int textId, int fallback) {
     // A page's message may run over several lines; a command's is one.
     const auto oneLine = [](QString text) {
         return text.replace(QLatin1Char('\n'), QLatin1Char(' ')).toStdString();
     };
-    Sentence said;
+    DualText said;
     if (textId >= 0) said = {oneLine(App().GetText(textId)), oneLine(App().GetBaseText(textId))};
     if (said.shown.empty() && fallback) said.shown = Message(fallback);
     if (said.neutral.empty() && fallback) said.neutral = NeutralMessage(fallback);

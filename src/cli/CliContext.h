@@ -99,22 +99,24 @@ private:
     bool m_installed = false;
 };
 
-// A sentence for people in the chosen language, and the same in English
-// for what programs read (--json stays the same in every language).
-struct Sentence {
+// A sentence already written out twice: in the chosen language for people,
+// and in English for what programs read (--json stays the same in every
+// language). cli::Sentence (CliSentence.h) keeps a sentence unwritten
+// instead, for readers that run without the application object.
+struct DualText {
     std::string shown;
     std::string neutral;
 
     // Message `id` of the Settings folder's texts, with its arguments.
-    static Sentence Of(int id, std::initializer_list<std::string_view> args = {});
+    static DualText Of(int id, std::initializer_list<std::string_view> args = {});
     // A text of the page's own (App().GetText), on one line; `fallback`'s
     // message when the Settings folder has no text for it.
-    static Sentence PageText(int textId, int fallback);
+    static DualText PageText(int textId, int fallback);
     // Words that are the same in every language (a version, a number).
-    static Sentence Same(const std::string& text) { return {text, text}; }
+    static DualText Same(const std::string& text) { return {text, text}; }
 
     bool Empty() const { return shown.empty() && neutral.empty(); }
-    Sentence& operator+=(const Sentence& more) {
+    DualText& operator+=(const DualText& more) {
         shown += more.shown;
         neutral += more.neutral;
         return *this;
@@ -132,14 +134,14 @@ struct Outcome {
     // The sentence in English for --json; empty: `message` serves both.
     std::string neutralMessage = {};
 
-    static Outcome Of(int exitCode, std::string word, const Sentence& sentence) {
+    static Outcome Of(int exitCode, std::string word, const DualText& sentence) {
         return {exitCode, std::move(word), sentence.shown, {}, sentence.neutral};
     }
-    void Say(const Sentence& sentence) {
+    void Say(const DualText& sentence) {
         message = sentence.shown;
         neutralMessage = sentence.neutral;
     }
-    Sentence Said() const { return {message, neutralMessage.empty() ? message : neutralMessage}; }
+    DualText Said() const { return {message, neutralMessage.empty() ? message : neutralMessage}; }
 };
 
 // Writes the outcome: with --json one object on standard output

@@ -41,12 +41,12 @@ const CheckRow& CheckRowFor(int result) {
 Outcome CheckOutcome(int result, const std::string& version) {
     const CheckRow& row = CheckRowFor(result);
     if (result == kUpgValid) {
-        Outcome valid = Outcome::Of(kExitOk, row.word, Sentence::Of(row.fallback, {version}));
+        Outcome valid = Outcome::Of(kExitOk, row.word, DualText::Of(row.fallback, {version}));
         valid.fields = {{"fileVersion", JsonString(version)}};
         return valid;
     }
     const CFirmwareUpdate::Message message = CFirmwareUpdate::MessageForCheck(result);
-    return Outcome::Of(kExitRefused, row.word, Sentence::PageText(message.text, row.fallback));
+    return Outcome::Of(kExitRefused, row.word, DualText::PageText(message.text, row.fallback));
 }
 
 const char* StatusWord(int status) {
@@ -64,8 +64,8 @@ const char* StatusWord(int status) {
 
 // Message `id` whose arguments are themselves sentences: each output takes
 // its own language throughout.
-Sentence Compose(int id, const Sentence& first, const std::string& second,
-                 const Sentence& third = {}) {
+DualText Compose(int id, const DualText& first, const std::string& second,
+                 const DualText& third = {}) {
     return {Message(id, {first.shown, second, third.shown}),
             NeutralMessage(id, {first.neutral, second, third.neutral})};
 }
@@ -111,7 +111,7 @@ int FwCheck(Context& c) {
     CPrinterLink link(&s.lib);
     const std::string& printerVersion = logic.ReadPrinterVersion(link, s.printer.name);
     const VersionDecision decision = logic.Decision();
-    Sentence comparison = Sentence::PageText(decision.status, 0);
+    DualText comparison = DualText::PageText(decision.status, 0);
     if (comparison.shown.empty()) comparison.shown = StatusWord(decision.status);
     if (comparison.neutral.empty()) comparison.neutral = StatusWord(decision.status);
     outcome.Say(printerVersion.empty() ? Compose(110705, outcome.Said(), "")
@@ -158,22 +158,22 @@ int FwUpdate(Context& c) {
     waits.sent = [&](std::size_t) { c.err << "plotcare-cli: " << Message(110731) << "\n"; };
     waits.restartTimedOut = [&] {
         c.err << "plotcare-cli: "
-              << Escaped(Sentence::PageText(CFirmwareUpdate::kTextNoRestart, 110732).shown) << "\n";
+              << Escaped(DualText::PageText(CFirmwareUpdate::kTextNoRestart, 110732).shown) << "\n";
     };
     const Result result = logic.Update(link, s.printer.name, true, waits);
 
-    Outcome outcome = Outcome::Of(kExitFailed, "failed", Sentence::Of(110733));
+    Outcome outcome = Outcome::Of(kExitFailed, "failed", DualText::Of(110733));
     for (const UpdateRow& row : kUpdateRows) {
         if (row.result != result) continue;
         const int text = CFirmwareUpdate::MessageFor(result).text;
         outcome =
             Outcome::Of(row.exitCode, row.word,
-                        text ? Sentence::PageText(text, row.fallback) : Sentence::Of(row.fallback));
+                        text ? DualText::PageText(text, row.fallback) : DualText::Of(row.fallback));
     }
-    if (ready.Cancelled()) outcome = Outcome::Of(kExitCancelled, "cancelled", Sentence::Of(110734));
+    if (ready.Cancelled()) outcome = Outcome::Of(kExitCancelled, "cancelled", DualText::Of(110734));
     if (result == Result::NotOffered && before.empty())
         outcome = Outcome::Of(kExitNoAnswer, "no-version",
-                              Sentence::PageText(CFirmwareUpdate::kTextNoPrinterVersion, 110735));
+                              DualText::PageText(CFirmwareUpdate::kTextNoPrinterVersion, 110735));
     outcome.fields = fields;
     if (result == Result::Updated || result == Result::VersionDiffers) {
         outcome.fields.emplace_back("newVersion", JsonString(logic.PrinterVersion()));

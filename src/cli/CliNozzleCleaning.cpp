@@ -41,13 +41,13 @@ int Run(Context& c, Action action, const char* name) {
     const Result result = action == Action::NozzleCheck ? logic.NozzleCheck(&progress)
                                                         : logic.HeadCleaning(&progress);
 
-    Outcome outcome = Outcome::Of(kExitCancelled, "cancelled", Sentence::Of(110806));
+    Outcome outcome = Outcome::Of(kExitCancelled, "cancelled", DualText::Of(110806));
     if (!progress.Cancelled()) {
         for (const OutcomeRow& row : kRows) {
             if (row.result != result) continue;
             outcome = Outcome::Of(
                 row.exitCode, row.word,
-                Sentence::PageText(CNozzleCleaning::MessageFor(action, result).text, row.fallback));
+                DualText::PageText(CNozzleCleaning::MessageFor(action, result).text, row.fallback));
         }
     }
     if (logic.LastJobLength() > 0)

@@ -21,8 +21,8 @@ using Sheet = CPrinterStatus::Sheet;
 
 // The page's message as one line; message `fallback` when the settings give
 // none.
-Sentence MessageText(Result result, int fallback) {
-    return Sentence::PageText(CPrinterStatus::MessageFor(result).text, fallback);
+DualText MessageText(Result result, int fallback) {
+    return DualText::PageText(CPrinterStatus::MessageFor(result).text, fallback);
 }
 
 std::string JsonJob(const JobInfoRecord& job) {
@@ -63,7 +63,7 @@ int RunSheet(Context& c, Sheet sheet, const char* name) {
     CliReadyProgress progress(c.err, c.options.terminal);
     const Result result = status.PrintSheet(sheet, &progress);
 
-    Outcome outcome = Outcome::Of(kExitCancelled, "cancelled", Sentence::Of(110600));
+    Outcome outcome = Outcome::Of(kExitCancelled, "cancelled", DualText::Of(110600));
     if (!progress.Cancelled()) {
         switch (result) {
         case Result::Sent:
@@ -73,7 +73,7 @@ int RunSheet(Context& c, Sheet sheet, const char* name) {
             outcome = Outcome::Of(kExitNotReady, "not-ready", MessageText(result, 110602));
             break;
         default:
-            outcome = Outcome::Of(kExitFailed, "not-sent", Sentence::Of(110603));
+            outcome = Outcome::Of(kExitFailed, "not-sent", DualText::Of(110603));
             break;
         }
     }
@@ -96,17 +96,17 @@ int JobInfo(Context& c) {
     Outcome outcome;
     const std::string jobs = std::to_string(status.Jobs().size());
     if (ready.Cancelled()) {
-        outcome = Outcome::Of(kExitCancelled, "cancelled", Sentence::Of(110600));
+        outcome = Outcome::Of(kExitCancelled, "cancelled", DualText::Of(110600));
     } else {
         switch (result) {
         case Result::Read:
-            outcome = Outcome::Of(kExitOk, "read", Sentence::Of(110604, {jobs}));
+            outcome = Outcome::Of(kExitOk, "read", DualText::Of(110604, {jobs}));
             break;
         case Result::TimedOut:
-            outcome = Outcome::Of(kExitCancelled, "timed-out", Sentence::Of(110605, {jobs}));
+            outcome = Outcome::Of(kExitCancelled, "timed-out", DualText::Of(110605, {jobs}));
             break;
         case Result::Cancelled:
-            outcome = Outcome::Of(kExitCancelled, "cancelled", Sentence::Of(110606));
+            outcome = Outcome::Of(kExitCancelled, "cancelled", DualText::Of(110606));
             break;
         case Result::NotReady:
             outcome = Outcome::Of(kExitNotReady, "not-ready", MessageText(result, 110602));
