@@ -213,16 +213,23 @@ TEST_F(StatusCli, JsonIsTheSameInGerman) {
     std::filesystem::copy(settings + "/Settings", dir.path() / "Settings",
                           std::filesystem::copy_options::recursive);
     {
-        std::ofstream german(dir.path() / "Settings/de/Localize.ini", std::ios::app);
+        // Marked texts of our own in front of the German ones: the first line
+        // of a key is the one read.
+        const std::filesystem::path path = dir.path() / "Settings/de/Localize.ini";
+        std::ostringstream german;
         const auto key = [](int id) {
             char text[16];
-            std::snprintf(text, sizeof text, "\n%08d=", id);
+            std::snprintf(text, sizeof text, "%08d=", id);
             return std::string(text);
         };
         for (int id : {JobReport::StateTextId(3), JobReport::ResultTextId(1), JobReport::kJob})
-            german << key(id) << "Deutsch " << id;
+            german << key(id) << "Deutsch " << id << "\n";
         german << key(CPrinterStatus::MessageFor(CPrinterStatus::Outcome::Sent).text)
                << "Der Drucker druckt.\n";
+        std::ifstream old(path);
+        german << old.rdbuf();
+        old.close();
+        std::ofstream(path, std::ios::trunc) << german.str();
     }
     settings = dir.path().string();
     const auto jobs = [this] {
