@@ -168,24 +168,6 @@ bool CPlotcareApp::IsListedPrinter(const QString& driverName) const {
     return false;
 }
 
-namespace {
-
-// "\n" written as two characters becomes a line break.
-QString WithLineBreaks(const std::string& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\\' && i + 1 < text.size() && text[i + 1] == 'n') {
-            out += '\n';
-            ++i;
-        } else {
-            out += text[i];
-        }
-    }
-    return QString::fromStdString(out);
-}
-
-} // namespace
 
 QString CPlotcareApp::LookUpText(int textId, bool base) const {
     std::string key = TextScan::IdKey(textId);
@@ -193,7 +175,7 @@ QString CPlotcareApp::LookUpText(int textId, bool base) const {
     if (!refer.empty()) key = refer;
     std::string text = base ? ReadSetting("Localize.ini", key) : ReadLocalized("Localize.ini", key);
     if (text.empty()) text = ReadSetting("L_Const.ini", key);
-    return WithLineBreaks(text);
+    return QString::fromStdString(TextScan::WithLineBreaks(text));
 }
 
 std::string CPlotcareApp::ReadLocalized(const std::string& fileName, const std::string& key) const {

@@ -23,4 +23,8 @@ std::int32_t Atoi(std::string_view text);
 // The key of a text or font id in the localization files: "00%06d".
 std::string IdKey(int id);
 
+// A key file's text with every "\n" written as two characters turned into
+// a line break.
+std::string WithLineBreaks(std::string_view text);
+
 }  // namespace TextScan

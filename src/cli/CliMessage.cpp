@@ -34,17 +34,7 @@ std::string BuiltInText(int id) {
     reader.OpenText(kEnglishTexts);
     std::string text;
     if (reader.GetValue(TextScan::IdKey(id), text) != 0) return {};
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\\' && i + 1 < text.size() && text[i + 1] == 'n') {
-            out += '\n';
-            ++i;
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
+    return TextScan::WithLineBreaks(text);
 }
 
 std::string Lookup(int id, bool base) {
